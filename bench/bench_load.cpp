@@ -1,0 +1,131 @@
+// Loading a large document: the time until its lines are in the list's model and until the list has
+// painted them, against the floor of reading, decoding and splitting the same file; and the memory the
+// loaded document costs.
+#include "bench/BenchDocuments.h"
+#include "core/DocumentFile.h"
+#include "core/LegacyCodePage.h"
+#include "mainwin/DocumentListView.h"
+#include "mainwin/KopixApplication.h"
+#include "mainwin/LineListModel.h"
+#include "mainwin/UfC.h"
+#include "platform/LinuxPlatform.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <memory>
+
+using namespace kopix;
+
+namespace {
+
+constexpr int Million = 1000000;
+
+// The least any loader must do: read the bytes, decode them, find the line starts.
+void floorRead(const QString& path, TextEncoding encoding)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    const QString text = encoding == TextEncoding::Legacy ? LegacyCodePage::system().decode(bytes)
+                                                          : QString::fromUtf8(bytes);
+    std::vector<qsizetype> starts;
+    starts.reserve(size_t(text.size() / 16));
+    const char16_t* data = reinterpret_cast<const char16_t*>(text.constData());
+    starts.push_back(0);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (data[i] == u'\n')
+            starts.push_back(i + 1);
+    benchmark::DoNotOptimize(starts.data());
+}
+
+void BM_Floor(benchmark::State& state, TextEncoding encoding)
+{
+    const QString path = bench::generatedDocument(int(state.range(0)), encoding);
+    for (auto _ : state)
+        floorRead(path, encoding);
+}
+
+void BM_IntoModel(benchmark::State& state, TextEncoding encoding)
+{
+    const QString path = bench::generatedDocument(int(state.range(0)), encoding);
+    LineListModel model;
+    DocumentListView view;
+    view.setModel(&model);
+    for (auto _ : state) {
+        DocumentReadResult read = readDocument(path);
+        model.setLines(std::move(read.document->lines));
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+}
+
+// A real main window (offscreen), as the user gets it: open, then the list paints its first page.
+struct Window {
+    QTemporaryDir programDir;
+    LinuxPlatform platform;
+    std::unique_ptr<TfC> fC;
+    Window()
+    {
+        fC = std::make_unique<TfC>(platform, QStringList{programDir.filePath(QStringLiteral("kopix"))});
+        fC->show();
+        QCoreApplication::processEvents();
+    }
+    ~Window() { fC.reset(); }
+    void openAndPaint(const QString& path)
+    {
+        fC->OpenDocument(path);
+        fC->LBox->viewport()->repaint();
+    }
+};
+
+void BM_FirstPaint(benchmark::State& state, TextEncoding encoding)
+{
+    const QString path = bench::generatedDocument(int(state.range(0)), encoding);
+    Window window;
+    for (auto _ : state)
+        window.openAndPaint(path);
+    state.counters["rows"] = double(window.fC->lines().count());
+}
+
+// Resident memory added by a loaded document over the empty window, as a multiple of its UTF-16 text.
+void BM_MemoryOverText(benchmark::State& state, TextEncoding encoding)
+{
+    const QString path = bench::generatedDocument(int(state.range(0)), encoding);
+    double ratio = 0;
+    for (auto _ : state) {
+        Window window;
+        ::malloc_trim(0);
+        const qint64 before = bench::residentBytes();
+        window.openAndPaint(path);
+        const qint64 after = bench::residentBytes();
+        const double utf16 = double(window.fC->lines().textLength() + 2 * window.fC->lines().count()) * 2;
+        ratio = double(after - before) / utf16;
+    }
+    state.counters["memory_over_utf16"] = ratio;
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(BM_MemoryOverText, utf8, TextEncoding::Utf8)->Arg(Million)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_MemoryOverText, cp932, TextEncoding::Legacy)->Arg(Million)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Floor, utf8, TextEncoding::Utf8)->Arg(Million)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_IntoModel, utf8, TextEncoding::Utf8)->Arg(Million)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FirstPaint, utf8, TextEncoding::Utf8)->Arg(Million)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Floor, cp932, TextEncoding::Legacy)->Arg(Million)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_IntoModel, cp932, TextEncoding::Legacy)->Arg(Million)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FirstPaint, cp932, TextEncoding::Legacy)->Arg(Million)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FirstPaint, utf8_100k, TextEncoding::Utf8)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    KopixApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

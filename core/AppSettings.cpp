@@ -1,0 +1,68 @@
+#include "core/AppSettings.h"
+
+#include "core/ProfileFile.h"
+#include "core/ProfileInt.h"
+#include "core/RecentFiles.h"
+
+namespace kopix {
+
+namespace {
+
+QString ruleKey(char16_t letter, int rule)
+{
+    return QString(QChar(letter)) + QString::number(rule);
+}
+
+} // namespace
+
+StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefaults& defaults, const QString& wDirS,
+                                    const std::function<bool(const QString&)>& fileExists)
+{
+    StartupSettings s;
+    // The size comes from a hand-made AA section only; what the program writes at exit goes to fC.
+    s.width = std::max(readProfileInt(ini, u"AA", u"A_W", defaults.outerWidth), defaults.minimumWidth);
+    s.height = std::max(readProfileInt(ini, u"AA", u"A_H", defaults.outerHeight), defaults.minimumHeight);
+    s.left = readProfileInt(ini, u"fC", u"A_L", 20);
+    s.top = readProfileInt(ini, u"fC", u"A_T", 20);
+    s.topIndex = readProfileInt(ini, u"LB", u"TI", 0);
+    s.fontSize = readProfileInt(ini, u"LB", u"FS", defaults.fontSize);
+    for (int n = 1; n <= RuleCount; ++n) {
+        HighlightRule& rule = s.rules[size_t(n - 1)];
+        rule.prefix = ini.readString(u"LB", ruleKey(u'K', n), u"");
+        rule.style = quint8(readProfileInt(ini, u"LB", ruleKey(u'S', n), defaults.fontStyle) & 0xFF);
+        rule.color = readProfileInt(ini, u"LB", ruleKey(u'C', n), defaults.fontColor);
+    }
+    s.fDir = ini.readString(u"FL", u"FD", u"");
+    s.recentFiles = relocateRecentFiles(
+        [&ini](int k) { return ini.readString(u"FL", QString(u"F" + QString::number(k)), u""); }, s.fDir, wDirS,
+        fileExists);
+    s.editorPath = relocateEditorPath(ini.readString(u"Memotyo", u"Notepad", u""), s.fDir, wDirS);
+    return s;
+}
+
+void writeExitSettings(ProfileFile& ini, const ExitSettings& s)
+{
+    ini.writeString(u"fC", u"A_W", profileIntText(s.width));
+    ini.writeString(u"fC", u"A_H", profileIntText(s.height));
+    ini.writeString(u"fC", u"A_L", profileIntText(s.left));
+    ini.writeString(u"fC", u"A_T", profileIntText(s.top));
+    ini.writeString(u"LB", u"TI", profileIntText(s.topIndex));
+    ini.writeString(u"LB", u"FS", profileIntText(s.fontSize));
+    for (int n = 1; n <= RuleCount; ++n) {
+        const HighlightRule& rule = s.rules[size_t(n - 1)];
+        ini.writeString(u"LB", ruleKey(u'K', n), rule.prefix);
+        ini.writeString(u"LB", ruleKey(u'S', n), profileIntText(rule.style));
+        ini.writeString(u"LB", ruleKey(u'C', n), profileIntText(rule.color));
+    }
+    ini.writeString(u"FL", u"FD", s.wDirS);
+    for (int k = 0; k < RecentFiles::Size; ++k)
+        ini.writeString(u"FL", QString(u"F" + QString::number(k)), s.recentFiles.value(k));
+    ini.writeString(u"Memotyo", u"Notepad", s.editorPath);
+}
+
+HighlightRule firstRunRule()
+{
+    return HighlightRule{QStringLiteral("http"), quint8(StyleBold | StyleUnderline), clBlue};
+}
+
+} // namespace kopix

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+namespace kopix {
+
+class ProfileFile;
+
+// Colours are 0x00BBGGRR; a top byte 0xFF names a system colour.
+using TColor = qint32;
+inline constexpr TColor clWindowText = TColor(0xFF000008u);
+inline constexpr TColor clBtnFace = TColor(0xFF00000Fu);
+inline constexpr TColor clWindow = TColor(0xFF000005u);
+inline constexpr TColor clBlue = TColor(0x00FF0000);
+
+// Font-style bits as the settings file stores them.
+enum FontStyleBit : quint8 { StyleBold = 1, StyleItalic = 2, StyleUnderline = 4, StyleStrikeOut = 8 };
+
+inline constexpr int RuleCount = 3;
+
+// One prefix highlight rule: lines beginning with `prefix` are drawn in `style` and `color`.
+struct HighlightRule {
+    QString prefix;
+    quint8 style = 0;
+    TColor color = clWindowText;
+    bool operator==(const HighlightRule&) const = default;
+};
+
+// What the settings file gives at start, each value already checked and defaulted.
+struct StartupSettings {
+    int width = 0;  // outer width (from section AA)
+    int height = 0; // outer height (from section AA)
+    int left = 20;
+    int top = 20;
+    int topIndex = 0;
+    int fontSize = 11;
+    std::array<HighlightRule, RuleCount> rules;
+    QString fDir;
+    QStringList recentFiles; // ten entries
+    QString editorPath;
+};
+
+// What the window offers as defaults: its design outer size, its minimum outer size and the list font.
+struct StartupDefaults {
+    int outerWidth = 0;
+    int outerHeight = 0;
+    int minimumWidth = 0;
+    int minimumHeight = 0;
+    int fontSize = 11;
+    quint8 fontStyle = 0;
+    TColor fontColor = clWindowText;
+};
+
+StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefaults& defaults, const QString& wDirS,
+                                    const std::function<bool(const QString&)>& fileExists);
+
+// What the program writes at a normal exit, in this order: fC (size, position), LB (top row, font size,
+// the three rules), FL (program folder, ten recent files), Memotyo (editor).
+struct ExitSettings {
+    int width = 0;
+    int height = 0;
+    int left = 0;
+    int top = 0;
+    int topIndex = 0;
+    int fontSize = 11;
+    std::array<HighlightRule, RuleCount> rules;
+    QString wDirS;
+    QStringList recentFiles;
+    QString editorPath;
+};
+
+void writeExitSettings(ProfileFile& ini, const ExitSettings& settings);
+
+// The highlight rule a first run starts with: "http" lines in bold underlined blue.
+HighlightRule firstRunRule();
+
+inline constexpr auto SettingsFileName = u"Kopix.ini";
+
+} // namespace kopix

@@ -1,0 +1,69 @@
+#include "core/LineStore.h"
+
+namespace kopix {
+
+LineStore LineStore::fromText(QString text)
+{
+    LineStore store;
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    if (nul >= 0)
+        text.truncate(nul);
+    if (text.isEmpty())
+        return store;
+
+    // One pass: copy each line's characters down over the breaks already passed. The write position never
+    // overtakes the read position, so this is safe in place.
+    char16_t* const data = reinterpret_cast<char16_t*>(text.data());
+    const qsizetype size = text.size();
+    store.m_starts.reserve(size_t(size / 32 + 16));
+    qsizetype write = 0;
+    qsizetype read = 0;
+    while (read < size) {
+        qsizetype end = read;
+        while (end < size && data[end] != u'\r' && data[end] != u'\n')
+            ++end;
+        const qsizetype length = end - read;
+        if (write != read && length > 0)
+            std::char_traits<char16_t>::move(data + write, data + read, size_t(length));
+        write += length;
+        store.m_starts.push_back(write);
+        if (end < size && data[end] == u'\r' && end + 1 < size && data[end + 1] == u'\n')
+            ++end;
+        read = end + 1;
+    }
+    text.truncate(write);
+    // Keep the spare capacity only while it is small; otherwise give it back once.
+    if (text.capacity() - write > write / 8)
+        text.squeeze();
+    store.m_text = std::move(text);
+    return store;
+}
+
+LineStore LineStore::fromLines(const QStringList& lines)
+{
+    LineStore store;
+    store.m_starts.reserve(size_t(lines.size()) + 1);
+    for (const QString& line : lines) {
+        store.m_text += line;
+        store.m_starts.push_back(store.m_text.size());
+    }
+    return store;
+}
+
+QString LineStore::joinedWithCrLf() const
+{
+    QString joined;
+    joined.reserve(textLength() + 2 * count());
+    for (qsizetype row = 0; row < count(); ++row) {
+        joined += line(row);
+        joined += u"\r\n";
+    }
+    return joined;
+}
+
+qsizetype LineStore::bytesUsed() const
+{
+    return m_text.capacity() * qsizetype(sizeof(char16_t)) + qsizetype(m_starts.capacity() * sizeof(qsizetype));
+}
+
+} // namespace kopix

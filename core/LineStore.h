@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <vector>
+
+namespace kopix {
+
+// The document's lines, held as one UTF-16 buffer with the line breaks taken out and an index of
+// where each line starts. A million-line file costs one allocation for the text and one for the index,
+// not a million strings.
+class LineStore {
+public:
+    LineStore() = default;
+
+    // Cuts text into lines at CR, LF and CR LF (LF followed by CR is two breaks). A break at the very end
+    // makes no empty last line; an empty text gives no lines. A NUL ends the text. Takes the buffer over
+    // and compacts it in place, so no second copy of the text is made.
+    static LineStore fromText(QString text);
+    static LineStore fromLines(const QStringList& lines);
+
+    qsizetype count() const { return qsizetype(m_starts.size()) - 1; }
+    bool isEmpty() const { return count() <= 0; }
+    QStringView line(qsizetype row) const
+    {
+        const qsizetype begin = m_starts[size_t(row)];
+        return QStringView(m_text).mid(begin, m_starts[size_t(row) + 1] - begin);
+    }
+    // Characters of all lines together, breaks not counted.
+    qsizetype textLength() const { return m_starts.empty() ? 0 : m_starts.back(); }
+    // Every line followed by CR LF: the text the correction editor starts from.
+    QString joinedWithCrLf() const;
+    // Bytes held, for the memory figures of the benchmarks.
+    qsizetype bytesUsed() const;
+
+private:
+    QString m_text;
+    std::vector<qsizetype> m_starts{0}; // count() + 1 entries; line i is [m_starts[i], m_starts[i+1])
+};
+
+} // namespace kopix

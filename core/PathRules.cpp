@@ -1,0 +1,65 @@
+#include "core/PathRules.h"
+
+namespace kopix {
+
+QString programFolder(QStringView executablePath)
+{
+    const qsizetype slash = executablePath.lastIndexOf(u'/');
+    if (slash < 0)
+        return QString();
+    if (slash == 0)
+        return QStringLiteral("/");
+    return executablePath.left(slash).toString();
+}
+
+QString programFolderNoSlash(QStringView programFolder)
+{
+    QStringView folder = programFolder;
+    while (folder.endsWith(u'/'))
+        folder.chop(1);
+    return folder.toString();
+}
+
+QString besideProgram(QStringView wDirS, QStringView fileName)
+{
+    return wDirS.toString() + u'/' + fileName;
+}
+
+QString fileNamePart(QStringView path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1).toString();
+}
+
+QString folderPart(QStringView path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0)
+        return QString();
+    if (slash == 0)
+        return QStringLiteral("/");
+    return path.left(slash).toString();
+}
+
+bool hasTxtExtension(QStringView path)
+{
+    const QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return false;
+    const QStringView extension = name.mid(dot);
+    if (extension.size() != 4)
+        return false;
+    auto lower = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; };
+    return lower(extension[1].unicode()) == u't' && lower(extension[2].unicode()) == u'x' &&
+           lower(extension[3].unicode()) == u't';
+}
+
+QString replaceFirstIgnoringCase(QStringView s, QStringView from, QStringView to)
+{
+    const qsizetype at = from.isEmpty() ? -1 : s.indexOf(from, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return s.toString();
+    return s.left(at).toString() + to + s.mid(at + from.size());
+}
+
+} // namespace kopix

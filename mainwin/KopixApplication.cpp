@@ -1,0 +1,31 @@
+#include "mainwin/KopixApplication.h"
+
+namespace kopix {
+
+KopixApplication::KopixApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool KopixApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const KopixError& error) {
+        if (m_reporter)
+            m_reporter(error.text());
+    } catch (const std::exception& error) {
+        if (m_reporter)
+            m_reporter(QString::fromLocal8Bit(error.what()));
+    }
+    return false;
+}
+
+void preferX11OnWayland()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ||
+                         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (wayland)
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+} // namespace kopix

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QApplication>
+
+#include <functional>
+#include <stdexcept>
+
+namespace kopix {
+
+// An error a handler raises and does not catch itself; the application shows it in the error box and
+// goes on with the next event.
+class KopixError : public std::runtime_error {
+public:
+    explicit KopixError(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    QString text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+class KopixApplication : public QApplication {
+    Q_OBJECT
+public:
+    KopixApplication(int& argc, char** argv);
+
+    // Who shows the error box (the main window, once it exists).
+    void setErrorReporter(std::function<void(const QString&)> reporter) { m_reporter = std::move(reporter); }
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    std::function<void(const QString&)> m_reporter;
+};
+
+// On a Wayland session Kopix runs through XWayland: staying on top and watching the clipboard without
+// focus need X11. A platform the user chose is left alone.
+void preferX11OnWayland();
+
+} // namespace kopix

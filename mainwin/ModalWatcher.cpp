@@ -1,0 +1,49 @@
+#include "mainwin/ModalWatcher.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+
+namespace kopix {
+
+ModalWatcher::ModalWatcher(std::function<void()> begin, std::function<void()> end, QObject* parent)
+    : QObject(parent), m_begin(std::move(begin)), m_end(std::move(end))
+{
+    qApp->installEventFilter(this);
+}
+
+bool ModalWatcher::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Show || type == QEvent::Hide) {
+        if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->isWindow() && widget->isModal()) {
+            if (type == QEvent::Show)
+                opened(widget);
+            else
+                closed(widget);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ModalWatcher::opened(QObject* window)
+{
+    if (m_open.contains(window))
+        return;
+    m_open.insert(window);
+    // A window destroyed while shown never sends its Hide.
+    connect(window, &QObject::destroyed, this, [this, window] { closed(window); });
+    if (m_open.size() == 1 && m_begin)
+        m_begin();
+}
+
+void ModalWatcher::closed(QObject* window)
+{
+    if (!m_open.remove(window))
+        return;
+    disconnect(window, nullptr, this, nullptr);
+    if (m_open.isEmpty() && m_end)
+        m_end();
+}
+
+} // namespace kopix

@@ -1,0 +1,175 @@
+#pragma once
+
+#include "core/AppSettings.h"
+#include "core/LineStore.h"
+#include "core/RecentFiles.h"
+#include "core/TextCodec.h"
+#include "platform/MessageBox.h"
+
+#include <QMainWindow>
+#include <QRect>
+
+#include <array>
+#include <optional>
+
+class QAction;
+class QLabel;
+class QListView;
+class QMenu;
+class QPlainTextEdit;
+class QStatusBar;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QFrame;
+
+namespace kopix {
+
+class Platform;
+class LineListModel;
+class LineDelegate;
+class DocumentListView;
+class ModalWatcher;
+
+// The copy-selection state: idle, rows selected but not copied, copied.
+enum class TSTS : quint8 { Sel0, SelN, SelC };
+
+// The main window: the list of the document's lines between two copy strips, the correction editor on a
+// second tab, the status bar. It owns all of the program's state.
+class TfC : public QMainWindow {
+    Q_OBJECT
+public:
+    // arguments[0] is the executable's path, arguments[1] (if any) the document to open. The constructor
+    // runs the whole start-up; show the window right after it.
+    TfC(Platform& platform, const QStringList& arguments, QWidget* parent = nullptr);
+    ~TfC() override;
+
+    // Design sizes, in pixels.
+    static constexpr int DesignClientWidth = 286;
+    static constexpr int DesignClientHeight = 288;
+    static constexpr QSize ToolButtonSize{23, 22};
+
+    // Sets the list's row height from its font.
+    void RowHeight();
+    // Every message box of the main window goes through here, placed over the window.
+    int MsgDlgCenter(const QString& msg, MsgDlgType dlgType, MsgDlgButtons buttons, int helpCtx);
+    // Pulls the window into the work area fixed at start-up.
+    void FitToWorkArea(QWidget* f);
+    // A window's rectangle with its frame, in screen coordinates.
+    static QRect outerRect(const QWidget* w);
+
+    // Loads a document; the central operation behind every way of opening one.
+    void OpenDocument(const QString& path);
+    void OpenIfTxt(const QString& path);
+
+    // The application title: the caption shown on the task bar and on the error box.
+    QString applicationTitle() const { return m_applicationTitle; }
+    // The path of the document on display ("" when none): where corrections are saved.
+    QString displayedDocumentPath() const { return m_displayedPath; }
+    TextEncoding displayedDocumentEncoding() const { return m_displayedEncoding; }
+    bool displayedDocumentDecodedCleanly() const { return m_displayedClean; }
+    const LineStore& lines() const;
+    // The correction editor's text, filled from the lines when first needed.
+    QPlainTextEdit* correctionEditor();
+    bool correctionsPending() const;
+    TSTS copyState() const { return STS; }
+    // The rectangle the window had when the close was accepted, written at exit.
+    QRect rcTV; // work area of the screen nearest the window, fixed at start-up
+    int rcTV_W = 0;
+    int rcTV_H = 0;
+
+    // Public for the settings dialog.
+    std::array<QString, RuleCount> RKeyw;
+    std::array<quint8, RuleCount> RFontS{};
+    std::array<TColor, RuleCount> RFontC{};
+    QString ExeMemo;
+
+    // Components other parts of the program (and tests) reach by name.
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabCopy = nullptr;
+    QWidget* TabNote = nullptr;
+    DocumentListView* LBox = nullptr;
+    QFrame* Pnl1 = nullptr;
+    QFrame* Pnl2 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QStatusBar* SBar = nullptr;
+    std::array<QLabel*, 2> SBarPanels{};
+    QToolBar* ToolBar1 = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    QToolButton* BtnMenu = nullptr;
+    QMenu* PupMenu = nullptr;
+
+    QAction* FileOpen = nullptr;
+    QAction* ActNote = nullptr;
+    QAction* ActRefresh = nullptr;
+    QAction* ActFolder = nullptr;
+    QAction* ActExit = nullptr;
+    QAction* ActFNasi = nullptr;
+    QAction* ActSINasi = nullptr;
+
+    const RecentFiles& UsedFL() const { return m_usedFL; }
+    QString wDir;
+    QString wDirS;
+    QString fDir;
+    int TopI = 0;
+    int FukugenWidth = 0;
+    int FukugenHeight = 0;
+    std::optional<qint64> AgeOfFile;
+
+    // Commands (handlers keep their names).
+    void ActRefreshExecute();
+    void FileOpenExecute();
+    void FileOpenAccept(const QString& path);
+    void ActF0Execute(QAction* sender);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Start-up and shut-down.
+    void FormCreate(const QStringList& arguments);
+    void FormShow();
+    bool FormCloseQuery();
+    void FormDestroy();
+    void AppEventModalBegin();
+    void AppEventModalEnd();
+    void ReadSettingsFile();
+    void WriteSettingsFile();
+
+    // Building the window.
+    void CreateComponents();
+    void CreateActions();
+    QAction* makeAction(const QString& name, const QString& category, const QString& caption);
+
+    // Documents.
+    void ShowNoDocument();
+    void SetDocCaption(const QString& name);
+    void EnableDocActions(bool enabled);
+    void ShowLines(LineStore lines);
+    void FilesDropped(const QStringList& paths);
+    bool SaveCorrections(); // false when the corrections could not be written
+    void OnUsedFLChange();
+
+    void SetSTS(TSTS state);
+    QString settingsFilePath() const;
+
+    Platform& m_platform;
+    RecentFiles m_usedFL;
+    std::array<QAction*, RecentFiles::Size> MRUL{};
+    std::array<QAction*, 26> SIL{};
+    TSTS STS = TSTS::Sel0;
+    LineListModel* m_model = nullptr;
+    LineDelegate* m_delegate = nullptr;
+    ModalWatcher* m_modalWatcher = nullptr;
+    QString m_applicationTitle = QStringLiteral("Kopix");
+    QString m_displayedPath;
+    TextEncoding m_displayedEncoding = TextEncoding::Utf8;
+    bool m_displayedClean = true;
+    bool m_memoStale = false; // the editor has not been given the current lines yet
+    bool m_shown = false;
+    bool m_shrunk = false;
+    std::optional<QRect> m_rectAtClose;
+};
+
+} // namespace kopix

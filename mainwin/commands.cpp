@@ -1,0 +1,157 @@
+// The commands of the main window: every one a named action, shown by the menus and tool bars.
+#include "mainwin/UfC.h"
+
+#include "mainwin/DocumentListView.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QToolButton>
+
+namespace kopix {
+
+namespace {
+
+struct ActionSpec {
+    const char16_t* name;
+    const char16_t* category;
+    const char16_t* caption;
+    const char* shortcut;
+    int helpContext;
+    const char16_t* hint;
+};
+
+// In the order the program lists its commands.
+const ActionSpec actionTable[] = {
+    {u"ActMenu", u"ファイル", u"ActMenu", "", 0, u""},
+    {u"FileOpen", u"ファイル", u"開く(&O)...", "Ctrl+O", 120, u"開くダイアログ"},
+    {u"ActNote", u"ファイル", u"表示文書をメモ帳で出す(&M)", "F3", 128, u"表示文書をメモ帳で出す"},
+    {u"ActRefresh", u"ファイル", u"表示文書を読み直す(&R)", "F4", 128, u"更新後の表示文書を読む"},
+    {u"ActFolder", u"ファイル", u"表示文書のフォルダを出す(&F)", "", 830, u"各種ファイル操作の実行"},
+    {u"ActSelAll", u"ファイル", u"すべての行を選択(&A)", "Ctrl+A", 830, u"すべてのコピー等"},
+    {u"ActSettei", u"ファイル", u"設定...(&T)", "", 220, u"表示の変更等"},
+    {u"ActShukuGen", u"ファイル", u"フォームの縮減⇔復元(&W)", "F2", 830, u"フォームの大⇔小"},
+    {u"ActHelp", u"ファイル", u"ヘルプ(&H)", "F1", 0, u""},
+    {u"ActExit", u"ファイル", u"Kopix の終了(&X)", "", 0, u""},
+    {u"ActSINasi", u"表示文書中のしおり", u"（なし）", "", 110, u""},
+    {u"ActFNasi", u"最近開いたファイル", u"（なし）", "", 120, u""},
+    {u"EditSync", u"編集", u"訂正開始時に戻す", "", 128, u"訂正開始時に戻す"},
+    {u"EditUndo1", u"編集", u"元に戻す(&U)", "Ctrl+Z", 128, u"直前の変更を元に戻す"},
+    {u"EditCut1", u"編集", u"切り取り(&T)", "Ctrl+X", 128, u"切り取り"},
+    {u"EditCopy1", u"編集", u"コピー(&C)", "Ctrl+C", 128, u"コピー"},
+    {u"EditPaste1", u"編集", u"貼り付け(&P)", "Ctrl+V", 128, u"貼り付け"},
+    {u"EditDelete1", u"編集", u"削除(&D)", "Del", 128, u"削除"},
+};
+
+// A menu caption shows "&" only when it is doubled.
+QString menuText(const QString& path)
+{
+    QString text = path;
+    return text.replace(u'&', QStringLiteral("&&"));
+}
+
+// Three bars: the main menu's button.
+QIcon menuIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    for (int y : {3, 7, 11})
+        painter.fillRect(QRect(2, y, 12, 2), QColor(0x40, 0x40, 0x40));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+QAction* TfC::makeAction(const QString& name, const QString& category, const QString& caption)
+{
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    action->setProperty("category", category);
+    return action;
+}
+
+void TfC::CreateActions()
+{
+    for (const ActionSpec& spec : actionTable) {
+        QAction* action = makeAction(QString::fromUtf16(spec.name), QString::fromUtf16(spec.category),
+                                     QString::fromUtf16(spec.caption));
+        action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
+        action->setProperty("helpContext", spec.helpContext);
+        action->setToolTip(QString::fromUtf16(spec.hint));
+    }
+    for (int i = 0; i < 26; ++i) {
+        QAction* slot = makeAction(QStringLiteral("ActSI%1").arg(i), QStringLiteral("表示文書中のしおり"),
+                                   QStringLiteral("ActSI%1").arg(i));
+        slot->setProperty("helpContext", 110);
+    }
+    for (int i = 0; i < RecentFiles::Size; ++i) {
+        QAction* slot = makeAction(QStringLiteral("ActF%1").arg(i), QStringLiteral("最近開いたファイル"),
+                                   QStringLiteral("ActF%1").arg(i));
+        slot->setProperty("helpContext", i == 4 ? 0 : 120);
+        slot->setVisible(i == 0);
+        connect(slot, &QAction::triggered, this, [this, slot] { ActF0Execute(slot); });
+    }
+
+    FileOpen = findChild<QAction*>(QStringLiteral("FileOpen"));
+    ActNote = findChild<QAction*>(QStringLiteral("ActNote"));
+    ActRefresh = findChild<QAction*>(QStringLiteral("ActRefresh"));
+    ActFolder = findChild<QAction*>(QStringLiteral("ActFolder"));
+    ActExit = findChild<QAction*>(QStringLiteral("ActExit"));
+    ActFNasi = findChild<QAction*>(QStringLiteral("ActFNasi"));
+    ActSINasi = findChild<QAction*>(QStringLiteral("ActSINasi"));
+    ActFNasi->setEnabled(false);
+    ActSINasi->setEnabled(false);
+
+    connect(FileOpen, &QAction::triggered, this, &TfC::FileOpenExecute);
+    connect(ActRefresh, &QAction::triggered, this, &TfC::ActRefreshExecute);
+    connect(ActExit, &QAction::triggered, this, &QWidget::close);
+    // Shortcuts work wherever the focus is in the window.
+    for (QAction* action : {FileOpen, ActRefresh})
+        addAction(action);
+
+    // The main menu, as far as its commands exist so far.
+    PupMenu = new QMenu(this);
+    PupMenu->setObjectName(QStringLiteral("PupMenu"));
+    PupMenu->addAction(FileOpen);
+    QMenu* recent = PupMenu->addMenu(QStringLiteral("最近開いた文書(&R)"));
+    recent->setObjectName(QStringLiteral("mRireki"));
+    for (int i = 0; i < RecentFiles::Size; ++i)
+        recent->addAction(findChild<QAction*>(QStringLiteral("ActF%1").arg(i)));
+    recent->addAction(ActFNasi);
+    PupMenu->addAction(ActRefresh);
+    PupMenu->addSeparator();
+    PupMenu->addAction(ActExit);
+    BtnMenu->setDefaultAction(findChild<QAction*>(QStringLiteral("ActMenu")));
+    BtnMenu->setMenu(PupMenu);
+    BtnMenu->setIcon(menuIcon());
+    BtnMenu->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    connect(LBox, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PupMenu->popup(LBox->viewport()->mapToGlobal(at)); });
+}
+
+void TfC::OnUsedFLChange()
+{
+    // Each filled slot shows its path; "（なし）" stands in when there is none.
+    for (int i = 0; i < RecentFiles::Size; ++i) {
+        QAction* slot = MRUL[size_t(i)];
+        if (!slot)
+            continue;
+        const QString entry = m_usedFL.entry(i);
+        slot->setText(menuText(entry));
+        slot->setVisible(!entry.isEmpty());
+    }
+    ActFNasi->setVisible(m_usedFL.entry(0).isEmpty());
+}
+
+void TfC::ActF0Execute(QAction* sender)
+{
+    const QString name = sender->objectName();
+    const int slot = name.right(1).toInt();
+    const QString path = m_usedFL.entry(slot);
+    if (!path.isEmpty())
+        OpenDocument(path);
+}
+
+} // namespace kopix

@@ -1,0 +1,199 @@
+// Loading the document into the list, the recent-files list that follows it, the caption, the placeholder
+// when there is nothing to show, refresh, the open dialog and dropped files.
+#include "mainwin/UfC.h"
+
+#include "core/DocumentFile.h"
+#include "core/PathRules.h"
+#include "mainwin/DocumentListView.h"
+#include "mainwin/LineListModel.h"
+#include "platform/Platform.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTabWidget>
+
+namespace kopix {
+
+namespace {
+
+const QString placeholderLine1 = QStringLiteral("　表示すべき文書");
+const QString placeholderLine2 = QStringLiteral("（前回終了時の文書）");
+const QString placeholderLine3 = QStringLiteral("が読めませんでした。");
+
+} // namespace
+
+void TfC::OpenDocument(const QString& path)
+{
+    const int found = m_usedFL.indexOf(path);
+    if (!fileExists(path)) {
+        MsgDlgCenter(path + QStringLiteral("\r\nこのファイルが見つかりません。\r\nパスとファイル名が正しいかどうか確認してください。"),
+                     MsgDlgType::Warning, mbOK, 0);
+        m_usedFL.documentMissing(found);
+        return;
+    }
+    DocumentReadResult read = readDocument(path);
+    if (!read.document) {
+        MsgDlgCenter(fileNamePart(path) + QStringLiteral(" ファイルが読めません。\r\n") + read.errorText,
+                     MsgDlgType::Error, mbOK | mbHelp, 0);
+        return;
+    }
+    LoadedDocument& document = *read.document;
+    ShowLines(std::move(document.lines));
+    SetDocCaption(fileNamePart(path));
+    m_displayedPath = path;
+    m_displayedEncoding = document.encoding;
+    m_displayedClean = document.decodedCleanly;
+    m_usedFL.documentOpened(path, found);
+    if (found == 0 && TopI < m_model->rowCount()) {
+        LBox->doItemsLayout();
+        LBox->verticalScrollBar()->setValue(TopI);
+    }
+    if (document.modified)
+        AgeOfFile = document.modified;
+    SetSTS(TSTS::Sel0);
+    EnableDocActions(true);
+}
+
+void TfC::ShowLines(LineStore lines)
+{
+    LBox->setUpdatesEnabled(false);
+    m_model->setLines(std::move(lines));
+    LBox->scrollToTop();
+    LBox->setUpdatesEnabled(true);
+    // The editor gets its copy of the lines when it is next needed; until then it is not modified.
+    m_memoStale = true;
+    Memo1->clear();
+    Memo1->document()->setModified(false);
+    if (PageControl1->currentWidget() == TabNote)
+        correctionEditor();
+}
+
+const LineStore& TfC::lines() const
+{
+    return m_model->lines();
+}
+
+QPlainTextEdit* TfC::correctionEditor()
+{
+    if (m_memoStale) {
+        m_memoStale = false;
+        Memo1->setPlainText(m_model->lines().joinedWithCrLf());
+        Memo1->document()->setModified(false);
+    }
+    return Memo1;
+}
+
+bool TfC::correctionsPending() const
+{
+    return !m_memoStale && Memo1->document()->isModified();
+}
+
+bool TfC::SaveCorrections()
+{
+    QString text = correctionEditor()->toPlainText();
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    if (!m_displayedClean &&
+        MsgDlgCenter(fileNamePart(m_displayedPath) +
+                         QStringLiteral(" には読めなかった文字があります。\r\n訂正を書き込むと、その文字は置き換えられます。"),
+                     MsgDlgType::Confirmation, mbOK | mbIgnore, 0) != mrOk)
+        return true; // the user keeps the file as it is
+    QString reason;
+    if (writeDocumentText(m_displayedPath, text, m_displayedEncoding, &reason))
+        return true;
+    m_platform.showErrorBox(this, m_applicationTitle, errorBoxText(reason));
+    return false;
+}
+
+void TfC::OpenIfTxt(const QString& path)
+{
+    if (hasTxtExtension(path))
+        OpenDocument(path);
+}
+
+void TfC::ShowNoDocument()
+{
+    if (!fileExists(settingsFilePath())) {
+        const HighlightRule rule = firstRunRule();
+        RKeyw[0] = rule.prefix;
+        RFontS[0] = rule.style;
+        RFontC[0] = rule.color;
+        const QString sample = besideProgram(wDirS, u"Sample.txt");
+        if (fileExists(sample)) {
+            OpenIfTxt(sample);
+            return;
+        }
+    }
+    m_model->setLines(LineStore::fromLines({placeholderLine1, placeholderLine2, placeholderLine3}));
+    for (QAction* slot : SIL)
+        if (slot)
+            slot->setVisible(false);
+    ActSINasi->setVisible(true);
+    for (QAction* slot : MRUL)
+        if (slot)
+            slot->setVisible(false);
+    ActFNasi->setVisible(true);
+    SetSTS(TSTS::Sel0);
+    EnableDocActions(false);
+}
+
+void TfC::SetDocCaption(const QString& name)
+{
+    m_applicationTitle = name + QStringLiteral(" - Kopix");
+    setWindowTitle(m_applicationTitle);
+}
+
+void TfC::EnableDocActions(bool enabled)
+{
+    ActNote->setEnabled(enabled);
+    ActRefresh->setEnabled(enabled);
+    ActFolder->setEnabled(enabled);
+}
+
+void TfC::ActRefreshExecute()
+{
+    const QString path = m_usedFL.entry(0);
+    if (!fileExists(path))
+        return;
+    if (fileModifiedTime(path) != AgeOfFile || correctionsPending())
+        OpenDocument(path);
+    else
+        MsgDlgCenter(path + QStringLiteral("\r\nまだ、上書き更新されていません。"), MsgDlgType::Warning, mbOK, 0);
+}
+
+void TfC::FileOpenExecute()
+{
+    // The dialog starts in the folder of the document on display, or where the desktop chooses.
+    const QString entry = m_usedFL.entry(0);
+    QFileDialog dialog(this, QString(), entry.isEmpty() ? QString() : folderPart(entry),
+                       QStringLiteral("テキスト ファイル (*.txt)"));
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    // ".TXT" and ".Txt" files are text files too.
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    FileOpenAccept(dialog.selectedFiles().constFirst());
+}
+
+void TfC::FileOpenAccept(const QString& path)
+{
+    // Corrections go to their own document before another one is shown; if they cannot be written the
+    // other document is not opened, so they are not lost.
+    if (correctionsPending() && !SaveCorrections())
+        return;
+    OpenDocument(path);
+}
+
+void TfC::FilesDropped(const QStringList& paths)
+{
+    if (!paths.isEmpty())
+        OpenIfTxt(paths.constFirst());
+}
+
+} // namespace kopix

@@ -1,0 +1,327 @@
+// The main window's life: building it, start-up, the close question, shut-down, and stepping out of
+// stay-on-top while the program's own modal windows are open.
+#include "mainwin/UfC.h"
+
+#include "core/DocumentFile.h"
+#include "core/PathRules.h"
+#include "core/WindowGeometry.h"
+#include "mainwin/Colors.h"
+#include "mainwin/DocumentListView.h"
+#include "mainwin/LineDelegate.h"
+#include "mainwin/LineListModel.h"
+#include "mainwin/ModalWatcher.h"
+#include "platform/Platform.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace kopix {
+
+namespace {
+
+QFont designFont(const QStringList& families)
+{
+    QFont font;
+    QStringList withFallbacks = families;
+    // Japanese faces of a Linux desktop, so Japanese text never shows as boxes.
+    withFallbacks << QStringLiteral("IPAGothic") << QStringLiteral("IPAPGothic") << QStringLiteral("Noto Sans CJK JP")
+                  << QStringLiteral("Noto Sans Mono CJK JP") << QStringLiteral("VL Gothic")
+                  << QStringLiteral("TakaoGothic");
+    font.setFamilies(withFallbacks);
+    return font;
+}
+
+QFrame* makeStrip(const QString& name, QWidget* parent)
+{
+    auto* strip = new QFrame(parent);
+    strip->setObjectName(name);
+    strip->setFixedWidth(16);
+    strip->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    strip->setLineWidth(1);
+    // The strip paints its own colour, opaque, rather than the themed background behind it.
+    strip->setAutoFillBackground(true);
+    strip->setMouseTracking(true);
+    return strip;
+}
+
+} // namespace
+
+TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent,
+                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                      Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+      m_platform(platform)
+{
+    setObjectName(QStringLiteral("fC"));
+    setWindowTitle(QStringLiteral("Kopix"));
+    setFont([] {
+        QFont font = designFont({QStringLiteral("MS UI Gothic")});
+        font.setPixelSize(14);
+        return font;
+    }());
+    CreateComponents();
+    CreateActions();
+    m_modalWatcher = new ModalWatcher([this] { AppEventModalBegin(); }, [this] { AppEventModalEnd(); }, this);
+    FormCreate(arguments);
+}
+
+TfC::~TfC()
+{
+    FormDestroy();
+}
+
+void TfC::CreateComponents()
+{
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setDocumentMode(true);
+
+    TabCopy = new QWidget;
+    TabCopy->setObjectName(QStringLiteral("TabCopy"));
+    ToolBar1 = new QToolBar(TabCopy);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setFixedHeight(ToolButtonSize.height());
+    BtnMenu = new QToolButton(ToolBar1);
+    BtnMenu->setObjectName(QStringLiteral("BtnMenu"));
+    BtnMenu->setFixedSize(ToolButtonSize);
+    BtnMenu->setAutoRaise(true);
+    BtnMenu->setPopupMode(QToolButton::InstantPopup);
+    ToolBar1->addWidget(BtnMenu);
+
+    Pnl1 = makeStrip(QStringLiteral("Pnl1"), TabCopy);
+    Pnl2 = makeStrip(QStringLiteral("Pnl2"), TabCopy);
+    LBox = new DocumentListView(TabCopy);
+    LBox->setObjectName(QStringLiteral("LBox"));
+    m_model = new LineListModel(this);
+    m_delegate = new LineDelegate(*m_model, this);
+    LBox->setModel(m_model);
+    LBox->setItemDelegate(m_delegate);
+    LBox->setFont(designFont({QStringLiteral("ＭＳ ゴシック")}));
+    LBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(LBox, &DocumentListView::filesDropped, this, &TfC::FilesDropped);
+
+    auto* strips = new QHBoxLayout;
+    strips->setContentsMargins(0, 0, 0, 0);
+    strips->setSpacing(0);
+    strips->addWidget(Pnl1);
+    strips->addWidget(LBox, 1);
+    strips->addWidget(Pnl2);
+    auto* copyLayout = new QVBoxLayout(TabCopy);
+    copyLayout->setContentsMargins(0, 0, 0, 0);
+    copyLayout->setSpacing(0);
+    copyLayout->addWidget(ToolBar1);
+    copyLayout->addLayout(strips, 1);
+    PageControl1->addTab(TabCopy, QStringLiteral("転記"));
+
+    TabNote = new QWidget;
+    TabNote->setObjectName(QStringLiteral("TabNote"));
+    ToolBar2 = new QToolBar(TabNote);
+    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+    ToolBar2->setFixedHeight(ToolButtonSize.height());
+    Memo1 = new QPlainTextEdit(TabNote);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* noteLayout = new QVBoxLayout(TabNote);
+    noteLayout->setContentsMargins(0, 0, 0, 0);
+    noteLayout->setSpacing(0);
+    noteLayout->addWidget(ToolBar2);
+    noteLayout->addWidget(Memo1, 1);
+    PageControl1->addTab(TabNote, QStringLiteral("訂正"));
+    // The editor is given the document's lines only when it is first shown.
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        if (PageControl1->currentWidget() == TabNote)
+            correctionEditor();
+    });
+    setCentralWidget(PageControl1);
+
+    SBar = new QStatusBar(this);
+    SBar->setObjectName(QStringLiteral("SBar"));
+    SBar->setFixedHeight(19);
+    SBar->setSizeGripEnabled(true);
+    SBarPanels[0] = new QLabel(SBar);
+    SBarPanels[0]->setObjectName(QStringLiteral("SBarPanel0"));
+    SBarPanels[0]->setFixedWidth(35);
+    SBarPanels[1] = new QLabel(SBar);
+    SBarPanels[1]->setObjectName(QStringLiteral("SBarPanel1"));
+    SBarPanels[1]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    SBar->addWidget(SBarPanels[0]);
+    SBar->addWidget(SBarPanels[1], 1);
+    setStatusBar(SBar);
+
+    resize(DesignClientWidth, DesignClientHeight);
+    move(0, 0);
+}
+
+void TfC::FormCreate(const QStringList& arguments)
+{
+    // 1. The program folder becomes the current folder. A relative document argument still means the
+    //    folder it was typed in, as everywhere else on this desktop.
+    QString firstArgument = arguments.value(1);
+    if (!firstArgument.isEmpty() && QFileInfo(firstArgument).isRelative() &&
+        QFileInfo::exists(QDir::current().absoluteFilePath(firstArgument)))
+        firstArgument = QDir::current().absoluteFilePath(firstArgument);
+    wDir = programFolder(arguments.value(0));
+    QDir::setCurrent(wDir);
+    wDirS = programFolderNoSlash(wDir);
+
+    // 2. and 3. The recent files start empty; the window cannot shrink below five tool buttons each way.
+    m_usedFL.fillWithoutNotice({});
+    setMinimumSize(minimumClientSize(BtnMenu->size()));
+
+    // 4. to 11. Settings.
+    ReadSettingsFile();
+
+    // 12. and 13. Recent-file and bookmark slots, found by name.
+    for (int i = 0; i < RecentFiles::Size; ++i)
+        MRUL[size_t(i)] = findChild<QAction*>(QStringLiteral("ActF%1").arg(i));
+    m_usedFL.setOnChanged([this] { OnUsedFLChange(); });
+    OnUsedFLChange();
+    for (int i = 0; i < int(SIL.size()); ++i)
+        SIL[size_t(i)] = findChild<QAction*>(QStringLiteral("ActSI%1").arg(i));
+
+    // 15. The list takes dropped files from now on (set up with the list itself).
+    // 16. The start document.
+    if (!firstArgument.isEmpty())
+        OpenIfTxt(firstArgument);
+    if (m_model->rowCount() == 0 && !m_usedFL.entry(0).isEmpty())
+        OpenDocument(m_usedFL.entry(0));
+    if (m_model->rowCount() == 0)
+        ShowNoDocument();
+
+    // 17. The strips show their own colour.
+    SetSTS(STS);
+    // 19. The copy tab is in front.
+    PageControl1->setCurrentWidget(TabCopy);
+}
+
+void TfC::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TfC::FormShow()
+{
+    // The window was fitted before it had a frame; where the desktop already gave it one, fit the frame too.
+    FitToWorkArea(this);
+    LBox->setFocus();
+}
+
+void TfC::closeEvent(QCloseEvent* event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    // Taken now, while the window still has its frame; written at exit.
+    m_rectAtClose = m_platform.normalRectangle(this);
+    event->accept();
+}
+
+bool TfC::FormCloseQuery()
+{
+    if (m_platform.isOnRemovableDrive(QDir::currentPath()) &&
+        MsgDlgCenter(QStringLiteral("終了していいですか？。"), MsgDlgType::Confirmation, mbOK | mbIgnore, 0) ==
+            mrIgnore)
+        return false;
+    if (correctionsPending() && fileExists(m_displayedPath))
+        return SaveCorrections();
+    return true;
+}
+
+void TfC::FormDestroy()
+{
+    if (folderExists(wDir))
+        WriteSettingsFile();
+}
+
+void TfC::AppEventModalBegin()
+{
+    m_platform.setStayOnTop(this, false);
+}
+
+void TfC::AppEventModalEnd()
+{
+    m_platform.setStayOnTop(this, true);
+}
+
+int TfC::MsgDlgCenter(const QString& msg, MsgDlgType dlgType, MsgDlgButtons buttons, int helpCtx)
+{
+    MessageRequest request;
+    request.text = msg;
+    request.type = dlgType;
+    request.buttons = buttons;
+    request.helpContext = helpCtx;
+    request.place = messageBoxPlace(outerRect(this));
+    request.owner = this;
+    return m_platform.showMessage(request);
+}
+
+QRect TfC::outerRect(const QWidget* w)
+{
+    // The native window knows its frame as soon as the window manager has framed it; QWidget's own
+    // frame geometry can lag behind that.
+    if (const QWindow* handle = w->windowHandle(); handle && w->isVisible())
+        return handle->frameGeometry();
+    return w->frameGeometry();
+}
+
+void TfC::FitToWorkArea(QWidget* f)
+{
+    const QRect outer = outerRect(f);
+    const QSize frameExtra = outer.size() - f->size();
+    const QRect fitted = fitToWorkArea(outer, rcTV);
+    if (fitted.size() != outer.size())
+        f->resize(fitted.size() - frameExtra);
+    f->move(fitted.topLeft());
+}
+
+void TfC::RowHeight()
+{
+    const int height = QFontMetrics(LBox->font()).height();
+    if (height > 0 && height != m_delegate->rowHeight()) {
+        m_delegate->setRowHeight(height);
+        // The view caches the uniform row size; a new layout picks the new height up.
+        Q_EMIT m_delegate->sizeHintChanged(QModelIndex());
+        LBox->doItemsLayout();
+    }
+}
+
+void TfC::SetSTS(TSTS state)
+{
+    STS = state;
+    TColor colour = clBtnFace;
+    if (state == TSTS::SelN)
+        colour = clAqua;
+    else if (state == TSTS::SelC)
+        colour = clNavy;
+    for (QFrame* strip : {Pnl1, Pnl2}) {
+        QPalette palette = strip->palette();
+        palette.setColor(QPalette::Window, toQColor(colour, palette));
+        strip->setPalette(palette);
+    }
+}
+
+QString TfC::settingsFilePath() const
+{
+    return besideProgram(wDirS, SettingsFileName);
+}
+
+} // namespace kopix

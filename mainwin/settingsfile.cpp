@@ -1,0 +1,85 @@
+// Reading the settings file at start-up and writing it at exit.
+#include "mainwin/UfC.h"
+
+#include "core/DocumentFile.h"
+#include "core/ProfileFile.h"
+#include "mainwin/DocumentListView.h"
+#include "mainwin/LineListModel.h"
+#include "platform/Platform.h"
+
+#include <QPlainTextEdit>
+
+namespace kopix {
+
+void TfC::ReadSettingsFile()
+{
+    const ProfileFile ini = ProfileFile::load(settingsFilePath());
+    const QSize frameExtra = frameGeometry().size() - size();
+
+    StartupDefaults defaults;
+    defaults.outerWidth = frameGeometry().width();
+    defaults.outerHeight = frameGeometry().height();
+    defaults.minimumWidth = minimumWidth() + frameExtra.width();
+    defaults.minimumHeight = minimumHeight() + frameExtra.height();
+    defaults.fontSize = 11;
+    defaults.fontStyle = 0;
+    defaults.fontColor = clWindowText;
+    const StartupSettings s = readStartupSettings(ini, defaults, wDirS, fileExists);
+
+    // Size and position, then into the work area of the nearest screen.
+    resize(s.width - frameExtra.width(), s.height - frameExtra.height());
+    move(s.left, s.top);
+    rcTV = m_platform.workAreaNear(QRect(s.left, s.top, s.width, s.height));
+    rcTV_W = rcTV.width();
+    rcTV_H = rcTV.height();
+    FitToWorkArea(this);
+
+    TopI = s.topIndex;
+
+    // The list font, the row height that follows from it, and the same font for the editor.
+    QFont font = LBox->font();
+    if (s.fontSize > 0)
+        font.setPointSize(s.fontSize);
+    LBox->setFont(font);
+    RowHeight();
+    Memo1->setFont(LBox->font());
+
+    for (size_t n = 0; n < size_t(RuleCount); ++n) {
+        RKeyw[n] = s.rules[n].prefix;
+        RFontS[n] = s.rules[n].style;
+        RFontC[n] = s.rules[n].color;
+    }
+
+    fDir = s.fDir;
+    m_usedFL.fillWithoutNotice(s.recentFiles);
+    ExeMemo = s.editorPath;
+}
+
+void TfC::WriteSettingsFile()
+{
+    const QString path = settingsFilePath();
+    ProfileFile ini = ProfileFile::load(path);
+
+    ExitSettings s;
+    const QRect normal = m_rectAtClose ? *m_rectAtClose : m_platform.normalRectangle(this);
+    s.width = m_shrunk ? FukugenWidth : normal.width();
+    s.height = m_shrunk ? FukugenHeight : normal.height();
+    s.left = normal.left();
+    s.top = normal.top();
+    const QModelIndex top = LBox->indexAt(QPoint(0, 0));
+    s.topIndex = top.isValid() ? top.row() : 0;
+    s.fontSize = LBox->font().pointSize();
+    for (size_t n = 0; n < size_t(RuleCount); ++n)
+        s.rules[n] = HighlightRule{RKeyw[n], RFontS[n], RFontC[n]};
+    s.wDirS = wDirS;
+    s.recentFiles = m_usedFL.entries();
+    s.editorPath = ExeMemo;
+    writeExitSettings(ini, s);
+
+    QString reason;
+    if (!ini.save(path, &reason))
+        m_platform.showErrorBox(this, m_applicationTitle,
+                                errorBoxText(QStringLiteral("%1 に書き込めません").arg(path)));
+}
+
+} // namespace kopix

@@ -1,0 +1,107 @@
+#include "platform/LinuxPlatform.h"
+
+#include "core/WindowGeometry.h"
+#include "platform/MessageDialog.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QUrl>
+#include <QWidget>
+#include <QWindow>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+namespace kopix {
+
+namespace {
+
+bool readFlag(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(1) == "1";
+}
+
+} // namespace
+
+bool blockDeviceIsRemovable(const QString& sysfsRoot, unsigned major, unsigned minor)
+{
+    const QString device = QFileInfo(sysfsRoot + QStringLiteral("/dev/block/%1:%2").arg(major).arg(minor))
+                               .canonicalFilePath();
+    if (device.isEmpty())
+        return false;
+    // A partition has a "partition" file and its disk is the folder above it.
+    if (QFileInfo::exists(device + QStringLiteral("/removable")))
+        return readFlag(device + QStringLiteral("/removable"));
+    return readFlag(QFileInfo(device).path() + QStringLiteral("/removable"));
+}
+
+bool LinuxPlatform::isOnRemovableDrive(const QString& folder)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+        return false;
+    return blockDeviceIsRemovable(QStringLiteral("/sys"), major(info.st_dev), minor(info.st_dev));
+}
+
+QRect LinuxPlatform::workAreaNear(const QRect& rect)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QList<QRect> geometries;
+    for (QScreen* screen : screens)
+        geometries.append(screen->geometry());
+    const int nearest = nearestScreen(rect, geometries);
+    if (nearest < 0)
+        return rect;
+    return screens[nearest]->availableGeometry();
+}
+
+QRect LinuxPlatform::normalRectangle(const QWidget* window)
+{
+    const QRect inner = window->normalGeometry().isValid() ? window->normalGeometry() : window->geometry();
+    const QMargins frame = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
+    return inner.marginsAdded(frame);
+}
+
+void LinuxPlatform::setStayOnTop(QWidget* window, bool onTop)
+{
+    // Changing the flags of the QWindow asks the window manager to switch _NET_WM_STATE_ABOVE on the
+    // mapped window; QWidget::setWindowFlag would hide and re-create it.
+    QWindow* handle = window->windowHandle();
+    if (!handle) {
+        window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+        return;
+    }
+    Qt::WindowFlags flags = handle->flags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+    handle->setFlags(flags);
+}
+
+int LinuxPlatform::showMessage(const MessageRequest& request)
+{
+    return MessageDialog::run(request, [this](int context) { showHelp(context); });
+}
+
+void LinuxPlatform::showErrorBox(QWidget* owner, const QString& title, const QString& text)
+{
+    MessageDialog::runErrorBox(owner, title, text);
+}
+
+void LinuxPlatform::showHelp(int context)
+{
+    // Help pages live beside the executable; a page per context number where there is one.
+    const QDir help(QCoreApplication::applicationDirPath() + QStringLiteral("/help"));
+    for (const QString& name : {QStringLiteral("%1.html").arg(context), QStringLiteral("index.html")}) {
+        if (help.exists(name)) {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(help.filePath(name)));
+            return;
+        }
+    }
+}
+
+} // namespace kopix

@@ -1,0 +1,153 @@
+#include "platform/MessageDialog.h"
+
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace kopix {
+
+namespace {
+
+std::optional<int> nextAnswer;
+
+QStyle::StandardPixmap iconOf(MsgDlgType type, bool isErrorBox)
+{
+    if (isErrorBox)
+        return QStyle::SP_MessageBoxCritical;
+    switch (type) {
+    case MsgDlgType::Warning:
+        return QStyle::SP_MessageBoxWarning;
+    case MsgDlgType::Error:
+        return QStyle::SP_MessageBoxCritical;
+    case MsgDlgType::Information:
+        return QStyle::SP_MessageBoxInformation;
+    case MsgDlgType::Confirmation:
+        return QStyle::SP_MessageBoxQuestion;
+    }
+    return QStyle::SP_MessageBoxInformation;
+}
+
+} // namespace
+
+MessageDialog::MessageDialog(const MessageRequest& request, const QString& title, bool isErrorBox)
+    : QDialog(request.owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("MsgDlg"));
+    setWindowTitle(title);
+    setModal(true);
+
+    auto* icon = new QLabel(this);
+    const int extent = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+    icon->setPixmap(style()->standardIcon(iconOf(request.type, isErrorBox), nullptr, this).pixmap(extent, extent));
+    icon->setAlignment(Qt::AlignTop);
+    auto* text = new QLabel(request.text, this);
+    text->setObjectName(QStringLiteral("Message"));
+    text->setTextFormat(Qt::PlainText);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* buttons = new QDialogButtonBox(this);
+    if (request.buttons & mbOK) {
+        QPushButton* ok = buttons->addButton(msgDlgCaptionOk, QDialogButtonBox::AcceptRole);
+        ok->setObjectName(QStringLiteral("OK"));
+        ok->setDefault(true);
+        connect(ok, &QPushButton::clicked, this, [this] { done(mrOk); });
+    }
+    if (request.buttons & mbIgnore) {
+        QPushButton* ignore = buttons->addButton(msgDlgCaptionIgnore, QDialogButtonBox::ActionRole);
+        ignore->setObjectName(QStringLiteral("Ignore"));
+        connect(ignore, &QPushButton::clicked, this, [this] { done(mrIgnore); });
+    }
+    if (request.buttons & mbHelp) {
+        QPushButton* help = buttons->addButton(msgDlgCaptionHelp, QDialogButtonBox::ActionRole);
+        help->setObjectName(QStringLiteral("Help"));
+        const int context = request.helpContext;
+        connect(help, &QPushButton::clicked, this, [this, context] { Q_EMIT helpRequested(context); });
+    }
+    // Keep the buttons in the order they were added, whatever the desktop style prefers.
+    buttons->setCenterButtons(false);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(icon);
+    row->addWidget(text, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    placeOverOwner(request);
+}
+
+void MessageDialog::placeOverOwner(const MessageRequest& request)
+{
+    if (!request.place.x && !request.place.y) {
+        // Neither coordinate applies: centre the box on the screen of the main window.
+        QScreen* screen = request.owner ? request.owner->screen() : QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        adjustSize();
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+        return;
+    }
+    // One coordinate may keep the default place: centred over the owner, as Qt would put it.
+    adjustSize();
+    QPoint place;
+    if (request.owner) {
+        const QRect owner = request.owner->frameGeometry();
+        place = owner.center() - QPoint(width() / 2, height() / 2);
+    }
+    if (request.place.x)
+        place.setX(*request.place.x);
+    if (request.place.y)
+        place.setY(*request.place.y);
+    move(place);
+}
+
+int MessageDialog::run(const MessageRequest& request, const std::function<void(int)>& showHelp)
+{
+    if (nextAnswer) {
+        const int answer = *nextAnswer;
+        nextAnswer.reset();
+        return answer;
+    }
+    MessageDialog box(request, msgDlgTitle(request.type));
+    if (showHelp)
+        connect(&box, &MessageDialog::helpRequested, &box, showHelp);
+    const int result = box.exec();
+    if (result != QDialog::Rejected)
+        return result;
+    // Esc or the close button: the harmless answer, Ignore where the box offers it (it keeps the program
+    // running), else OK.
+    if (request.buttons & mbIgnore)
+        return mrIgnore;
+    return (request.buttons & mbOK) ? mrOk : mrNone;
+}
+
+void MessageDialog::runErrorBox(QWidget* owner, const QString& title, const QString& text)
+{
+    if (nextAnswer) {
+        nextAnswer.reset();
+        return;
+    }
+    MessageRequest request;
+    request.text = text;
+    request.type = MsgDlgType::Error;
+    request.owner = owner;
+    MessageDialog box(request, title, true);
+    if (owner) {
+        box.adjustSize();
+        box.move(owner->frameGeometry().center() - QPoint(box.width() / 2, box.height() / 2));
+    }
+    box.exec();
+}
+
+void MessageDialog::answerNextWith(int resultCode)
+{
+    nextAnswer = resultCode;
+}
+
+} // namespace kopix

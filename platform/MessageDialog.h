@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/MessageBox.h"
+
+#include <QDialog>
+
+#include <optional>
+
+namespace kopix {
+
+// The program's message box: icon of the kind, text, the requested buttons in the order OK, Ignore, Help
+// (OK the default), placed at the requested top-left corner. Help shows help and leaves the box open.
+class MessageDialog : public QDialog {
+    Q_OBJECT
+public:
+    // The box of `request`; for the error box pass isErrorBox and a title of your own.
+    explicit MessageDialog(const MessageRequest& request, const QString& title, bool isErrorBox = false);
+
+    // Runs the box modally; returns its result code.
+    static int run(const MessageRequest& request, const std::function<void(int)>& showHelp);
+    static void runErrorBox(QWidget* owner, const QString& title, const QString& text);
+
+    // For tests: the next box is not shown and returns this answer at once.
+    static void answerNextWith(int resultCode);
+
+Q_SIGNALS:
+    void helpRequested(int context);
+
+private:
+    void placeOverOwner(const MessageRequest& request);
+};
+
+} // namespace kopix

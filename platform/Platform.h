@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/MessageBox.h"
+
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+namespace kopix {
+
+// What the desktop does for the program. The program talks to the desktop only through this, so tests
+// can put a recording fake in its place.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Whether a folder lies on a removable drive (a USB stick, a card).
+    virtual bool isOnRemovableDrive(const QString& folder) = 0;
+    // The work area (the screen without panels and docks) of the screen nearest a rectangle.
+    virtual QRect workAreaNear(const QRect& rect) = 0;
+    // A window's outer rectangle, frame included, as it is when neither minimised nor maximised.
+    virtual QRect normalRectangle(const QWidget* window) = 0;
+    // Switches stay-on-top without hiding, moving, activating or re-creating the window.
+    virtual void setStayOnTop(QWidget* window, bool onTop) = 0;
+    // Shows a modal message box and returns the result code of the button that closed it.
+    virtual int showMessage(const MessageRequest& request) = 0;
+    // The error box for an error that no handler caught: stop icon, the application title, OK.
+    virtual void showErrorBox(QWidget* owner, const QString& title, const QString& text) = 0;
+    // Shows help at a context number.
+    virtual void showHelp(int context) = 0;
+};
+
+} // namespace kopix

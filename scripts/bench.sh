@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Runs every benchmark program of the build, offscreen.
+set -euo pipefail
+build=${1:-build}
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+for program in "$build"/kopix_bench_*; do
+  echo "== $(basename "$program")"
+  "$program" --benchmark_counters_tabular=true
+done

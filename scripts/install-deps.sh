@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Kopix needs to build, run and test, skipping the ones already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libx11-dev libxkbcommon-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth openbox xdotool xclip x11-utils x11-xserver-utils
+  fonts-ipafont-gothic imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "Kopix: these packages are missing and sudo is not available: ${missing[*]}" >&2; exit 1; }
+  sudo="sudo"
+fi
+echo "Kopix: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,205 @@
+// Opening documents while running: the recent-files list, refresh, the read-failure message, drops and
+// corrections saved before another document is shown.
+#include "support/KopixFixture.h"
+
+#include "core/WindowGeometry.h"
+#include "mainwin/DocumentListView.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QUrl>
+
+#include <sys/stat.h>
+#include <utime.h>
+
+using namespace kopix;
+using namespace kopix::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Documents : public KopixFixture {
+protected:
+    void SetUp() override
+    {
+        KopixFixture::SetUp();
+        first = writeFile(u"first.txt"_s, "first\r\n");
+        writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
+        start(first);
+        platform.messages.clear();
+    }
+
+    void drop(const QStringList& paths)
+    {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls.append(QUrl::fromLocalFile(path));
+        mime.setUrls(urls);
+        const QPoint at = window->LBox->viewport()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window->LBox->viewport(), &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent dropEvent(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window->LBox->viewport(), &dropEvent);
+    }
+
+    // Moves a file's modification time, as another program saving it would.
+    static void touch(const QString& path, int secondsAhead)
+    {
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+        struct utimbuf times {info.st_atime, info.st_mtime + secondsAhead};
+        ASSERT_EQ(::utime(QFile::encodeName(path).constData(), &times), 0);
+    }
+
+    QString first;
+};
+
+TEST_F(Documents, ElevenDistinctFilesKeepTheNewestTen)
+{
+    QStringList opened;
+    for (int i = 0; i < 11; ++i) {
+        opened.prepend(writeFile(u"f%1.txt"_s.arg(i), "x\r\n"));
+        window->OpenDocument(opened.first());
+    }
+    EXPECT_EQ(window->UsedFL().entries(), opened.mid(0, 10));
+}
+
+TEST_F(Documents, OpeningAFileThatWasDeletedMovesItsEntryToTheEndAndKeepsTheDisplay)
+{
+    const QString second = writeFile(u"second.txt"_s, "second\r\n");
+    window->OpenDocument(second);
+    ASSERT_EQ(window->UsedFL().entry(1), first);
+    QFile::remove(first);
+    window->findChild<QAction*>(u"ActF1"_s)->trigger();
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_EQ(platform.messages.first().type, MsgDlgType::Warning);
+    EXPECT_EQ(window->UsedFL().entry(0), second);
+    EXPECT_EQ(window->UsedFL().entry(1), QString());
+    EXPECT_EQ(rows(), (QStringList{u"second"_s}));
+    EXPECT_FALSE(window->findChild<QAction*>(u"ActF1"_s)->isVisible());
+}
+
+TEST_F(Documents, CorrectionsNeverReachAFileThatMovedIntoEntryZero)
+{
+    const QString second = writeFile(u"second.txt"_s, "second\r\n");
+    window->OpenDocument(second);
+    QFile::remove(second);
+    window->OpenDocument(second); // the warning; first.txt becomes entry 0 while second's lines still show
+    ASSERT_EQ(window->UsedFL().entry(0), first);
+    editCorrections(u"edited\n"_s);
+    const QString third = writeFile(u"third.txt"_s, "third\r\n");
+    window->FileOpenAccept(third);
+    EXPECT_EQ(readFile(first), QByteArray("first\r\n"));
+    EXPECT_EQ(readFile(second), QByteArray("edited\r\n")) << "the corrections belong to the document shown";
+    EXPECT_EQ(rows(), (QStringList{u"third"_s}));
+}
+
+TEST_F(Documents, CorrectionsAreSavedInTheDocumentsOwnEncodingBeforeAnotherOpens)
+{
+    const QByteArray cp932 = "\x93\xfa\x96\x7b\r\n"; // 日本
+    const QString legacy = writeFile(u"legacy.txt"_s, cp932);
+    window->OpenDocument(legacy);
+    ASSERT_EQ(rows(), (QStringList{u"日本"_s}));
+    editCorrections(u"日本\n語\n"_s);
+    window->FileOpenAccept(first);
+    EXPECT_EQ(readFile(legacy), QByteArray("\x93\xfa\x96\x7b\r\n\x8c\xea\r\n"));
+}
+
+TEST_F(Documents, RefreshWarnsWhileTheFileIsUnchangedAndReloadsAfterASave)
+{
+    window->ActRefreshExecute();
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_EQ(platform.messages.first().text, first + u"\r\nまだ、上書き更新されていません。"_s);
+    EXPECT_EQ(platform.messages.first().type, MsgDlgType::Warning);
+
+    writeFile(first, "changed\r\nby another program\r\n");
+    touch(first, 5);
+    window->ActRefreshExecute();
+    EXPECT_EQ(platform.messages.size(), 1);
+    EXPECT_EQ(rows(), (QStringList{u"changed"_s, u"by another program"_s}));
+}
+
+TEST_F(Documents, RefreshReloadsWhenCorrectionsArePendingAndDoesNothingWithoutAFile)
+{
+    editCorrections(u"unsaved\n"_s);
+    window->ActRefreshExecute();
+    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_FALSE(window->correctionsPending()) << "reloading drops the corrections";
+    QFile::remove(first);
+    window->ActRefreshExecute();
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(Documents, UnreadableFileShowsTheReasonAndKeepsTheDisplay)
+{
+    // Reading this file always fails with an I/O error, whoever runs the test.
+    window->OpenDocument(u"/proc/self/mem"_s);
+    ASSERT_EQ(platform.messages.size(), 1);
+    const MessageRequest& error = platform.messages.first();
+    EXPECT_TRUE(error.text.startsWith(u"mem ファイルが読めません。\r\n"_s)) << error.text.toStdString();
+    EXPECT_GT(error.text.size(), u"mem ファイルが読めません。\r\n"_s.size()) << "the system's reason follows";
+    EXPECT_FALSE(error.text.endsWith(u'.'));
+    EXPECT_EQ(error.type, MsgDlgType::Error);
+    EXPECT_EQ(error.buttons, MsgDlgButtons(mbOK | mbHelp));
+    EXPECT_EQ(rows(), (QStringList{u"first"_s}));
+    EXPECT_EQ(window->UsedFL().entry(0), first);
+}
+
+TEST_F(Documents, MessagesArePlacedOverTheWindow)
+{
+    window->move(400, 300);
+    window->OpenDocument(inProgramDir(u"nothing.txt"_s));
+    ASSERT_EQ(platform.messages.size(), 1);
+    const MessageBoxPlace expected = messageBoxPlace(window->frameGeometry());
+    EXPECT_EQ(platform.messages.first().place.x, expected.x);
+    EXPECT_EQ(platform.messages.first().place.y, expected.y);
+    EXPECT_EQ(*platform.messages.first().place.x, 400 + window->frameGeometry().width() / 2 - 170);
+}
+
+TEST_F(Documents, DropOpensOnlyTheFirstTextFile)
+{
+    const QString a = writeFile(u"A.TXT"_s, "upper case extension\r\n");
+    const QString b = writeFile(u"b.txt"_s, "second dropped\r\n");
+    drop({a, b});
+    EXPECT_EQ(rows(), (QStringList{u"upper case extension"_s}));
+
+    const QString csv = writeFile(u"c.csv"_s, "x,y\r\n");
+    drop({csv, b});
+    EXPECT_EQ(rows(), (QStringList{u"upper case extension"_s})) << "a non-text first file is ignored";
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(Documents, DroppedLongPathIsUsedWhole)
+{
+    QString deep = programDir();
+    while (deep.size() < 400)
+        deep += u"/a_rather_long_folder_name"_s;
+    const QString doc = writeFile(deep + u"/deep.txt"_s, "deep\r\n");
+    drop({doc});
+    EXPECT_EQ(rows(), (QStringList{u"deep"_s}));
+    EXPECT_EQ(window->UsedFL().entry(0), doc);
+}
+
+TEST_F(Documents, BadlyEncodedUtf8IsShownWithReplacementCharacters)
+{
+    const QString broken = writeFile(u"broken.txt"_s, "\xEF\xBB\xBFok\r\nbad \xFF byte\r\n");
+    window->OpenDocument(broken);
+    EXPECT_EQ(rows(), (QStringList{u"ok"_s, u"bad \uFFFD byte"_s}));
+    EXPECT_FALSE(window->displayedDocumentDecodedCleanly());
+}
+
+TEST_F(Documents, EditorIsFilledWhenFirstNeededAndNotModified)
+{
+    const QString doc = writeFile(u"two.txt"_s, "a\nb");
+    window->OpenDocument(doc);
+    EXPECT_EQ(window->correctionEditor()->toPlainText(), u"a\nb\n"_s);
+    EXPECT_FALSE(window->correctionsPending());
+}
+
+} // namespace

@@ -1,0 +1,185 @@
+// Closing: the question on a removable drive, corrections saved, and the settings file written at exit.
+#include "support/KopixFixture.h"
+
+#include "mainwin/KopixApplication.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include <unistd.h>
+
+using namespace kopix;
+using namespace kopix::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Exit : public KopixFixture {};
+
+// The window's outer size is the design client size plus whatever frame the desktop gives it.
+QByteArray firstExitFile(const QString& programDir, const QSize& outer)
+{
+    QByteArray expected = "[fC]\r\nA_W=" + QByteArray::number(outer.width()) + "\r\nA_H=" +
+                          QByteArray::number(outer.height()) + "\r\nA_L=20\r\nA_T=20\r\n"
+                          "[LB]\r\nTI=0\r\nFS=11\r\n"
+                          "K1=http\r\nS1=5\r\nC1=16711680\r\n"
+                          "K2=\r\nS2=0\r\nC2=-16777208\r\n"
+                          "K3=\r\nS3=0\r\nC3=-16777208\r\n"
+                          "[FL]\r\nFD=" +
+                          programDir.toUtf8() + "\r\n";
+    for (int k = 0; k < 10; ++k)
+        expected += "F" + QByteArray::number(k) + "=\r\n";
+    expected += "[Memotyo]\r\nNotepad=\r\n";
+    return expected;
+}
+
+TEST_F(Exit, FirstExitWritesEverySectionInOrder)
+{
+    start();
+    EXPECT_EQ(window->size(), QSize(TfC::DesignClientWidth, TfC::DesignClientHeight));
+    const QSize outer = window->frameGeometry().size();
+    ASSERT_TRUE(closeAndDestroy());
+    EXPECT_EQ(readFile(u"Kopix.ini"_s), firstExitFile(programDir(), outer));
+}
+
+TEST_F(Exit, WritingKeepsCommentsUnknownKeysAndTheSizeSection)
+{
+    const QString doc = writeFile(u"doc.txt"_s, "x\r\n");
+    const QByteArray original = "; my settings\r\n"
+                                "[AA]\r\nA_W=300\r\nA_H=400\r\n"
+                                "\r\n"
+                                "[LB]\r\nfs=14   \r\nMine=keep me\r\n"
+                                "[FL]\r\nFD=" +
+                                programDir().toUtf8() + "\r\nF0=" + doc.toUtf8() + "\r\n";
+    writeFile(u"Kopix.ini"_s, original);
+    start();
+    const QRect outer = window->frameGeometry();
+    ASSERT_TRUE(closeAndDestroy());
+    const QByteArray written = readFile(u"Kopix.ini"_s);
+    EXPECT_TRUE(written.startsWith("; my settings\r\n[AA]\r\nA_W=300\r\nA_H=400\r\n\r\n[LB]\r\nfs=14   \r\nMine=keep me\r\n"))
+        << written.constData();
+    EXPECT_TRUE(written.contains("\r\nTI=0\r\n"));
+    EXPECT_TRUE(written.contains(QByteArray("\r\nF0=" + doc.toUtf8() + "\r\nF1=\r\n")));
+    EXPECT_GE(outer.width(), 300) << "size from the hand-made section";
+    EXPECT_TRUE(written.contains(QByteArray("[fC]\r\nA_W=" + QByteArray::number(outer.width()) + "\r\nA_H=" +
+                                            QByteArray::number(outer.height()) + "\r\n")));
+    EXPECT_EQ(written.count("[LB]"), 1);
+}
+
+TEST_F(Exit, UnwritableSettingsFileShowsTheMessageAndLeavesNoPartialFile)
+{
+    start();
+    const QString ini = inProgramDir(u"Kopix.ini"_s);
+    if (::geteuid() != 0) {
+        ASSERT_TRUE(QFile::setPermissions(programDir(), QFile::ReadOwner | QFile::ExeOwner));
+    } else {
+        // Permission bits do not stop root; a folder standing where the file should be does.
+        ASSERT_TRUE(QDir().mkdir(ini));
+    }
+    const QStringList before = QDir(programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    ASSERT_TRUE(closeAndDestroy());
+    QFile::setPermissions(programDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(platform.errorBoxes.size(), 1);
+    EXPECT_EQ(platform.errorBoxes.first(), u"Kopix|"_s + ini + u" に書き込めません."_s);
+    EXPECT_EQ(QDir(programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before)
+        << "no temporary or partial file is left behind";
+}
+
+TEST_F(Exit, RemovedProgramFolderWritesNothingAndSaysNothing)
+{
+    start();
+    window->wDir = programDir() + u"/vanished"_s;
+    ASSERT_TRUE(closeAndDestroy());
+    EXPECT_FALSE(QFile::exists(inProgramDir(u"Kopix.ini"_s)));
+    EXPECT_TRUE(platform.errorBoxes.isEmpty());
+}
+
+TEST_F(Exit, RemovableDriveAsksAndIgnoreKeepsTheProgramOpen)
+{
+    start();
+    platform.removable = true;
+    platform.answers = {mrIgnore, mrOk};
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(platform.messages.size(), 1);
+    const MessageRequest& question = platform.messages.first();
+    EXPECT_EQ(question.text, u"終了していいですか？。"_s);
+    EXPECT_EQ(question.type, MsgDlgType::Confirmation);
+    EXPECT_EQ(question.buttons, MsgDlgButtons(mbOK | mbIgnore));
+    EXPECT_EQ(question.helpContext, 0);
+    EXPECT_FALSE(QFile::exists(inProgramDir(u"Kopix.ini"_s))) << "a refused close writes nothing";
+    EXPECT_TRUE(closeAndDestroy());
+    EXPECT_TRUE(QFile::exists(inProgramDir(u"Kopix.ini"_s)));
+}
+
+TEST_F(Exit, FixedDriveClosesWithoutAQuestion)
+{
+    start();
+    EXPECT_TRUE(closeAndDestroy());
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(Exit, PendingCorrectionsAreWrittenAtCloseButNotIntoADeletedFile)
+{
+    const QString doc = writeFile(u"doc.txt"_s, "old\r\n");
+    start(doc);
+    editCorrections(u"new\nlines\n"_s);
+    ASSERT_TRUE(window->close());
+    EXPECT_EQ(readFile(doc), QByteArray("new\r\nlines\r\n"));
+    window.reset();
+
+    start(doc);
+    editCorrections(u"lost\n"_s);
+    QFile::remove(doc);
+    ASSERT_TRUE(closeAndDestroy());
+    EXPECT_FALSE(QFile::exists(doc)) << "no file is created for corrections of a deleted document";
+}
+
+TEST_F(Exit, CorrectionsThatCannotBeWrittenKeepTheWindowOpen)
+{
+    const QString doc = writeFile(u"doc.txt"_s, "old\r\n");
+    start(doc);
+    // A file in the legacy page (not valid UTF-8) is written back in it, and it has no code for an emoji.
+    writeFile(doc, "\x82\xa0\r\n");
+    window->OpenDocument(doc);
+    editCorrections(u"😀\n"_s);
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(platform.errorBoxes.size(), 1);
+    EXPECT_TRUE(platform.errorBoxes.first().endsWith(u'.'));
+    EXPECT_EQ(readFile(doc), QByteArray("\x82\xa0\r\n")) << "the file is left as it was";
+    EXPECT_TRUE(window->correctionsPending());
+}
+
+TEST_F(Exit, ModalWindowsTakeTheWindowOutOfStayOnTopOnceEvenWhenNested)
+{
+    start();
+    QDialog outer(window.get());
+    outer.setModal(true);
+    QDialog inner(&outer);
+    inner.setModal(true);
+    outer.show();
+    inner.show();
+    EXPECT_EQ(platform.stayOnTopSwitches, QList<bool>{false});
+    inner.hide();
+    EXPECT_EQ(platform.stayOnTopSwitches, QList<bool>{false}) << "the outer dialog is still open";
+    outer.hide();
+    EXPECT_EQ(platform.stayOnTopSwitches, (QList<bool>{false, true}));
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(Exit, AnErrorNoHandlerCaughtIsShownAndTheProgramGoesOn)
+{
+    auto* app = qobject_cast<KopixApplication*>(qApp);
+    ASSERT_NE(app, nullptr);
+    QStringList reported;
+    app->setErrorReporter([&reported](const QString& text) { reported.append(errorBoxText(text)); });
+    QTimer::singleShot(0, [] { throw KopixError(u"壊れたデータ"_s); });
+    QTimer::singleShot(0, [] { throw KopixError(u"ends with a stop."_s); });
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    app->setErrorReporter({});
+    EXPECT_EQ(reported, (QStringList{u"壊れたデータ."_s, u"ends with a stop."_s}));
+}
+
+} // namespace

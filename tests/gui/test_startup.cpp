@@ -1,0 +1,176 @@
+// Start-up: which document is shown, the placeholder, first-run values, where the window goes.
+#include "support/KopixFixture.h"
+
+#include "core/WindowGeometry.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+#include "mainwin/DocumentListView.h"
+
+using namespace kopix;
+using namespace kopix::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList placeholder{u"　表示すべき文書"_s, u"（前回終了時の文書）"_s, u"が読めませんでした。"_s};
+
+class Startup : public KopixFixture {
+protected:
+    // A settings file naming a last document, so the run is not a first run.
+    void writeSettings(const QString& lastDocument, const QByteArray& extra = QByteArray())
+    {
+        writeFile(u"Kopix.ini"_s, "[FL]\r\nFD=" + programDir().toUtf8() + "\r\nF0=" + lastDocument.toUtf8() +
+                                      "\r\n" + extra);
+    }
+    bool visible(const char* action) const
+    {
+        return window->findChild<QAction*>(QString::fromLatin1(action))->isVisible();
+    }
+    bool enabled(const char* action) const
+    {
+        return window->findChild<QAction*>(QString::fromLatin1(action))->isEnabled();
+    }
+};
+
+TEST_F(Startup, FirstRunWithoutSampleShowsPlaceholderAndSetsRuleOne)
+{
+    start();
+    EXPECT_EQ(rows(), placeholder);
+    EXPECT_EQ(window->windowTitle(), u"Kopix"_s);
+    EXPECT_TRUE(visible("ActFNasi"));
+    EXPECT_TRUE(visible("ActSINasi"));
+    EXPECT_FALSE(visible("ActF0"));
+    EXPECT_FALSE(visible("ActSI0"));
+    EXPECT_FALSE(enabled("ActNote"));
+    EXPECT_FALSE(enabled("ActRefresh"));
+    EXPECT_FALSE(enabled("ActFolder"));
+    EXPECT_EQ(window->RKeyw[0], u"http"_s);
+    EXPECT_EQ(window->RFontS[0], 5);
+    EXPECT_EQ(window->RFontC[0], 0xFF0000);
+    EXPECT_EQ(window->RKeyw[1], QString());
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(Startup, FirstRunOpensSampleBesideTheProgram)
+{
+    const QString sample = writeFile(u"Sample.txt"_s, "☆ 見出し\r\nhttps://example.com/\r\n");
+    start();
+    EXPECT_EQ(rows(), (QStringList{u"☆ 見出し"_s, u"https://example.com/"_s}));
+    EXPECT_EQ(window->UsedFL().entry(0), sample);
+    EXPECT_EQ(window->windowTitle(), u"Sample.txt - Kopix"_s);
+    EXPECT_EQ(window->RKeyw[0], u"http"_s);
+    EXPECT_TRUE(enabled("ActNote"));
+    EXPECT_FALSE(visible("ActFNasi"));
+}
+
+TEST_F(Startup, DocumentOnTheCommandLineWinsAndIsNoFirstRun)
+{
+    const QString doc = writeFile(u"docs/notes.txt"_s, "one\ntwo\n");
+    start(doc);
+    EXPECT_EQ(rows(), (QStringList{u"one"_s, u"two"_s}));
+    EXPECT_EQ(window->UsedFL().entry(0), doc);
+    EXPECT_EQ(window->RKeyw[0], QString()) << "first-run rule only when nothing could be shown";
+}
+
+TEST_F(Startup, NonTxtArgumentIsIgnoredAndTheLastDocumentOpens)
+{
+    const QString last = writeFile(u"last.txt"_s, "last\r\n");
+    const QString csv = writeFile(u"table.csv"_s, "a,b\r\n");
+    writeSettings(last);
+    start(csv);
+    EXPECT_EQ(rows(), (QStringList{u"last"_s}));
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(Startup, MissingArgumentWarnsThenOpensTheLastDocument)
+{
+    const QString last = writeFile(u"last.txt"_s, "last\r\n");
+    writeSettings(last);
+    const QString missing = inProgramDir(u"gone.txt"_s);
+    start(missing);
+    ASSERT_EQ(platform.messages.size(), 1);
+    const MessageRequest& warning = platform.messages.first();
+    EXPECT_EQ(warning.text,
+              missing + u"\r\nこのファイルが見つかりません。\r\nパスとファイル名が正しいかどうか確認してください。"_s);
+    EXPECT_EQ(warning.type, MsgDlgType::Warning);
+    EXPECT_EQ(warning.buttons, MsgDlgButtons(mbOK));
+    EXPECT_EQ(rows(), (QStringList{u"last"_s}));
+}
+
+TEST_F(Startup, EmptyArgumentDocumentBecomesEntryZeroButThePlaceholderShows)
+{
+    writeSettings(QString());
+    const QString empty = writeFile(u"empty.txt"_s, "");
+    start(empty);
+    EXPECT_EQ(window->UsedFL().entry(0), empty);
+    EXPECT_EQ(rows(), placeholder);
+    EXPECT_EQ(window->windowTitle(), u"empty.txt - Kopix"_s) << "the caption stays with the empty document";
+    EXPECT_FALSE(enabled("ActRefresh"));
+}
+
+TEST_F(Startup, LastDocumentScrollsToTheSavedTopRow)
+{
+    QByteArray lines;
+    for (int i = 0; i < 300; ++i)
+        lines += "line " + QByteArray::number(i) + "\r\n";
+    const QString last = writeFile(u"long.txt"_s, lines);
+    writeSettings(last, "[LB]\r\nTI=120\r\n");
+    start();
+    EXPECT_EQ(window->LBox->indexAt(QPoint(0, 0)).row(), 120);
+}
+
+TEST_F(Startup, ForgottenRecentFilesAreDroppedAndMissingLastDocumentGivesPlaceholder)
+{
+    writeSettings(inProgramDir(u"deleted.txt"_s));
+    start();
+    EXPECT_EQ(rows(), placeholder);
+    EXPECT_EQ(window->UsedFL().entries(), QStringList(10, QString()));
+    EXPECT_TRUE(platform.messages.isEmpty()) << "a stored path that is gone is dropped silently";
+}
+
+TEST_F(Startup, WindowIsPulledIntoTheWorkAreaAtDesignSize)
+{
+    writeSettings(QString(), "[fC]\r\nA_L=5000\r\nA_T=-300\r\nA_W=999\r\nA_H=999\r\n");
+    platform.workArea = QRect(0, 0, 1280, 1000);
+    start();
+    const QRect frame = window->frameGeometry();
+    EXPECT_EQ(window->size(), QSize(TfC::DesignClientWidth, TfC::DesignClientHeight))
+        << "the size written to fC is never read back";
+    EXPECT_EQ(frame.topLeft(), QPoint(1280 - frame.width(), 0)) << "the frame too lies inside the work area";
+    ASSERT_FALSE(platform.workAreaQueries.isEmpty());
+    EXPECT_EQ(platform.workAreaQueries.first().topLeft(), QPoint(5000, -300));
+}
+
+TEST_F(Startup, HandMadeSizeSectionSetsTheSizeButNotBelowTheMinimum)
+{
+    writeSettings(QString(), "[AA]\r\nA_W=50\r\nA_H=400\r\n");
+    start();
+    EXPECT_EQ(window->size(), QSize(115, 400));
+    EXPECT_EQ(window->minimumSize(), QSize(115, 110));
+}
+
+TEST_F(Startup, ListFontFromSettingsAndEditorFollowsIt)
+{
+    writeSettings(QString(), "[LB]\r\nFS=20\r\n");
+    start();
+    EXPECT_EQ(window->LBox->font().pointSize(), 20);
+    EXPECT_EQ(window->Memo1->font(), window->LBox->font());
+    window.reset();
+    writeFile(u"Kopix.ini"_s, "[LB]\r\nFS=abc\r\n");
+    start();
+    EXPECT_EQ(window->LBox->font().pointSize(), 11);
+}
+
+TEST_F(Startup, RelativeArgumentMeansTheFolderItWasTypedIn)
+{
+    const QString doc = writeFile(u"here/rel.txt"_s, "relative\n");
+    QDir::setCurrent(inProgramDir(u"here"_s));
+    start(u"rel.txt"_s);
+    EXPECT_EQ(rows(), (QStringList{u"relative"_s}));
+    EXPECT_EQ(window->UsedFL().entry(0), doc);
+}
+
+} // namespace

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <deque>
+
+namespace kopix::test {
+
+// A desktop that records what the program asks of it and answers as the test scripted.
+class FakePlatform : public Platform {
+public:
+    bool removable = false;
+    QRect workArea{0, 0, 1920, 1040};
+    std::deque<int> answers; // the next message boxes' results; OK when empty
+
+    QList<MessageRequest> messages;
+    QList<bool> stayOnTopSwitches;
+    QStringList errorBoxes; // "title|text"
+    QList<int> helpRequests;
+    QList<QRect> workAreaQueries;
+
+    bool isOnRemovableDrive(const QString&) override { return removable; }
+    QRect workAreaNear(const QRect& rect) override
+    {
+        workAreaQueries.append(rect);
+        return workArea;
+    }
+    QRect normalRectangle(const QWidget* window) override;
+    void setStayOnTop(QWidget*, bool onTop) override { stayOnTopSwitches.append(onTop); }
+    int showMessage(const MessageRequest& request) override
+    {
+        messages.append(request);
+        if (answers.empty())
+            return mrOk;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void showErrorBox(QWidget*, const QString& title, const QString& text) override
+    {
+        errorBoxes.append(title + u'|' + text);
+    }
+    void showHelp(int context) override { helpRequests.append(context); }
+};
+
+} // namespace kopix::test

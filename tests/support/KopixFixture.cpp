@@ -1,0 +1,73 @@
+#include "support/KopixFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+
+namespace kopix::test {
+
+void KopixFixture::SetUp()
+{
+    ASSERT_TRUE(m_programDir.isValid());
+    m_previousCurrentDir = QDir::currentPath();
+}
+
+void KopixFixture::TearDown()
+{
+    window.reset();
+    QDir::setCurrent(m_previousCurrentDir);
+}
+
+QString KopixFixture::writeFile(const QString& path, const QByteArray& bytes) const
+{
+    const QString full = QFileInfo(path).isAbsolute() ? path : inProgramDir(path);
+    QDir().mkpath(QFileInfo(full).path());
+    QFile file(full);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << full.toStdString();
+    file.write(bytes);
+    return full;
+}
+
+QByteArray KopixFixture::readFile(const QString& path) const
+{
+    QFile file(QFileInfo(path).isAbsolute() ? path : inProgramDir(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+TfC& KopixFixture::start(const QString& documentArgument)
+{
+    QStringList arguments{inProgramDir(QStringLiteral("kopix"))};
+    if (!documentArgument.isNull())
+        arguments.append(documentArgument);
+    window = std::make_unique<TfC>(*desktop, arguments);
+    window->show();
+    return *window;
+}
+
+bool KopixFixture::closeAndDestroy()
+{
+    const bool closed = window->close();
+    if (closed)
+        window.reset();
+    return closed;
+}
+
+void KopixFixture::editCorrections(const QString& text)
+{
+    QPlainTextEdit* editor = window->correctionEditor();
+    editor->selectAll();
+    editor->insertPlainText(text);
+}
+
+QStringList KopixFixture::rows() const
+{
+    QStringList result;
+    for (qsizetype i = 0; i < window->lines().count(); ++i)
+        result.append(window->lines().line(i).toString());
+    return result;
+}
+
+} // namespace kopix::test

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "mainwin/UfC.h"
+#include "support/FakePlatform.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kopix::test {
+
+// A program folder of its own for each test, with the fake desktop; the window is made by start().
+class KopixFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The folder the program runs from (Kopix.ini and Sample.txt live here).
+    QString programDir() const { return m_programDir.path(); }
+    QString inProgramDir(const QString& name) const { return m_programDir.filePath(name); }
+    // Writes a file (folders created as needed) and returns its path.
+    QString writeFile(const QString& path, const QByteArray& bytes) const;
+    QByteArray readFile(const QString& path) const;
+
+    // Runs the whole start-up, as the program entry does, with an optional document argument.
+    TfC& start(const QString& documentArgument = QString());
+    // Closes the window as the user would and destroys it (the settings file is written).
+    bool closeAndDestroy();
+    QStringList rows() const;
+    // Replaces the correction editor's text as typing would (so it counts as modified).
+    void editCorrections(const QString& text);
+
+    FakePlatform platform;
+    // The desktop the window talks to: the fake unless a test puts the real one here.
+    Platform* desktop = &platform;
+    std::unique_ptr<TfC> window;
+
+private:
+    QTemporaryDir m_programDir;
+    QString m_previousCurrentDir;
+};
+
+} // namespace kopix::test

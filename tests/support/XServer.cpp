@@ -1,0 +1,100 @@
+#include "support/XServer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+namespace kopix::test {
+
+XServer::XServer() = default;
+
+XServer::~XServer()
+{
+    for (QProcess* process : {&m_openbox, &m_xvfb}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->terminate();
+            if (!process->waitForFinished(3000))
+                process->kill();
+            process->waitForFinished(1000);
+        }
+    }
+}
+
+bool XServer::start(QString* error)
+{
+    // Xvfb picks a free display itself and writes its number to the file descriptor we name.
+    m_xvfb.setProgram(QStringLiteral("Xvfb"));
+    m_xvfb.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                         QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                         QStringLiteral("tcp"), QStringLiteral("-noreset")});
+    m_xvfb.start();
+    if (!m_xvfb.waitForStarted(5000)) {
+        *error = QStringLiteral("Xvfb does not start: ") + m_xvfb.errorString();
+        return false;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray number;
+    while (!number.contains('\n') && clock.elapsed() < 10000) {
+        m_xvfb.waitForReadyRead(200);
+        number += m_xvfb.readAllStandardOutput();
+    }
+    if (!number.contains('\n')) {
+        *error = QStringLiteral("Xvfb did not report its display");
+        return false;
+    }
+    m_display = u':' + QString::fromLatin1(number.trimmed());
+    qputenv("DISPLAY", m_display.toLatin1());
+    // A private runtime folder, as a desktop session would have.
+    QFile::setPermissions(m_runtimeDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", m_runtimeDir.path().toLocal8Bit());
+
+    m_openbox.setProgram(QStringLiteral("openbox"));
+    m_openbox.setArguments({QStringLiteral("--sm-disable")});
+    m_openbox.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_openbox.start();
+    if (!m_openbox.waitForStarted(5000)) {
+        *error = QStringLiteral("openbox does not start: ") + m_openbox.errorString();
+        return false;
+    }
+    // The window manager is ready once it has claimed the root window.
+    while (clock.elapsed() < 15000) {
+        if (runTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                .contains(QStringLiteral("window id")))
+            return true;
+        QThread::msleep(100);
+    }
+    *error = QStringLiteral("openbox did not take the display");
+    return false;
+}
+
+QString runTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000) || process.exitCode() != 0)
+        return QString();
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+QString netWmState(unsigned long window)
+{
+    return runTool(QStringLiteral("xprop"),
+                   {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_WM_STATE")});
+}
+
+} // namespace kopix::test

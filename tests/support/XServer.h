@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+namespace kopix::test {
+
+// A private X server (Xvfb) with a window manager (openbox), started for the test program and stopped with
+// it, so the tests need nothing running on the machine.
+class XServer {
+public:
+    XServer();
+    ~XServer();
+    bool start(QString* error);
+    QString display() const { return m_display; }
+
+private:
+    QProcess m_xvfb;
+    QProcess m_openbox;
+    QTemporaryDir m_runtimeDir;
+    QString m_display;
+};
+
+// Runs a command on the test display and returns its standard output ("" when it fails).
+QString runTool(const QString& program, const QStringList& arguments);
+// Processes events until condition() holds or timeoutMs passes; returns condition().
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
+// The _NET_WM_STATE atoms of a window, as xprop prints them.
+QString netWmState(unsigned long window);
+
+} // namespace kopix::test

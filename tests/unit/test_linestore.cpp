@@ -1,0 +1,69 @@
+#include "core/LineStore.h"
+
+#include <gtest/gtest.h>
+
+using kopix::LineStore;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList rowsOf(const LineStore& store) {
+    QStringList rows;
+    for (qsizetype i = 0; i < store.count(); ++i)
+        rows.append(store.line(i).toString());
+    return rows;
+}
+
+struct SplitCase {
+    const char* name;
+    QString text;
+    QStringList rows;
+};
+
+class LineSplitting : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(LineSplitting, GivesTheRowsOfTheText) {
+    const SplitCase& c = GetParam();
+    EXPECT_EQ(rowsOf(LineStore::fromText(c.text)), c.rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Breaks, LineSplitting,
+    ::testing::Values(SplitCase{"crlf", u"a\r\nb\r\nc"_s, {u"a"_s, u"b"_s, u"c"_s}},
+                      SplitCase{"cr_only", u"a\rb\rc"_s, {u"a"_s, u"b"_s, u"c"_s}},
+                      SplitCase{"lf_only", u"a\nb\nc"_s, {u"a"_s, u"b"_s, u"c"_s}},
+                      SplitCase{"mixed", u"a\r\nb\rc\nd"_s, {u"a"_s, u"b"_s, u"c"_s, u"d"_s}},
+                      SplitCase{"final_break_adds_no_row", u"a\r\nb\r\n"_s, {u"a"_s, u"b"_s}},
+                      SplitCase{"lf_then_cr_is_two_breaks", u"a\n\rb"_s, {u"a"_s, u""_s, u"b"_s}},
+                      SplitCase{"empty_text_no_rows", u""_s, {}},
+                      SplitCase{"only_a_break", u"\r\n"_s, {u""_s}},
+                      SplitCase{"blank_rows_kept", u"\r\n\r\nx"_s, {u""_s, u""_s, u"x"_s}},
+                      SplitCase{"nul_ends_text", QStringView(u"ab\0cd\r\nef", 9).toString(), {u"ab"_s}},
+                      SplitCase{"nul_at_start", QStringView(u"\0abc", 4).toString(), {}},
+                      SplitCase{"japanese_and_surrogates", u"日本語\r\n😀x"_s, {u"日本語"_s, u"😀x"_s}},
+                      SplitCase{"tabs_stay", u"a\tb"_s, {u"a\tb"_s}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LineStore, JoinsEveryLineWithCrLfForTheEditor) {
+    EXPECT_EQ(LineStore::fromText(u"a\nb"_s).joinedWithCrLf(), u"a\r\nb\r\n"_s);
+    EXPECT_EQ(LineStore::fromText(QString()).joinedWithCrLf(), QString());
+}
+
+TEST(LineStore, FromLinesKeepsEmptyLines) {
+    const LineStore store = LineStore::fromLines({u"x"_s, QString(), u"y"_s});
+    EXPECT_EQ(rowsOf(store), (QStringList{u"x"_s, QString(), u"y"_s}));
+    EXPECT_EQ(store.textLength(), 2);
+}
+
+TEST(LineStore, ManyLinesShareOneBufferWithoutLosingText) {
+    QString text;
+    for (int i = 0; i < 5000; ++i)
+        text += QString::number(i) + (i % 3 == 0 ? u"\r\n"_s : i % 3 == 1 ? u"\n"_s : u"\r"_s);
+    const LineStore store = LineStore::fromText(text);
+    ASSERT_EQ(store.count(), 5000);
+    for (int i = 0; i < 5000; i += 499)
+        EXPECT_EQ(store.line(i).toString(), QString::number(i));
+    EXPECT_EQ(store.line(4999).toString(), u"4999"_s);
+}
+
+} // namespace

@@ -1,0 +1,22 @@
+#include "mainwin/KopixApplication.h"
+#include "support/XServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    // The server and the window manager come first: the application connects to them.
+    kopix::test::XServer server;
+    QString error;
+    if (!server.start(&error)) {
+        std::fprintf(stderr, "x11 tests: %s\n", qPrintable(error));
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    qunsetenv("KOPIX_ANSI_CODEPAGE");
+    kopix::KopixApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
