@@ -84,6 +84,15 @@ DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legac
     return result;
 }
 
+bool isWritableFile(const QString& path)
+{
+    struct stat info {};
+    const QByteArray encoded = QFile::encodeName(path);
+    if (::stat(encoded.constData(), &info) != 0)
+        return true; // a file that does not exist yet may be created
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(encoded.constData(), W_OK) == 0;
+}
+
 bool fileExists(const QString& path)
 {
     struct stat info {};
@@ -125,10 +134,11 @@ bool writeDocumentText(const QString& path, QStringView text, TextEncoding encod
                              .arg(legacy.name());
         return false;
     }
-    // Replacing the file by rename would also get past a file the user made read-only; refuse instead.
-    if (fileExists(path) && ::access(QFile::encodeName(path).constData(), W_OK) != 0) {
+    // Replacing the file by rename would get past a file the user made read-only; refuse instead, also
+    // when running as root (who could write it anyway).
+    if (!isWritableFile(path)) {
         if (errorText)
-            *errorText = systemErrorText(errno);
+            *errorText = systemErrorText(EACCES);
         return false;
     }
     QSaveFile file(path);

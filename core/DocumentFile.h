@@ -29,6 +29,9 @@ DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legac
 // Whether a file (not a folder) exists at path.
 bool fileExists(const QString& path);
 bool folderExists(const QString& path);
+// Whether a file may be replaced: it does not exist yet, or it has a write permission bit and this process
+// may write it. A file without any write bit counts as read-only even for root.
+bool isWritableFile(const QString& path);
 // The last-modification time of a file, nanoseconds since the epoch; nullopt when it cannot be read.
 std::optional<qint64> fileModifiedTime(const QString& path);
 

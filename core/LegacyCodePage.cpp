@@ -219,10 +219,12 @@ public:
         size_t inLeft = static_cast<size_t>(utf16.size());
         qsizetype written = 0;
         size_t irreversible = 0;
-        for (char** input = &in;; input = nullptr) { // the last round flushes the shift state
+        bool flushing = false; // the last round writes what returns a stateful page to its initial state
+        for (;;) {
             char* out = bytes.data() + written;
             size_t outLeft = static_cast<size_t>(bytes.size() - written);
-            const size_t result = iconv(converter.get(), input, input ? &inLeft : nullptr, &out, &outLeft);
+            const size_t result = flushing ? iconv(converter.get(), nullptr, nullptr, &out, &outLeft)
+                                           : iconv(converter.get(), &in, &inLeft, &out, &outLeft);
             const int error = errno;
             written = out - bytes.data();
             if (result == IconvError && error == E2BIG) {
@@ -232,8 +234,9 @@ public:
             if (result == IconvError) // no code (EILSEQ) or a lone surrogate at the end (EINVAL)
                 return fail((in - utf16.constData()) / 2);
             irreversible += result;
-            if (!input)
+            if (flushing)
                 break;
+            flushing = true;
         }
         // An irreversible conversion is a look-alike put in the character's place: refuse it too.
         if (irreversible > 0)

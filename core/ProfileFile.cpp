@@ -1,5 +1,7 @@
 #include "core/ProfileFile.h"
 
+#include "core/DocumentFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -359,7 +361,9 @@ bool ProfileFile::save(const QString& path, QString* errorText) const {
     if (target.isDir())
         return fail(qt_error_string(EISDIR));
 
-    // QSaveFile also refuses to replace an existing file that is not writable.
+    // A file the user made read-only stays as it is, whoever runs the program.
+    if (target.exists() && !isWritableFile(path))
+        return fail(systemErrorText(EACCES));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());

@@ -189,6 +189,24 @@ TEST_F(ProfileSave, FailsWithTheReasonWhereNoFileCanBeWritten) {
     EXPECT_TRUE(entries(path(u"folder"_s)).isEmpty());
 }
 
+TEST_F(ProfileSave, ReadOnlyFileIsLeftAloneWhoeverRuns) {
+    const QString readOnly = path(u"readonly.ini"_s);
+    {
+        QFile file(readOnly);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[fC]\r\nA_L=0\r\n");
+    }
+    ASSERT_TRUE(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    ProfileFile profile = ProfileFile::load(readOnly);
+    profile.writeString(u"fC", u"A_L", u"5");
+    QString reason;
+    EXPECT_FALSE(profile.save(readOnly, &reason));
+    EXPECT_FALSE(reason.isEmpty());
+    QFile file(readOnly);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("[fC]\r\nA_L=0\r\n"));
+}
+
 TEST_F(ProfileSave, FilesWithoutRightsAreLeftAlone) {
     const auto create = [](const QString& name, QFileDevice::Permissions permissions) {
         QFile file(name);
