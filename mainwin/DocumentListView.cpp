@@ -70,3 +70,13 @@ void DocumentListView::dropEvent(QDropEvent* event)
 }
 
 } // namespace kopix
+
+namespace kopix {
+
+void DocumentListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QListView::mouseDoubleClickEvent(event);
+    Q_EMIT listDoubleClicked();
+}
+
+} // namespace kopix

@@ -13,11 +13,14 @@ public:
 Q_SIGNALS:
     // Local files dropped on the list, in the order given.
     void filesDropped(const QStringList& paths);
+    // Any double-click in the list, also below the last row.
+    void listDoubleClicked();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
 } // namespace kopix

@@ -19,6 +19,7 @@ class QMenu;
 class QPlainTextEdit;
 class QStatusBar;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class QFrame;
@@ -98,6 +99,8 @@ public:
     QToolBar* ToolBar2 = nullptr;
     QToolButton* BtnMenu = nullptr;
     QMenu* PupMenu = nullptr;
+    // Paces a link launch; while it runs the strips keep the launch colour.
+    QTimer* Timerhttp = nullptr;
 
     QAction* FileOpen = nullptr;
     QAction* ActNote = nullptr;
@@ -152,6 +155,8 @@ private:
     void OnUsedFLChange();
 
     void SetSTS(TSTS state);
+    // Both strips in one colour (they always match).
+    void PaintStrips(TColor colour);
     QString settingsFilePath() const;
 
     Platform& m_platform;

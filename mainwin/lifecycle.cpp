@@ -23,6 +23,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -161,6 +162,9 @@ void TfC::CreateComponents()
     SBar->addWidget(SBarPanels[0]);
     SBar->addWidget(SBarPanels[1], 1);
     setStatusBar(SBar);
+
+    Timerhttp = new QTimer(this);
+    Timerhttp->setObjectName(QStringLiteral("Timerhttp"));
 
     resize(DesignClientWidth, DesignClientHeight);
     move(0, 0);
@@ -307,11 +311,23 @@ void TfC::RowHeight()
 void TfC::SetSTS(TSTS state)
 {
     STS = state;
-    TColor colour = clBtnFace;
-    if (state == TSTS::SelN)
-        colour = clAqua;
-    else if (state == TSTS::SelC)
-        colour = clNavy;
+    switch (state) {
+    case TSTS::Sel0:
+        PaintStrips(clBtnFace);
+        break;
+    case TSTS::SelN:
+        // A link launch keeps its own colour until it is over.
+        if (!Timerhttp->isActive())
+            PaintStrips(clAqua);
+        break;
+    case TSTS::SelC:
+        PaintStrips(clNavy);
+        break;
+    }
+}
+
+void TfC::PaintStrips(TColor colour)
+{
     for (QFrame* strip : {Pnl1, Pnl2}) {
         QPalette palette = strip->palette();
         palette.setColor(QPalette::Window, toQColor(colour, palette));
