@@ -25,5 +25,8 @@ test: build
 bench: build
 	@./scripts/bench.sh $(BUILD)
 
+demo: build
+	@./scripts/demo.sh $(BUILD)
+
 clean:
 	rm -rf $(BUILD)

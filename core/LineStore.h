@@ -28,6 +28,11 @@ public:
         const qsizetype begin = m_starts[size_t(row)];
         return QStringView(m_text).mid(begin, m_starts[size_t(row) + 1] - begin);
     }
+    // Characters of rows first..last (inclusive) together, breaks not counted.
+    qsizetype charactersIn(qsizetype first, qsizetype last) const
+    {
+        return m_starts[size_t(last) + 1] - m_starts[size_t(first)];
+    }
     // Characters of all lines together, breaks not counted.
     qsizetype textLength() const { return m_starts.empty() ? 0 : m_starts.back(); }
     // Every line followed by CR LF: the text the correction editor starts from.

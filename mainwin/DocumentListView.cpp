@@ -1,8 +1,13 @@
 #include "mainwin/DocumentListView.h"
 
+#include "mainwin/LineDelegate.h"
+
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QUrl>
 
 namespace kopix {
@@ -40,6 +45,27 @@ DocumentListView::DocumentListView(QWidget* parent) : QListView(parent)
     setDropIndicatorShown(false);
 }
 
+bool DocumentListView::isSwallowedCharacter(const QString& text)
+{
+    return text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() <= 126;
+}
+
+void DocumentListView::keyboardSearch(const QString& search)
+{
+    if (search.isEmpty() || !model() || model()->rowCount() == 0)
+        return;
+    const QString wanted = search.left(1);
+    const int rows = model()->rowCount();
+    const int from = currentIndex().isValid() ? currentIndex().row() + 1 : 0;
+    for (int step = 0; step < rows; ++step) {
+        const QModelIndex index = model()->index((from + step) % rows, 0);
+        if (index.data().toString().startsWith(wanted, Qt::CaseInsensitive)) {
+            setCurrentIndex(index);
+            return;
+        }
+    }
+}
+
 void DocumentListView::dragEnterEvent(QDragEnterEvent* event)
 {
     if (localFiles(event->mimeData()).isEmpty()) {
@@ -69,14 +95,39 @@ void DocumentListView::dropEvent(QDropEvent* event)
     Q_EMIT filesDropped(paths);
 }
 
-} // namespace kopix
-
-namespace kopix {
+void DocumentListView::mousePressEvent(QMouseEvent* event)
+{
+    QListView::mousePressEvent(event);
+    Q_EMIT pressed(event->buttons(), event->position().toPoint());
+}
 
 void DocumentListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QListView::mouseDoubleClickEvent(event);
+    Q_EMIT pressed(event->buttons(), event->position().toPoint());
     Q_EMIT listDoubleClicked();
+}
+
+void DocumentListView::keyPressEvent(QKeyEvent* event)
+{
+    Q_EMIT keyDown(event->key());
+    if (isSwallowedCharacter(event->text())) {
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void DocumentListView::paintEvent(QPaintEvent* event)
+{
+    QListView::paintEvent(event);
+    // An empty list with the focus still shows where the caret is: a focus frame on its first row.
+    if (model() && model()->rowCount() == 0 && hasFocus()) {
+        const auto* delegate = qobject_cast<const LineDelegate*>(itemDelegate());
+        const QRect row(0, 0, viewport()->width(), delegate ? delegate->rowHeight() : fontMetrics().height());
+        QPainter painter(viewport());
+        LineDelegate::drawFocusFrame(painter, row, palette().color(QPalette::Active, QPalette::Text));
+    }
 }
 
 } // namespace kopix

@@ -5,22 +5,38 @@
 namespace kopix {
 
 // The list of the document's lines: rows of one height, extended multi-selection, a drop target for files.
+// It reports presses and keys to the main window before (keys) or after (presses) handling them itself,
+// and swallows printable ASCII so that typing never moves the selection.
 class DocumentListView : public QListView {
     Q_OBJECT
 public:
     explicit DocumentListView(QWidget* parent = nullptr);
+
+    // Printable ASCII (space to "~") is not handed to the list.
+    static bool isSwallowedCharacter(const QString& text);
+
+    // One character moves the caret to the next row beginning with it, like a plain list box; typing
+    // several characters quickly does not search for the longer text.
+    void keyboardSearch(const QString& search) override;
 
 Q_SIGNALS:
     // Local files dropped on the list, in the order given.
     void filesDropped(const QStringList& paths);
     // Any double-click in the list, also below the last row.
     void listDoubleClicked();
+    // A mouse press (the second press of a double-click too), after the list has changed its selection.
+    void pressed(Qt::MouseButtons buttons, const QPoint& position);
+    // A key, before the list moves its caret for it.
+    void keyDown(int key);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 } // namespace kopix

@@ -1,8 +1,9 @@
 #include "mainwin/LineDelegate.h"
 
+#include "core/HighlightRules.h"
+#include "mainwin/Colors.h"
 #include "mainwin/LineListModel.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QStyle>
 
@@ -10,23 +11,49 @@ namespace kopix {
 
 LineDelegate::LineDelegate(const LineListModel& model, QObject* parent) : QStyledItemDelegate(parent), m_model(model) {}
 
+QFont LineDelegate::styledFont(QFont font, quint8 style)
+{
+    font.setBold(style & StyleBold);
+    font.setItalic(style & StyleItalic);
+    font.setUnderline(style & StyleUnderline);
+    font.setStrikeOut(style & StyleStrikeOut);
+    return font;
+}
+
+void LineDelegate::drawFocusFrame(QPainter& painter, const QRect& row, const QColor& colour)
+{
+    painter.save();
+    QPen pen(colour, 1, Qt::DotLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(row.adjusted(0, 0, -1, -1));
+    painter.restore();
+}
+
 void LineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    const bool selected = option.state & QStyle::State_Selected;
+    // The selection keeps its colours while another program has the focus: that is when Kopix is used.
     const QPalette& palette = option.palette;
-    painter->fillRect(option.rect, selected ? palette.highlight() : palette.base());
-    painter->setFont(option.font);
-    painter->setPen(selected ? palette.highlightedText().color() : palette.text().color());
+    const bool selected = option.state & QStyle::State_Selected;
     const QStringView line = m_model.lines().line(index.row());
-    const QFontMetrics metrics(option.font);
-    // One line of text, its top at the row's top, not elided and not clipped to the row.
-    painter->drawText(QPointF(option.rect.left() + 2, option.rect.top() + metrics.ascent()), line.toString());
-    if (option.state & QStyle::State_HasFocus) {
-        QStyleOptionFocusRect focus;
-        focus.QStyleOption::operator=(option);
-        focus.backgroundColor = selected ? palette.highlight().color() : palette.base().color();
-        QApplication::style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
+
+    QFont font = option.font;
+    QColor text = palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text);
+    if (!selected && m_rules.prefixes) {
+        const int rule = winningRule(line, *m_rules.prefixes);
+        if (rule >= 0) {
+            font = styledFont(font, (*m_rules.styles)[size_t(rule)]);
+            text = toQColor((*m_rules.colours)[size_t(rule)], palette);
+        }
     }
+    painter->fillRect(option.rect, palette.color(QPalette::Active, selected ? QPalette::Highlight : QPalette::Base));
+    painter->setFont(font);
+    painter->setPen(text);
+    // One line, its top at the row's top; not elided and not clipped to the row.
+    const QFontMetrics metrics(font);
+    painter->drawText(QPointF(option.rect.left() + 2, option.rect.top() + metrics.ascent()), line.toString());
+    if (option.state & QStyle::State_HasFocus)
+        drawFocusFrame(*painter, option.rect, palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text));
 }
 
 QSize LineDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const

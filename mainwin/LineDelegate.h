@@ -1,26 +1,44 @@
 #pragma once
 
+#include "core/AppSettings.h"
+
 #include <QStyledItemDelegate>
+
+#include <array>
 
 namespace kopix {
 
 class LineListModel;
 
-// Draws the list's rows: background, the line's text 2 pixels from the left at the row's top, never cut
-// with "...", and the focus rectangle.
+// Draws the list's rows: the background, the line's text 2 pixels from the left with its top at the row's
+// top, never cut with "...", in the style and colour of the highlight rule that wins for an unselected
+// row, and the dotted focus frame.
 class LineDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
+    // The rules are read at every drawing, so a change shows at the next repaint.
+    struct Rules {
+        const std::array<QString, RuleCount>* prefixes = nullptr;
+        const std::array<quint8, RuleCount>* styles = nullptr;
+        const std::array<TColor, RuleCount>* colours = nullptr;
+    };
+
     explicit LineDelegate(const LineListModel& model, QObject* parent = nullptr);
 
+    void setRules(const Rules& rules) { m_rules = rules; }
     void setRowHeight(int height) { m_rowHeight = height; }
     int rowHeight() const { return m_rowHeight; }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+    static void drawFocusFrame(QPainter& painter, const QRect& row, const QColor& colour);
+    // The list font with a rule's style bits in place of its own style.
+    static QFont styledFont(QFont font, quint8 style);
+
 private:
     const LineListModel& m_model;
+    Rules m_rules;
     int m_rowHeight = 15;
 };
 

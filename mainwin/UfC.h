@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/AppSettings.h"
+#include "core/CopyText.h"
 #include "core/LineStore.h"
 #include "core/RecentFiles.h"
 #include "core/TextCodec.h"
+#include "platform/ClipboardContent.h"
 #include "platform/MessageBox.h"
 
 #include <QMainWindow>
@@ -23,6 +25,7 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class QFrame;
+class QMouseEvent;
 
 namespace kopix {
 
@@ -124,9 +127,19 @@ public:
     void FileOpenExecute();
     void FileOpenAccept(const QString& path);
     void ActF0Execute(QAction* sender);
+    void ActSelAllExecute();
+    void EditCopy1Execute();
+
+    // The copy gesture's handlers.
+    void LBoxMouseDown(Qt::MouseButtons buttons, const QPoint& position);
+    void Pnl1MouseMove(const QMouseEvent& event);
+    void LBoxKeyDown(int key);
+    // The selected rows, in row order, each once.
+    RowRanges selectedRows() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -155,9 +168,29 @@ private:
     void OnUsedFLChange();
 
     void SetSTS(TSTS state);
+    void ConnectCopyGesture();
+    void CopySelectionToClipboard();
     // Both strips in one colour (they always match).
     void PaintStrips(TColor colour);
     QString settingsFilePath() const;
+
+    // Link launching (linklaunch.cpp): a double-click on a row beginning with "http" opens it in the
+    // browser, paced by Timerhttp.
+    void SetUpLinkLaunch();
+    void LBoxDblClick();
+    void TimerhttpTimer();
+    QString WChr;           // the text the launch opens (empty when the row was too long)
+    bool Starthttp = false; // the launch's browser call has been made
+
+    // Clipboard monitor and status bar (clipmonitor.cpp).
+    void JoinClipboardViewer();
+    void LeaveClipboardViewer();
+    void WMDrawClipboard();
+    void ShowClipContent(const ClipboardContent& content);
+    void ShowClipPreview(const QString& text);
+    void ShowNumLock();
+    bool m_clipViewerJoined = false;
+    bool m_clipErrorShowing = false; // one error box about the clipboard at a time
 
     Platform& m_platform;
     RecentFiles m_usedFL;

@@ -75,6 +75,7 @@ TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
     }());
     CreateComponents();
     CreateActions();
+    ConnectCopyGesture();
     m_modalWatcher = new ModalWatcher([this] { AppEventModalBegin(); }, [this] { AppEventModalEnd(); }, this);
     FormCreate(arguments);
 }
@@ -109,6 +110,7 @@ void TfC::CreateComponents()
     LBox->setObjectName(QStringLiteral("LBox"));
     m_model = new LineListModel(this);
     m_delegate = new LineDelegate(*m_model, this);
+    m_delegate->setRules({&RKeyw, &RFontS, &RFontC});
     LBox->setModel(m_model);
     LBox->setItemDelegate(m_delegate);
     LBox->setFont(designFont({QStringLiteral("ＭＳ ゴシック")}));
@@ -153,12 +155,32 @@ void TfC::CreateComponents()
     SBar->setObjectName(QStringLiteral("SBar"));
     SBar->setFixedHeight(19);
     SBar->setSizeGripEnabled(true);
-    SBarPanels[0] = new QLabel(SBar);
+    SBar->setFont([] {
+        QFont font = designFont({QStringLiteral("ＭＳ ゴシック")});
+        font.setPixelSize(14);
+        return font;
+    }());
+    {
+        // Button text, as the bar's own font colour; the panels inherit it.
+        QPalette palette = SBar->palette();
+        palette.setColor(QPalette::WindowText, palette.color(QPalette::ButtonText));
+        SBar->setPalette(palette);
+    }
+    SBar->setToolTip(QStringLiteral("「Num」Lockオン、現クリップボード"));
+    // The panels draw their own bevels: none around the NumLock panel, a lowered one around the preview.
+    SBar->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
+    SBarPanels[0] = new QLabel(QStringLiteral(" Num"), SBar);
     SBarPanels[0]->setObjectName(QStringLiteral("SBarPanel0"));
     SBarPanels[0]->setFixedWidth(35);
+    SBarPanels[0]->setFrameStyle(QFrame::NoFrame);
     SBarPanels[1] = new QLabel(SBar);
     SBarPanels[1]->setObjectName(QStringLiteral("SBarPanel1"));
     SBarPanels[1]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    SBarPanels[1]->setLineWidth(1);
+    // A long preview must not widen the window: the panel shows what fits.
+    SBarPanels[1]->setMinimumWidth(0);
+    SBarPanels[1]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    SBarPanels[1]->setTextFormat(Qt::PlainText);
     SBar->addWidget(SBarPanels[0]);
     SBar->addWidget(SBarPanels[1], 1);
     setStatusBar(SBar);
@@ -210,6 +232,9 @@ void TfC::FormCreate(const QStringList& arguments)
     SetSTS(STS);
     // 19. The copy tab is in front.
     PageControl1->setCurrentWidget(TabCopy);
+    // 20. The status bar follows the clipboard and NumLock from now on; double-clicked links open.
+    SetUpLinkLaunch();
+    JoinClipboardViewer();
 }
 
 void TfC::showEvent(QShowEvent* event)
@@ -252,6 +277,8 @@ bool TfC::FormCloseQuery()
 
 void TfC::FormDestroy()
 {
+    // Before anything can open a box (and with it an event loop) on a window that is going away.
+    LeaveClipboardViewer();
     if (folderExists(wDir))
         WriteSettingsFile();
 }
@@ -321,6 +348,7 @@ void TfC::SetSTS(TSTS state)
             PaintStrips(clAqua);
         break;
     case TSTS::SelC:
+        CopySelectionToClipboard();
         PaintStrips(clNavy);
         break;
     }

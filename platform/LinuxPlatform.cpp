@@ -2,7 +2,10 @@
 
 #include "core/WindowGeometry.h"
 #include "platform/MessageDialog.h"
+#include "platform/X11Clipboard.h"
+#include "platform/X11NumLock.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -40,6 +43,10 @@ bool blockDeviceIsRemovable(const QString& sysfsRoot, unsigned major, unsigned m
         return readFlag(device + QStringLiteral("/removable"));
     return readFlag(QFileInfo(device).path() + QStringLiteral("/removable"));
 }
+
+LinuxPlatform::LinuxPlatform() = default;
+
+LinuxPlatform::~LinuxPlatform() = default;
 
 bool LinuxPlatform::isOnRemovableDrive(const QString& folder)
 {
@@ -102,6 +109,49 @@ void LinuxPlatform::showHelp(int context)
             return;
         }
     }
+}
+
+X11NumLock& LinuxPlatform::numLock()
+{
+    if (!m_numLock)
+        m_numLock = std::make_unique<X11NumLock>();
+    return *m_numLock;
+}
+
+std::optional<bool> LinuxPlatform::numLockOn()
+{
+    return numLock().isOn();
+}
+
+void LinuxPlatform::watchNumLock(std::function<void()> onChange)
+{
+    numLock().watch(std::move(onChange));
+}
+
+void LinuxPlatform::openUrl(const QUrl& url)
+{
+    // The desktop's opener would as gladly open a local file or start a program; web pages only here.
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https"))
+        return;
+    QDesktopServices::openUrl(url);
+}
+
+void LinuxPlatform::readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 && !m_clipboardReader)
+        m_clipboardReader = std::make_unique<X11ClipboardReader>(X11ClipboardReader::applicationDisplayName());
+    // Our own copies are at hand in this process; so is everything on a platform without X. Should no
+    // connection of our own be possible, Qt's read (which waits for the owner) is all there is.
+    if (!x11 || !m_clipboardReader->isConnected() || clipboard->ownsClipboard()) {
+        if (m_clipboardReader)
+            m_clipboardReader->cancel(); // a slower read still running is out of date now
+        done(clipboardContentOf(clipboard->mimeData()));
+        return;
+    }
+    m_clipboardReader->read(context, std::move(done));
 }
 
 } // namespace kopix

@@ -2,11 +2,18 @@
 
 #include "platform/Platform.h"
 
+#include <memory>
+
 namespace kopix {
+
+class X11ClipboardReader;
+class X11NumLock;
 
 // The desktop as X11 (or XWayland) and Qt give it.
 class LinuxPlatform : public Platform {
 public:
+    LinuxPlatform();
+    ~LinuxPlatform() override;
     bool isOnRemovableDrive(const QString& folder) override;
     QRect workAreaNear(const QRect& rect) override;
     QRect normalRectangle(const QWidget* window) override;
@@ -14,6 +21,16 @@ public:
     int showMessage(const MessageRequest& request) override;
     void showErrorBox(QWidget* owner, const QString& title, const QString& text) override;
     void showHelp(int context) override;
+    std::optional<bool> numLockOn() override;
+    void watchNumLock(std::function<void()> onChange) override;
+    void openUrl(const QUrl& url) override;
+    void readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) override;
+
+private:
+    // Made on first use, when the application (and its X connection) exists.
+    X11NumLock& numLock();
+    std::unique_ptr<X11NumLock> m_numLock;
+    std::unique_ptr<X11ClipboardReader> m_clipboardReader;
 };
 
 // Whether the block device major:minor is removable, read from a sysfs tree (a parameter for tests). The

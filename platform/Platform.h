@@ -1,10 +1,16 @@
 #pragma once
 
+#include "platform/ClipboardContent.h"
 #include "platform/MessageBox.h"
 
 #include <QRect>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
+class QObject;
+class QUrl;
 class QWidget;
 
 namespace kopix {
@@ -29,6 +35,17 @@ public:
     virtual void showErrorBox(QWidget* owner, const QString& title, const QString& text) = 0;
     // Shows help at a context number.
     virtual void showHelp(int context) = 0;
+
+    // Whether NumLock is on; nothing when the desktop cannot tell (no X display).
+    virtual std::optional<bool> numLockOn() = 0;
+    // Calls onChange whenever NumLock may have changed, from now on (a later call replaces it).
+    virtual void watchNumLock(std::function<void()> onChange) = 0;
+    // Opens a web page in the user's browser. Takes absolute http and https URLs only.
+    virtual void openUrl(const QUrl& url) = 0;
+    // Reads what the clipboard holds and hands it to done, now or later, but never after `context` is
+    // gone. Another program's content is read without blocking the event loop, and the read gives up
+    // within a second when its owner does not answer. A new read abandons one still running.
+    virtual void readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) = 0;
 };
 
 } // namespace kopix

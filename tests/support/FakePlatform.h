@@ -4,8 +4,11 @@
 
 #include <QList>
 #include <QStringList>
+#include <QUrl>
 
 #include <deque>
+#include <functional>
+#include <optional>
 
 namespace kopix::test {
 
@@ -21,6 +24,14 @@ public:
     QStringList errorBoxes; // "title|text"
     QList<int> helpRequests;
     QList<QRect> workAreaQueries;
+
+    // NumLock: what the desktop answers, and the window's watcher (call it after changing numLock).
+    std::optional<bool> numLock = true;
+    std::function<void()> numLockWatcher;
+    QList<QUrl> openedUrls;
+    // Clipboard reads: a scripted answer, else what the in-process clipboard holds (offscreen).
+    std::optional<ClipboardContent> clipboardAnswer;
+    int clipboardReads = 0;
 
     bool isOnRemovableDrive(const QString&) override { return removable; }
     QRect workAreaNear(const QRect& rect) override
@@ -44,6 +55,10 @@ public:
         errorBoxes.append(title + u'|' + text);
     }
     void showHelp(int context) override { helpRequests.append(context); }
+    std::optional<bool> numLockOn() override { return numLock; }
+    void watchNumLock(std::function<void()> onChange) override { numLockWatcher = std::move(onChange); }
+    void openUrl(const QUrl& url) override { openedUrls.append(url); }
+    void readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) override;
 };
 
 } // namespace kopix::test

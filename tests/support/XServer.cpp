@@ -73,9 +73,51 @@ QString runTool(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForFinished(10000) || process.exitCode() != 0)
+    if (!process.waitForStarted(5000))
+        return QString();
+    // Keep answering the X server meanwhile: the tool may be asking this very program for the clipboard.
+    QElapsedTimer clock;
+    clock.start();
+    while (process.state() != QProcess::NotRunning && clock.elapsed() < 10000) {
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        process.waitForFinished(10);
+    }
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(1000);
+        return QString();
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return QString();
     return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+QByteArray clipboardBytes()
+{
+    QProcess process;
+    process.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    process.waitForStarted(5000);
+    QElapsedTimer clock;
+    clock.start();
+    while (process.state() != QProcess::NotRunning && clock.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        process.waitForFinished(10);
+    }
+    return process.readAllStandardOutput();
+}
+
+bool xdotool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), arguments);
+    process.waitForFinished(10000);
+    // Let the program see what the tool did.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 60)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 bool waitFor(const std::function<bool()>& condition, int timeoutMs)

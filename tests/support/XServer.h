@@ -25,8 +25,13 @@ private:
     QString m_display;
 };
 
-// Runs a command on the test display and returns its standard output ("" when it fails).
+// Runs a command on the test display and returns its standard output ("" when it fails), handling this
+// program's events meanwhile.
 QString runTool(const QString& program, const QStringList& arguments);
+// The CLIPBOARD's text as xclip reads it, byte for byte.
+QByteArray clipboardBytes();
+// Runs xdotool with the arguments, then lets this program handle what it caused.
+bool xdotool(const QStringList& arguments);
 // Processes events until condition() holds or timeoutMs passes; returns condition().
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 // The _NET_WM_STATE atoms of a window, as xprop prints them.

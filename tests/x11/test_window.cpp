@@ -2,8 +2,7 @@
 // message box is open, no maximise button.
 #include "platform/LinuxPlatform.h"
 #include "platform/MessageDialog.h"
-#include "support/KopixFixture.h"
-#include "support/XServer.h"
+#include "support/RealKopixFixture.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -15,17 +14,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class RealWindow : public KopixFixture {
+class RealWindow : public RealKopixFixture {
 protected:
-    void SetUp() override
-    {
-        KopixFixture::SetUp();
-        desktop = &linux;
-    }
-    unsigned long windowId() const { return static_cast<unsigned long>(window->winId()); }
     bool above() const { return netWmState(windowId()).contains(u"_NET_WM_STATE_ABOVE"_s); }
-
-    LinuxPlatform linux;
 };
 
 TEST_F(RealWindow, StaysOnTopAndLeavesItOnlyWhileAMessageBoxIsOpen)

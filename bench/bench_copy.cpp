@@ -1,0 +1,155 @@
+// The copy gesture on large documents: composing the clipboard text, select-all, repainting after a
+// scroll, and Kopix's start-up to its first paint against an empty Qt program.
+#include "bench/BenchDocuments.h"
+#include "core/CopyText.h"
+#include "core/DocumentFile.h"
+#include "mainwin/DocumentListView.h"
+#include "mainwin/KopixApplication.h"
+#include "mainwin/UfC.h"
+#include "platform/LinuxPlatform.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+
+using namespace kopix;
+
+namespace {
+
+LineStore loadLines(int count)
+{
+    return std::move(readDocument(bench::generatedDocument(count, TextEncoding::Utf8)).document->lines);
+}
+
+// Composing and storing the whole document as the clipboard text, against copying that many bytes.
+void BM_CopyAllRows(benchmark::State& state)
+{
+    const LineStore lines = loadLines(int(state.range(0)));
+    const RowRanges all{{0, lines.count() - 1}};
+    for (auto _ : state) {
+        QGuiApplication::clipboard()->setText(composeCopyText(lines, all));
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_MemcpyOfTheText(benchmark::State& state)
+{
+    const LineStore lines = loadLines(int(state.range(0)));
+    const QString text = composeCopyText(lines, {{0, lines.count() - 1}});
+    const qsizetype bytes = text.size() * qsizetype(sizeof(char16_t));
+    for (auto _ : state) {
+        auto* target = static_cast<char*>(::malloc(size_t(bytes)));
+        std::memcpy(target, text.constData(), size_t(bytes));
+        benchmark::DoNotOptimize(target);
+        ::free(target);
+    }
+}
+
+// A few rows, or many small ranges, cost the same whatever the document's length.
+void BM_CopyRanges(benchmark::State& state)
+{
+    const LineStore lines = loadLines(int(state.range(0)));
+    const int rangeCount = int(state.range(1));
+    RowRanges ranges;
+    for (int i = 0; i < rangeCount; ++i) {
+        const qsizetype first = qsizetype(i) * (lines.count() / rangeCount);
+        ranges.emplace_back(first, first + 9);
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(composeCopyText(lines, normalizedRanges(ranges)));
+}
+
+struct Window {
+    QTemporaryDir programDir;
+    LinuxPlatform platform;
+    std::unique_ptr<TfC> fC;
+    explicit Window(int lines)
+    {
+        fC = std::make_unique<TfC>(platform, QStringList{programDir.filePath(QStringLiteral("kopix"))});
+        fC->show();
+        fC->OpenDocument(bench::generatedDocument(lines, TextEncoding::Utf8));
+        fC->LBox->viewport()->repaint();
+    }
+};
+
+void BM_SelectAll(benchmark::State& state)
+{
+    Window window(int(state.range(0)));
+    for (auto _ : state) {
+        window.fC->LBox->clearSelection();
+        window.fC->ActSelAllExecute();
+        benchmark::DoNotOptimize(window.fC->LBox->selectionModel()->hasSelection());
+    }
+}
+
+void BM_RepaintAfterScroll(benchmark::State& state)
+{
+    Window window(int(state.range(0)));
+    QScrollBar* bar = window.fC->LBox->verticalScrollBar();
+    std::mt19937 random(7);
+    for (auto _ : state) {
+        bar->setValue(int(random() % unsigned(bar->maximum())));
+        window.fC->LBox->viewport()->repaint();
+    }
+}
+
+// Whole processes: Kopix until its list has painted the sample, and an empty Qt program that exits at once.
+qint64 runNs(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    return clock.nsecsElapsed();
+}
+
+void BM_StartupToFirstPaint(benchmark::State& state)
+{
+    QTemporaryDir programDir;
+    const QString build = QCoreApplication::applicationDirPath();
+    QFile::copy(build + QStringLiteral("/kopix"), programDir.filePath(QStringLiteral("kopix")));
+    QFile::copy(build + QStringLiteral("/Sample.txt"), programDir.filePath(QStringLiteral("Sample.txt")));
+    QFile::setPermissions(programDir.filePath(QStringLiteral("kopix")), QFile::ReadOwner | QFile::ExeOwner);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("KOPIX_QUIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
+    const bool kopix = state.range(0) == 1;
+    for (auto _ : state) {
+        const qint64 ns = kopix ? runNs(programDir.filePath(QStringLiteral("kopix")), {}, environment)
+                                : runNs(build + QStringLiteral("/kopix_bench_empty_app"), {}, environment);
+        state.SetIterationTime(double(ns) / 1e9);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_CopyAllRows)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemcpyOfTheText)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyRanges)->Args({1000, 1})->Args({1000000, 1})->Args({20000, 1000})->Args({1000000, 1000})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SelectAll)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintAfterScroll)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartupToFirstPaint)->Arg(0)->Arg(1)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    KopixApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

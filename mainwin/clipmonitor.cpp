@@ -1,0 +1,82 @@
+// The status bar: whether NumLock is on, and a short preview of the text on the clipboard now, whichever
+// program put it there.
+#include "mainwin/UfC.h"
+
+#include "core/ClipPreview.h"
+#include "platform/Platform.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+
+namespace kopix {
+
+void TfC::JoinClipboardViewer()
+{
+    m_clipViewerJoined = true;
+    // Qt learns of every new owner of the CLIPBOARD through XFixes, our own copies and other programs'
+    // alike, with or without focus. X has no chain of viewers to pass the news on to.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TfC::WMDrawClipboard);
+    m_platform.watchNumLock([this] { ShowNumLock(); });
+    ShowNumLock();
+    // What is on the clipboard at start.
+    WMDrawClipboard();
+}
+
+void TfC::LeaveClipboardViewer()
+{
+    if (!m_clipViewerJoined)
+        return;
+    m_clipViewerJoined = false;
+    disconnect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TfC::WMDrawClipboard);
+    m_platform.watchNumLock(nullptr);
+}
+
+void TfC::WMDrawClipboard()
+{
+    // The answer may come later (another program's content is read without waiting for it here); a
+    // newer change makes the platform drop an older read.
+    m_platform.readClipboard(this, [this](const ClipboardContent& content) { ShowClipContent(content); });
+}
+
+void TfC::ShowClipContent(const ClipboardContent& content)
+{
+    if (!m_clipViewerJoined)
+        return;
+    switch (content.kind) {
+    case ClipboardContent::Kind::Text:
+        ShowClipPreview(content.text);
+        break;
+    case ClipboardContent::Kind::NoText:
+        SBarPanels[1]->setText(clipNotTextLabel());
+        break;
+    case ClipboardContent::Kind::Secret:
+        // A password must not sit in plain sight at the bottom of a window that is always on top.
+        SBarPanels[1]->setText(clipSecretLabel());
+        break;
+    case ClipboardContent::Kind::Failed:
+        // The panel keeps the last text it could show; the box says that it is not current. While one
+        // such box is open, further failures do not stack more boxes on it.
+        if (m_clipErrorShowing)
+            break;
+        m_clipErrorShowing = true;
+        m_platform.showErrorBox(this, m_applicationTitle,
+                                errorBoxText(QStringLiteral("クリップボード %1 を開けません").arg(content.error)));
+        m_clipErrorShowing = false;
+        break;
+    }
+}
+
+void TfC::ShowClipPreview(const QString& text)
+{
+    SBarPanels[1]->setText(clipPreview(text));
+}
+
+void TfC::ShowNumLock()
+{
+    // A desktop that cannot tell leaves the panel as it is.
+    if (const std::optional<bool> on = m_platform.numLockOn())
+        SBarPanels[0]->setText(*on ? QStringLiteral(" Num") : QString());
+}
+
+} // namespace kopix

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "platform/ClipboardContent.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+
+class QSocketNotifier;
+struct _XDisplay;
+
+namespace kopix {
+
+// Reads the CLIPBOARD on an X connection of its own, driven by the event loop, with a deadline.
+//
+// Qt's own clipboard read waits for the owner inside the call, seconds long, with the window frozen; an
+// owner that never answers (a hung program) would stop Kopix that long on every change. Here each step
+// is a request whose answer arrives as an event on our connection, so the window keeps working while an
+// owner takes its time, and the whole read gives up after the deadline.
+class X11ClipboardReader : public QObject {
+public:
+    // The whole read, all its steps together, gives up after this long.
+    static constexpr int DefaultDeadlineMs = 800;
+
+    // The name of the display the application is connected to (empty without X).
+    static QByteArray applicationDisplayName();
+
+    // displayName: the display to connect to (empty: $DISPLAY).
+    explicit X11ClipboardReader(const QByteArray& displayName, QObject* parent = nullptr);
+    ~X11ClipboardReader() override;
+
+    // False when no connection could be made; read() then only reports the failure.
+    bool isConnected() const { return m_display != nullptr; }
+    void setDeadline(int ms) { m_deadlineMs = ms; }
+
+    // Starts reading; done runs when the content is known or the read failed, unless `context` (when
+    // given) is gone by then. A read still running is abandoned without its callback.
+    void read(QObject* context, std::function<void(const ClipboardContent&)> done);
+    // Abandons the read still running, if any, without its callback.
+    void cancel() { abandon(); }
+
+private:
+    enum class Step { Idle, Targets, Hint, Text };
+
+    void request(unsigned long target, Step step);
+    void processEvents();
+    void selectionArrived(unsigned long property);
+    void incrementArrived();
+    void answered(unsigned long type, const QByteArray& bytes);
+    void refused();
+    void askForText();
+    QStringList atomNames(const QByteArray& atomList);
+    void finish(const ClipboardContent& content);
+    void abandon();
+
+    _XDisplay* m_display = nullptr;
+    QSocketNotifier* m_notifier = nullptr;
+    QTimer m_deadline;
+    int m_deadlineMs = DefaultDeadlineMs;
+
+    unsigned long m_clipboardAtom = 0;
+    unsigned long m_targetsAtom = 0;
+    unsigned long m_utf8Atom = 0;
+    unsigned long m_incrAtom = 0;
+    unsigned long m_hintAtom = 0;
+    unsigned long m_propertyAtom = 0;
+
+    // The read in progress.
+    Step m_step = Step::Idle;
+    unsigned long m_requestor = 0; // a window of our own per read; answers to older ones are ignored
+    bool m_hasContext = false;
+    QPointer<QObject> m_context;
+    std::function<void(const ClipboardContent&)> m_done;
+    QString m_textTarget;
+    bool m_incremental = false; // the owner sends its answer in pieces
+    unsigned long m_incrementalType = 0;
+    QByteArray m_collected;
+};
+
+} // namespace kopix

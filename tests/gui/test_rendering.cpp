@@ -1,0 +1,139 @@
+// How rows are drawn: the highlight rules, selected rows, no "...", the focus frame, the row height.
+#include "support/KopixFixture.h"
+
+#include "mainwin/DocumentListView.h"
+#include "mainwin/LineDelegate.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QPainter>
+#include <QTest>
+
+using namespace kopix;
+using namespace kopix::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Rendering : public KopixFixture {
+protected:
+    void open(const QByteArray& text)
+    {
+        writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
+        start(writeFile(u"doc.txt"_s, text));
+        window->LBox->setFocus();
+        QApplication::processEvents();
+    }
+    QRect rowRect(int row) const { return window->LBox->visualRect(window->LBox->model()->index(row, 0)); }
+    QImage grabRow(int row) const { return window->LBox->viewport()->grab(rowRect(row)).toImage(); }
+    static int countPixels(const QImage& image, const std::function<bool(QColor)>& wanted)
+    {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += wanted(image.pixelColor(x, y)) ? 1 : 0;
+        return count;
+    }
+    static bool isBlue(QColor c) { return c.blue() > 200 && c.red() < 60 && c.green() < 60; }
+    static bool isRed(QColor c) { return c.red() > 200 && c.blue() < 60 && c.green() < 60; }
+    static bool isDark(QColor c) { return c.lightness() < 80; }
+};
+
+TEST_F(Rendering, RulesColourUnselectedRowsAndSelectedRowsShowTheHighlight)
+{
+    open("http://example.com/\r\nplain text\r\nhttps://secure\r\n");
+    window->RKeyw = {u"http"_s, u"https"_s, QString()};
+    window->RFontS = {5, 0, 0};
+    window->RFontC = {0x00FF0000, 0x000000FF, clWindowText}; // blue, red
+    window->LBox->viewport()->update();
+
+    EXPECT_GT(countPixels(grabRow(0), isBlue), 0) << "rule 1: blue";
+    EXPECT_EQ(countPixels(grabRow(0), isRed), 0);
+    EXPECT_GT(countPixels(grabRow(2), isRed), 0) << "rule 2 also matches rule 1 and wins";
+    EXPECT_EQ(countPixels(grabRow(2), isBlue), 0);
+    EXPECT_GT(countPixels(grabRow(1), isDark), 0);
+    EXPECT_EQ(countPixels(grabRow(1), isBlue) + countPixels(grabRow(1), isRed), 0);
+
+    window->LBox->selectionModel()->select(window->LBox->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    const QImage selected = grabRow(0);
+    const QColor highlight = window->LBox->palette().color(QPalette::Active, QPalette::Highlight);
+    EXPECT_EQ(selected.pixelColor(selected.width() - 3, selected.height() / 2), highlight);
+    EXPECT_EQ(countPixels(selected, isBlue), 0) << "no rule on a selected row";
+}
+
+TEST_F(Rendering, SelectionKeepsItsColoursWhenAnotherWindowIsActive)
+{
+    open("one\r\ntwo\r\n");
+    window->LBox->selectionModel()->select(window->LBox->model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    const QImage row = grabRow(1);
+    EXPECT_EQ(row.pixelColor(row.width() - 3, row.height() / 2),
+              window->LBox->palette().color(QPalette::Active, QPalette::Highlight));
+}
+
+TEST_F(Rendering, WideRowIsDrawnWholeFromTwoPixelsWithoutEllipsis)
+{
+    const QString wide = u"とても長い行はリストの右端で見えなくなるだけで、省略記号は付かない。"_s;
+    open(wide.toUtf8() + "\r\n");
+    window->LBox->clearFocus();
+    const QImage row = grabRow(0);
+
+    QImage expected(row.size(), QImage::Format_ARGB32_Premultiplied);
+    expected.fill(window->LBox->palette().color(QPalette::Active, QPalette::Base));
+    QPainter painter(&expected);
+    painter.setFont(window->LBox->font());
+    painter.setPen(window->LBox->palette().color(QPalette::Active, QPalette::Text));
+    painter.drawText(QPointF(2, QFontMetrics(window->LBox->font()).ascent()), wide);
+    painter.end();
+    EXPECT_GT(QFontMetrics(window->LBox->font()).horizontalAdvance(wide), row.width()) << "the row is wider";
+    EXPECT_EQ(row.convertToFormat(QImage::Format_ARGB32_Premultiplied), expected);
+}
+
+TEST_F(Rendering, EmptyListWithTheFocusShowsAFocusFrame)
+{
+    open("");
+    ASSERT_EQ(window->LBox->model()->rowCount(), 3) << "the start document was empty: the placeholder shows";
+    window->OpenDocument(writeFile(u"empty.txt"_s, ""));
+    ASSERT_EQ(window->LBox->model()->rowCount(), 0);
+    window->LBox->setFocus();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(window->LBox->hasFocus());
+    const QImage image = window->LBox->viewport()->grab().toImage();
+    EXPECT_TRUE(isDark(image.pixelColor(0, 0)) || isDark(image.pixelColor(1, 0)))
+        << "the frame's dots run along the first row's top edge";
+    EXPECT_FALSE(isDark(image.pixelColor(image.width() / 2, image.height() / 2)));
+}
+
+TEST_F(Rendering, RowHeightFollowsTheListFont)
+{
+    open("a\r\nb\r\n");
+    const int at11 = rowRect(0).height();
+    EXPECT_EQ(at11, QFontMetrics(window->LBox->font()).height());
+    QFont bigger = window->LBox->font();
+    bigger.setPointSize(24);
+    window->LBox->setFont(bigger);
+    window->RowHeight();
+    QApplication::processEvents();
+    EXPECT_EQ(rowRect(0).height(), QFontMetrics(bigger).height());
+    EXPECT_GT(rowRect(0).height(), at11);
+    EXPECT_EQ(rowRect(1).top(), rowRect(0).bottom() + 1);
+}
+
+TEST(LineDelegateFont, StyleBitsReplaceTheListFontsStyle)
+{
+    QFont base;
+    base.setBold(true);
+    base.setItalic(true);
+    const QFont underline = LineDelegate::styledFont(base, StyleUnderline);
+    EXPECT_FALSE(underline.bold());
+    EXPECT_FALSE(underline.italic());
+    EXPECT_TRUE(underline.underline());
+    const QFont all = LineDelegate::styledFont(QFont(), StyleBold | StyleItalic | StyleUnderline | StyleStrikeOut);
+    EXPECT_TRUE(all.bold() && all.italic() && all.underline() && all.strikeOut());
+}
+
+} // namespace

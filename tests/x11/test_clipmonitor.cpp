@@ -1,0 +1,395 @@
+// The clipboard preview on a real X server: other programs' copies (xclip, and small owners of our own
+// that answer as told, in pieces, or never), Kopix's own copies, and how fast and how safely it follows.
+#include "support/RealKopixFixture.h"
+
+#include "mainwin/DocumentListView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+using namespace kopix;
+using namespace kopix::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int ignoreXErrors(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+// Another X client that takes the CLIPBOARD, on a connection of its own. It answers requests for its
+// targets, in pieces of `chunk` bytes when chunk > 0, or never answers at all (a hung program).
+class TestOwner {
+public:
+    enum class Answers { Yes, Never };
+    TestOwner(const QList<std::pair<QByteArray, QByteArray>>& offers, Answers answers, int chunk = 0)
+        : m_offers(offers), m_chunk(chunk)
+    {
+        m_display = XOpenDisplay(nullptr);
+        if (!m_display)
+            return;
+        m_window = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
+        m_clipboard = XInternAtom(m_display, "CLIPBOARD", False);
+        m_targets = XInternAtom(m_display, "TARGETS", False);
+        m_incr = XInternAtom(m_display, "INCR", False);
+        XSetSelectionOwner(m_display, m_clipboard, m_window, CurrentTime);
+        XFlush(m_display);
+        if (answers == Answers::Yes) {
+            m_notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(m_display), QSocketNotifier::Read);
+            QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { serve(); });
+        }
+    }
+    ~TestOwner()
+    {
+        m_notifier.reset();
+        if (m_display)
+            XCloseDisplay(m_display); // the clipboard is left without an owner
+    }
+    bool owns() const { return m_display && XGetSelectionOwner(m_display, m_clipboard) == m_window; }
+
+private:
+    struct Transfer {
+        Window requestor;
+        Atom property;
+        Atom type;
+        QByteArray rest;
+    };
+
+    void serve()
+    {
+        while (XPending(m_display) > 0) {
+            XEvent event;
+            XNextEvent(m_display, &event);
+            if (event.type == SelectionRequest)
+                answer(event.xselectionrequest);
+            else if (event.type == PropertyNotify && event.xproperty.state == PropertyDelete)
+                nextPiece(event.xproperty.window, event.xproperty.atom);
+        }
+    }
+    void answer(const XSelectionRequestEvent& request)
+    {
+        XEvent reply{};
+        reply.xselection.type = SelectionNotify;
+        reply.xselection.requestor = request.requestor;
+        reply.xselection.selection = request.selection;
+        reply.xselection.target = request.target;
+        reply.xselection.time = request.time;
+        reply.xselection.property = None;
+        if (request.target == m_targets) {
+            std::vector<long> atoms{long(m_targets)};
+            for (const auto& offer : m_offers)
+                atoms.push_back(long(XInternAtom(m_display, offer.first.constData(), False)));
+            XChangeProperty(m_display, request.requestor, request.property, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(atoms.data()), int(atoms.size()));
+            reply.xselection.property = request.property;
+        } else {
+            for (const auto& [name, bytes] : m_offers) {
+                if (XInternAtom(m_display, name.constData(), False) != request.target)
+                    continue;
+                if (m_chunk > 0) {
+                    // Announce a transfer in pieces; each piece follows the deletion of the one before.
+                    XSelectInput(m_display, request.requestor, PropertyChangeMask);
+                    const long size = long(bytes.size());
+                    XChangeProperty(m_display, request.requestor, request.property, m_incr, 32, PropModeReplace,
+                                    reinterpret_cast<const unsigned char*>(&size), 1);
+                    m_transfers.push_back({request.requestor, request.property, request.target, bytes});
+                } else {
+                    XChangeProperty(m_display, request.requestor, request.property, request.target, 8,
+                                    PropModeReplace, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                    int(bytes.size()));
+                }
+                reply.xselection.property = request.property;
+            }
+        }
+        XSendEvent(m_display, request.requestor, False, NoEventMask, &reply);
+        XFlush(m_display);
+    }
+    void nextPiece(Window requestor, Atom property)
+    {
+        for (auto it = m_transfers.begin(); it != m_transfers.end(); ++it) {
+            if (it->requestor != requestor || it->property != property)
+                continue;
+            const QByteArray piece = it->rest.left(m_chunk);
+            it->rest.remove(0, piece.size());
+            // The reader may have gone away before the last piece; its window is then gone too.
+            XErrorHandler previous = XSetErrorHandler(ignoreXErrors);
+            XChangeProperty(m_display, requestor, property, it->type, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(piece.constData()), int(piece.size()));
+            XSync(m_display, False);
+            XSetErrorHandler(previous);
+            if (piece.isEmpty())
+                m_transfers.erase(it);
+            return;
+        }
+    }
+
+    QList<std::pair<QByteArray, QByteArray>> m_offers;
+    int m_chunk = 0;
+    Display* m_display = nullptr;
+    Window m_window = 0;
+    Atom m_clipboard = 0;
+    Atom m_targets = 0;
+    Atom m_incr = 0;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    std::vector<Transfer> m_transfers;
+};
+
+// xclip takes the CLIPBOARD with the given bytes (as UTF8_STRING, or the type given) and keeps serving
+// them in the background until another program takes it.
+bool xclipIn(const QByteArray& bytes, const QString& type = QString())
+{
+    QStringList arguments{u"-selection"_s, u"clipboard"_s, u"-i"_s};
+    if (!type.isEmpty())
+        arguments << u"-t"_s << type;
+    QProcess xclip;
+    xclip.start(u"xclip"_s, arguments);
+    if (!xclip.waitForStarted(5000))
+        return false;
+    xclip.write(bytes);
+    xclip.closeWriteChannel();
+    // It goes to the background once it owns the clipboard; keep answering the server meanwhile.
+    return waitFor([&xclip] { return xclip.state() == QProcess::NotRunning; }, 10000) &&
+           xclip.exitCode() == 0;
+}
+
+class RealClipboard : public RealKopixFixture {
+protected:
+    void TearDown() override
+    {
+        m_watch.reset();
+        RealKopixFixture::TearDown();
+        // Leave no owner behind for the next case: a fresh, answering one.
+        xclipIn("reset");
+    }
+    QString preview() const { return window->SBarPanels[1]->text(); }
+    ::testing::AssertionResult previewIs(const QString& text, int timeoutMs = 5000) const
+    {
+        if (waitFor([&] { return preview() == text; }, timeoutMs))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the preview shows \"" << preview().toStdString() << '"';
+    }
+    // Another window of the desktop takes the focus from Kopix.
+    void focusElsewhere()
+    {
+        m_other = std::make_unique<QWidget>();
+        m_other->setWindowTitle(u"another program"_s);
+        m_other->setGeometry(600, 600, 200, 100);
+        m_other->show();
+        ASSERT_TRUE(waitFor([this] { return m_other->windowHandle()->frameMargins().top() > 0; }));
+        xdotool({u"windowactivate"_s, u"--sync"_s, QString::number(m_other->winId())});
+        ASSERT_TRUE(waitFor([this] { return !window->isActiveWindow(); }));
+    }
+
+    // Watches the event loop and the error boxes while a case runs.
+    struct Watch {
+        QTimer ticker;
+        QElapsedTimer clock;
+        qint64 lastTick = 0;
+        qint64 longestGap = 0;
+        qint64 boxAt = -1;
+        QString boxText;
+    };
+    Watch& watch()
+    {
+        m_watch = std::make_unique<Watch>();
+        Watch& w = *m_watch;
+        w.clock.start();
+        w.ticker.setInterval(5);
+        QObject::connect(&w.ticker, &QTimer::timeout, [&w] {
+            const qint64 now = w.clock.elapsed();
+            w.longestGap = std::max(w.longestGap, now - w.lastTick);
+            w.lastTick = now;
+            QWidget* box = QApplication::activeModalWidget();
+            if (box && box->objectName() == u"MsgDlg"_s && w.boxAt < 0) {
+                w.boxAt = now;
+                for (const QLabel* label : box->findChildren<QLabel*>())
+                    w.boxText += label->text();
+                box->close();
+            }
+        });
+        w.ticker.start();
+        return w;
+    }
+
+    std::unique_ptr<QWidget> m_other;
+    std::unique_ptr<Watch> m_watch;
+};
+
+TEST_F(RealClipboard, AnotherProgramsCopyShowsWhileKopixIsNotFocused)
+{
+    ASSERT_TRUE(xclipIn("at start"));
+    startFramed("A\r\nB\r\n");
+    EXPECT_TRUE(previewIs(u"at start"_s)) << "read once at start";
+    focusElsewhere();
+    ASSERT_TRUE(xclipIn("from xclip\r\nsecond line"));
+    EXPECT_TRUE(previewIs(u" from xclip…"_s)) << preview().toStdString();
+    EXPECT_FALSE(window->isActiveWindow());
+    ASSERT_TRUE(xclipIn("短い日本語"));
+    EXPECT_TRUE(previewIs(u"短い日本語"_s)) << preview().toStdString();
+}
+
+TEST_F(RealClipboard, ChangesReachTheStatusBarQuickly)
+{
+    startFramed("A\r\n");
+    focusElsewhere();
+    qint64 changedAt = -1;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, window.get(),
+                     [&] { changedAt = clock.elapsed(); });
+    std::vector<qint64> fromXclip;
+    std::vector<qint64> fromNotice;
+    for (int i = 0; i < 20; ++i) {
+        const QString text = u"change %1"_s.arg(i);
+        changedAt = -1;
+        const qint64 startedAt = clock.elapsed();
+        QProcess xclip;
+        xclip.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s});
+        ASSERT_TRUE(xclip.waitForStarted(5000));
+        xclip.write(text.toUtf8());
+        xclip.closeWriteChannel();
+        // Polled finely, so that the figure is the program's and not the polling's.
+        while (preview() != text && clock.elapsed() - startedAt < 5000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            QThread::usleep(200);
+        }
+        ASSERT_EQ(preview(), text) << i;
+        fromXclip.push_back(clock.elapsed() - startedAt);
+        if (changedAt >= 0)
+            fromNotice.push_back(clock.elapsed() - changedAt);
+        waitFor([&xclip] { return xclip.state() == QProcess::NotRunning; }, 5000);
+    }
+    std::sort(fromXclip.begin(), fromXclip.end());
+    std::sort(fromNotice.begin(), fromNotice.end());
+    ASSERT_FALSE(fromNotice.empty());
+    const qint64 median = fromXclip[fromXclip.size() / 2];
+    std::printf("[ figures  ] clipboard change to status bar, median of 20: %lld ms from starting xclip "
+                "(slowest %lld ms); %lld ms from Qt's change notice\n",
+                static_cast<long long>(median), static_cast<long long>(fromXclip.back()),
+                static_cast<long long>(fromNotice[fromNotice.size() / 2]));
+    EXPECT_LT(median, 100);
+}
+
+TEST_F(RealClipboard, PictureOnlyOrEmptiedClipboardIsNotApplicable)
+{
+    ASSERT_TRUE(xclipIn("text first"));
+    startFramed("A\r\n");
+    ASSERT_TRUE(previewIs(u"text first"_s));
+    ASSERT_TRUE(xclipIn(QByteArray("\x89PNG\r\n\x1a\n", 8), u"image/png"_s));
+    EXPECT_TRUE(previewIs(u"（対象外）"_s)) << preview().toStdString();
+    {
+        TestOwner owner({{"UTF8_STRING", "owned briefly"}}, TestOwner::Answers::Yes);
+        ASSERT_TRUE(owner.owns());
+        ASSERT_TRUE(previewIs(u"owned briefly"_s)) << preview().toStdString();
+    }
+    EXPECT_TRUE(previewIs(u"（対象外）"_s)) << "its owner has gone: " << preview().toStdString();
+}
+
+TEST_F(RealClipboard, OwnGestureCopyShowsItsFirstRowDecorated)
+{
+    startFramed("first row\r\nsecond row\r\n");
+    const auto rowAt = [this](int row) {
+        const QRect rect = window->LBox->visualRect(window->LBox->model()->index(row, 0));
+        return at(window->LBox->viewport(), QPoint(20, rect.center().y()));
+    };
+    xdotool(QStringList{u"mousemove"_s} + rowAt(0) + QStringList{u"click"_s, u"1"_s});
+    xdotool(QStringList{u"mousemove"_s} + rowAt(1) +
+            QStringList{u"keydown"_s, u"shift"_s, u"click"_s, u"1"_s, u"keyup"_s, u"shift"_s});
+    xdotool({u"key"_s, u"Return"_s});
+    ASSERT_TRUE(waitFor([this] { return window->copyState() == TSTS::SelC; }));
+    EXPECT_TRUE(previewIs(u" first row…"_s)) << preview().toStdString();
+    // And another program reads what the preview claims.
+    EXPECT_EQ(clipboardBytes(), QByteArray("first row\r\nsecond row\r\n"));
+}
+
+TEST_F(RealClipboard, SecretHintedTextIsNotShown)
+{
+    ASSERT_TRUE(xclipIn("before"));
+    startFramed("A\r\n");
+    ASSERT_TRUE(previewIs(u"before"_s));
+    TestOwner manager({{"UTF8_STRING", "hunter2"}, {"x-kde-passwordManagerHint", "secret"}},
+                      TestOwner::Answers::Yes);
+    EXPECT_TRUE(previewIs(u"（非表示）"_s)) << preview().toStdString();
+    TestOwner plain({{"UTF8_STRING", "hunter3"}, {"x-kde-passwordManagerHint", "public"}},
+                    TestOwner::Answers::Yes);
+    EXPECT_TRUE(previewIs(u"hunter3"_s)) << "only the value secret hides: " << preview().toStdString();
+}
+
+TEST_F(RealClipboard, TextSentInPiecesIsAssembledAndALongOneReadOnlyAsFarAsNeeded)
+{
+    startFramed("A\r\n");
+    {
+        TestOwner owner({{"UTF8_STRING", "pieces\nof text"}}, TestOwner::Answers::Yes, 4);
+        EXPECT_TRUE(previewIs(u"pieces\nof text"_s)) << preview().toStdString();
+    }
+    QByteArray large;
+    while (large.size() < 2'000'000)
+        large += "0123456789abcdefghijklmnopqrstuvwxyz\r\n";
+    TestOwner owner({{"UTF8_STRING", large}}, TestOwner::Answers::Yes, 1000);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(previewIs(u" 0123456789abcde…"_s)) << preview().toStdString();
+    EXPECT_LT(clock.elapsed(), 1000) << "two megabytes in pieces of a thousand bytes are not all fetched";
+}
+
+TEST_F(RealClipboard, Latin1StringIsDecodedAsSuch)
+{
+    startFramed("A\r\n");
+    TestOwner owner({{"STRING", "caf\xe9"}}, TestOwner::Answers::Yes);
+    EXPECT_TRUE(previewIs(u"café"_s)) << preview().toStdString();
+}
+
+TEST_F(RealClipboard, AHungOwnerDoesNotFreezeTheWindow)
+{
+    ASSERT_TRUE(xclipIn("before the hang"));
+    startFramed("A\r\n");
+    ASSERT_TRUE(previewIs(u"before the hang"_s));
+    Watch& w = watch();
+    waitFor([] { return false; }, 100);
+    const qint64 takenAt = w.clock.elapsed();
+    auto hung = std::make_unique<TestOwner>(QList<std::pair<QByteArray, QByteArray>>{{"UTF8_STRING", "never"}},
+                                            TestOwner::Answers::Never);
+    ASSERT_TRUE(hung->owns());
+    ASSERT_TRUE(waitFor([&w] { return w.boxAt >= 0; }, 3000)) << "the read gives up and says so";
+    waitFor([] { return false; }, 300);
+    const qint64 gaveUpAfter = w.boxAt - takenAt;
+    std::printf("[ figures  ] hung clipboard owner: read given up after %lld ms; longest pause of the event "
+                "loop meanwhile %lld ms\n",
+                static_cast<long long>(gaveUpAfter), static_cast<long long>(w.longestGap));
+    EXPECT_LT(gaveUpAfter, 1500);
+    EXPECT_LT(w.longestGap, 3000) << "the window keeps answering while the owner hangs";
+    EXPECT_TRUE(w.boxText.contains(u"クリップボード"_s) && w.boxText.contains(u"を開けません"_s))
+        << w.boxText.toStdString();
+    EXPECT_EQ(preview(), u"before the hang"_s) << "the panel keeps the last text it could read";
+    hung.reset();
+    EXPECT_TRUE(previewIs(u"（対象外）"_s)) << preview().toStdString();
+}
+
+TEST_F(RealClipboard, ANewerCopyOvertakesAReadStuckOnAHungOwner)
+{
+    startFramed("A\r\n");
+    Watch& w = watch();
+    TestOwner hung({{"UTF8_STRING", "never"}}, TestOwner::Answers::Never);
+    waitFor([] { return false; }, 100);
+    ASSERT_TRUE(xclipIn("fresh"));
+    EXPECT_TRUE(previewIs(u"fresh"_s, 700)) << preview().toStdString();
+    waitFor([] { return false; }, 1200);
+    EXPECT_LT(w.boxAt, 0) << "the abandoned read reports nothing: " << w.boxText.toStdString();
+    EXPECT_EQ(preview(), u"fresh"_s);
+}
+
+} // namespace
