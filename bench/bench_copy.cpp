@@ -78,7 +78,9 @@ struct Window {
     {
         fC = std::make_unique<TfC>(platform, QStringList{programDir.filePath(QStringLiteral("kopix"))});
         fC->show();
+        QCoreApplication::processEvents();
         fC->OpenDocument(bench::generatedDocument(lines, TextEncoding::Utf8));
+        fC->LBox->doItemsLayout();
         fC->LBox->viewport()->repaint();
     }
 };
@@ -93,15 +95,36 @@ void BM_SelectAll(benchmark::State& state)
     }
 }
 
+// Counts the paints a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 void BM_RepaintAfterScroll(benchmark::State& state)
 {
     Window window(int(state.range(0)));
     QScrollBar* bar = window.fC->LBox->verticalScrollBar();
+    if (bar->maximum() < 1000) {
+        state.SkipWithError("the list did not lay out its rows");
+        return;
+    }
+    PaintCounter counter;
+    window.fC->LBox->viewport()->installEventFilter(&counter);
     std::mt19937 random(7);
     for (auto _ : state) {
-        bar->setValue(int(random() % unsigned(bar->maximum())));
+        bar->setValue(int(random() % unsigned(bar->maximum() + 1)));
         window.fC->LBox->viewport()->repaint();
     }
+    state.counters["paints_per_scroll"] = double(counter.paints) / double(state.iterations());
 }
 
 // Whole processes: Kopix until its list has painted the sample, and an empty Qt program that exits at once.

@@ -74,9 +74,11 @@ struct Window {
         QCoreApplication::processEvents();
     }
     ~Window() { fC.reset(); }
+    // What the event loop does after a load, done at once: lay the rows out, then paint the first page.
     void openAndPaint(const QString& path)
     {
         fC->OpenDocument(path);
+        fC->LBox->doItemsLayout();
         fC->LBox->viewport()->repaint();
     }
 };
