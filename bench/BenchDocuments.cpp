@@ -1,5 +1,9 @@
 #include "bench/BenchDocuments.h"
 
+#include "mainwin/KopixApplication.h"
+
+#include <benchmark/benchmark.h>
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -40,6 +44,17 @@ qint64 residentBytes()
         return 0;
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
+}
+
+int runOffscreen(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    KopixApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace kopix::bench

@@ -11,5 +11,7 @@ namespace kopix::bench {
 QString generatedDocument(int lines, TextEncoding encoding);
 // Resident memory of this process, in bytes.
 qint64 residentBytes();
+// Runs the benchmarks given on the command line inside a Kopix application on the offscreen platform.
+int runOffscreen(int argc, char** argv);
 
 } // namespace kopix::bench

@@ -4,12 +4,7 @@ namespace kopix {
 
 QString programFolder(QStringView executablePath)
 {
-    const qsizetype slash = executablePath.lastIndexOf(u'/');
-    if (slash < 0)
-        return QString();
-    if (slash == 0)
-        return QStringLiteral("/");
-    return executablePath.left(slash).toString();
+    return folderPart(executablePath);
 }
 
 QString programFolderNoSlash(QStringView programFolder)
