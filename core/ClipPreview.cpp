@@ -4,8 +4,7 @@
 
 namespace kopix {
 
-QString clipPreview(QStringView text)
-{
+QString clipPreview(QStringView text) {
     qsizetype n = qMin(text.size(), ClipPreviewLimit);
     // A character outside the basic plane is two code units; the limit must not cut one in half, which
     // would show as a broken glyph. It then falls wholly outside the head.
@@ -20,27 +19,24 @@ QString clipPreview(QStringView text)
     return head.toString();
 }
 
-QString clipNotTextLabel()
-{
+QString clipNotTextLabel() {
     return QStringLiteral("（対象外）");
 }
 
-QString clipSecretLabel()
-{
+QString clipSecretLabel() {
     return QStringLiteral("（非表示）");
 }
 
-QString secretHintTarget()
-{
+QString secretHintTarget() {
     return QStringLiteral("x-kde-passwordManagerHint");
 }
 
-ClipboardOffer examineClipboardTargets(const QStringList& targets)
-{
+ClipboardOffer examineClipboardTargets(const QStringList& targets) {
     // Best first: the ones that say they are UTF-8, then Latin-1 STRING, then the vaguer ones.
     static const QStringList textTargets{
-        QStringLiteral("UTF8_STRING"), QStringLiteral("text/plain;charset=utf-8"), QStringLiteral("STRING"),
-        QStringLiteral("text/plain"),  QStringLiteral("TEXT"),
+        QStringLiteral("UTF8_STRING"), QStringLiteral("text/plain;charset=utf-8"),
+        QStringLiteral("STRING"),      QStringLiteral("text/plain"),
+        QStringLiteral("TEXT"),
     };
     ClipboardOffer offer;
     offer.hasSecretHint = targets.contains(secretHintTarget());
@@ -57,13 +53,11 @@ ClipboardOffer examineClipboardTargets(const QStringList& targets)
     return offer;
 }
 
-bool isSecretHint(const QByteArray& value)
-{
+bool isSecretHint(const QByteArray& value) {
     return value.trimmed() == "secret";
 }
 
-QString decodeClipboardText(const QByteArray& bytes, QStringView type)
-{
+QString decodeClipboardText(const QByteArray& bytes, QStringView type) {
     if (type == u"STRING")
         return QString::fromLatin1(bytes);
     return QString::fromUtf8(bytes);

@@ -19,8 +19,8 @@ inline constexpr qsizetype ClipPreviewLimit = 15;
 QString clipPreview(QStringView text);
 
 // Panel texts for clipboard content that is not previewed.
-QString clipNotTextLabel();   // no text at all: a picture, files, an emptied clipboard
-QString clipSecretLabel();    // text a password manager marked as secret
+QString clipNotTextLabel(); // no text at all: a picture, files, an emptied clipboard
+QString clipSecretLabel();  // text a password manager marked as secret
 
 // What the owner of the clipboard offers, judged from its list of targets (X atom names or MIME types).
 struct ClipboardOffer {

@@ -2,20 +2,17 @@
 
 namespace kopix {
 
-bool isLinkRow(QStringView row)
-{
+bool isLinkRow(QStringView row) {
     return row.startsWith(u"http", Qt::CaseSensitive);
 }
 
-QString launchTarget(QStringView row)
-{
+QString launchTarget(QStringView row) {
     if (row.size() > LinkTargetLimit)
         return QString();
     return row.toString();
 }
 
-std::optional<QUrl> browsableUrl(const QString& target)
-{
+std::optional<QUrl> browsableUrl(const QString& target) {
     if (target.isEmpty())
         return std::nullopt;
     const QUrl url(target, QUrl::TolerantMode);

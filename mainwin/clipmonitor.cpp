@@ -11,8 +11,7 @@
 
 namespace kopix {
 
-void TfC::JoinClipboardViewer()
-{
+void TfC::JoinClipboardViewer() {
     m_clipViewerJoined = true;
     // Qt learns of every new owner of the CLIPBOARD through XFixes, our own copies and other programs'
     // alike, with or without focus. X has no chain of viewers to pass the news on to.
@@ -23,8 +22,7 @@ void TfC::JoinClipboardViewer()
     WMDrawClipboard();
 }
 
-void TfC::LeaveClipboardViewer()
-{
+void TfC::LeaveClipboardViewer() {
     if (!m_clipViewerJoined)
         return;
     m_clipViewerJoined = false;
@@ -32,15 +30,13 @@ void TfC::LeaveClipboardViewer()
     m_platform.watchNumLock(nullptr);
 }
 
-void TfC::WMDrawClipboard()
-{
+void TfC::WMDrawClipboard() {
     // The answer may come later (another program's content is read without waiting for it here); a
     // newer change makes the platform drop an older read.
     m_platform.readClipboard(this, [this](const ClipboardContent& content) { ShowClipContent(content); });
 }
 
-void TfC::ShowClipContent(const ClipboardContent& content)
-{
+void TfC::ShowClipContent(const ClipboardContent& content) {
     if (!m_clipViewerJoined)
         return;
     switch (content.kind) {
@@ -60,20 +56,19 @@ void TfC::ShowClipContent(const ClipboardContent& content)
         if (m_clipErrorShowing)
             break;
         m_clipErrorShowing = true;
-        m_platform.showErrorBox(this, m_applicationTitle,
-                                errorBoxText(QStringLiteral("クリップボード %1 を開けません").arg(content.error)));
+        m_platform.showErrorBox(
+            this, m_applicationTitle,
+            errorBoxText(QStringLiteral("クリップボード %1 を開けません").arg(content.error)));
         m_clipErrorShowing = false;
         break;
     }
 }
 
-void TfC::ShowClipPreview(const QString& text)
-{
+void TfC::ShowClipPreview(const QString& text) {
     SBarPanels[1]->setText(clipPreview(text));
 }
 
-void TfC::ShowNumLock()
-{
+void TfC::ShowNumLock() {
     // A desktop that cannot tell leaves the panel as it is.
     if (const std::optional<bool> on = m_platform.numLockOn())
         SBarPanels[0]->setText(*on ? QStringLiteral(" Num") : QString());

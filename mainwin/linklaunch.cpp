@@ -19,16 +19,14 @@ constexpr int ShowingMs = 1000;
 
 } // namespace
 
-void TfC::SetUpLinkLaunch()
-{
+void TfC::SetUpLinkLaunch() {
     // The green second is the user's sign that the link went out; keep both waits close to their length.
     Timerhttp->setTimerType(Qt::PreciseTimer);
     connect(LBox, &DocumentListView::listDoubleClicked, this, &TfC::LBoxDblClick);
     connect(Timerhttp, &QTimer::timeout, this, &TfC::TimerhttpTimer);
 }
 
-void TfC::LBoxDblClick()
-{
+void TfC::LBoxDblClick() {
     // The caret row is the row pressed last: the one just double-clicked.
     const QModelIndex caret = LBox->currentIndex();
     if (!caret.isValid() || caret.row() >= lines().count())
@@ -45,8 +43,7 @@ void TfC::LBoxDblClick()
         Timerhttp->start(CallDelayMs);
 }
 
-void TfC::TimerhttpTimer()
-{
+void TfC::TimerhttpTimer() {
     Timerhttp->stop();
     Timerhttp->setInterval(0);
     if (!Starthttp) {

@@ -6,8 +6,7 @@
 
 namespace kopix {
 
-ClipboardContent clipboardContentOf(const QMimeData* data)
-{
+ClipboardContent clipboardContentOf(const QMimeData* data) {
     if (!data)
         return ClipboardContent::noText();
     const ClipboardOffer offer = examineClipboardTargets(data->formats());

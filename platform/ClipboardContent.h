@@ -9,10 +9,10 @@ namespace kopix {
 // What reading the clipboard found.
 struct ClipboardContent {
     enum class Kind {
-        Text,    // text, in `text` (possibly only its first part when it is long; see clipPreview)
-        NoText,  // no text offered: a picture, files, nothing at all
-        Secret,  // text a password manager marked as secret; `text` stays empty
-        Failed,  // the clipboard could not be read; `error` says why
+        Text,   // text, in `text` (possibly only its first part when it is long; see clipPreview)
+        NoText, // no text offered: a picture, files, nothing at all
+        Secret, // text a password manager marked as secret; `text` stays empty
+        Failed, // the clipboard could not be read; `error` says why
     };
     Kind kind = Kind::NoText;
     QString text;

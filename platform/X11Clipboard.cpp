@@ -10,34 +10,56 @@
 
 #include <cerrno>
 #include <cstring>
-#include <cstdio>
-#define KDBG(...) std::fprintf(stderr, __VA_ARGS__)
 
 namespace kopix {
 
 namespace {
 
-// Enough of a text for its preview (see clipPreview), with room to spare; a longer text is not read
-// further, however large it is.
+// Enough of a text for its preview (see clipPreview), with room to spare; of a longer text only this
+// much is kept.
 constexpr long PrefixBytes = 4096;
+// Windows of abandoned reads whose owners never answered are let go beyond this many.
+constexpr qsizetype MaxRetired = 16;
 
-QString systemErrorText(int code)
-{
+QString systemErrorText(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
+}
+
+struct Property {
+    bool ok = false;
+    Atom type = None;
+    QByteArray bytes;
+    unsigned long after = 0; // bytes not read
+};
+
+Property readProperty(Display* display, Window window, Atom property) {
+    Property result;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, property, 0, PrefixBytes / 4, False, AnyPropertyType,
+                           &result.type, &format, &count, &result.after, &data) != Success)
+        return result;
+    result.ok = true;
+    if (data) {
+        // Xlib hands 32-bit items over as longs.
+        const int itemSize = format == 32 ? int(sizeof(long)) : format / 8;
+        result.bytes = QByteArray(reinterpret_cast<const char*>(data), qsizetype(count) * itemSize);
+        XFree(data);
+    }
+    return result;
 }
 
 } // namespace
 
-QByteArray X11ClipboardReader::applicationDisplayName()
-{
+QByteArray X11ClipboardReader::applicationDisplayName() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->display())
         return QByteArray();
     return QByteArray(DisplayString(x11->display()));
 }
 
-X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName, QObject* parent) : QObject(parent)
-{
+X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName, QObject* parent) : QObject(parent) {
     m_display = XOpenDisplay(displayName.isEmpty() ? nullptr : displayName.constData());
     if (!m_display)
         return;
@@ -57,16 +79,14 @@ X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName, QObject* p
     });
 }
 
-X11ClipboardReader::~X11ClipboardReader()
-{
+X11ClipboardReader::~X11ClipboardReader() {
     if (!m_display)
         return;
     delete m_notifier;
     XCloseDisplay(m_display);
 }
 
-void X11ClipboardReader::read(QObject* context, std::function<void(const ClipboardContent&)> done)
-{
+void X11ClipboardReader::read(QObject* context, std::function<void(const ClipboardContent&)> done) {
     abandon();
     m_hasContext = context != nullptr;
     m_context = context;
@@ -75,7 +95,6 @@ void X11ClipboardReader::read(QObject* context, std::function<void(const Clipboa
         finish(ClipboardContent::failed(systemErrorText(ECONNREFUSED)));
         return;
     }
-    KDBG("read: owner %lx\n", XGetSelectionOwner(m_display, m_clipboardAtom));
     if (XGetSelectionOwner(m_display, m_clipboardAtom) == None) {
         // Nobody holds the clipboard: it was emptied, or its owner has gone.
         finish(ClipboardContent::noText());
@@ -90,9 +109,9 @@ void X11ClipboardReader::read(QObject* context, std::function<void(const Clipboa
     processEvents();
 }
 
-void X11ClipboardReader::request(unsigned long target, Step step)
-{
+void X11ClipboardReader::request(unsigned long target, Step step) {
     m_step = step;
+    m_awaiting = true;
     m_incremental = false;
     m_incrementalType = 0;
     m_collected.clear();
@@ -100,89 +119,81 @@ void X11ClipboardReader::request(unsigned long target, Step step)
     XFlush(m_display);
 }
 
-void X11ClipboardReader::processEvents()
-{
+void X11ClipboardReader::processEvents() {
     if (!m_display)
         return;
     while (XPending(m_display) > 0) {
         XEvent event;
         XNextEvent(m_display, &event);
-        if (m_step == Step::Idle || event.xany.window != m_requestor)
-            continue; // an answer to a read given up already
-        if (event.type == SelectionNotify && event.xselection.selection == m_clipboardAtom)
-            selectionArrived(event.xselection.property);
-        else if (event.type == PropertyNotify && m_incremental && event.xproperty.atom == m_propertyAtom &&
-                 event.xproperty.state == PropertyNewValue)
-            incrementArrived();
+        const bool selection = event.type == SelectionNotify && event.xselection.selection == m_clipboardAtom;
+        const bool newPiece = event.type == PropertyNotify && event.xproperty.atom == m_propertyAtom &&
+                              event.xproperty.state == PropertyNewValue;
+        if (!selection && !newPiece)
+            continue;
+        if (m_step != Step::Idle && event.xany.window == m_requestor) {
+            if (selection && m_awaiting)
+                selectionArrived(event.xselection.property);
+            else if (newPiece && m_incremental)
+                incrementArrived();
+            continue;
+        }
+        for (qsizetype i = 0; i < m_retired.size(); ++i) {
+            if (m_retired[i].window == event.xany.window) {
+                retiredEvent(i, selection, selection ? event.xselection.property : None);
+                break;
+            }
+        }
     }
 }
 
-void X11ClipboardReader::selectionArrived(unsigned long property)
-{
+void X11ClipboardReader::selectionArrived(unsigned long property) {
+    m_awaiting = false;
     if (property == None) {
         refused();
         return;
     }
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(m_display, m_requestor, m_propertyAtom, 0, PrefixBytes / 4, False, AnyPropertyType,
-                           &type, &format, &count, &after, &data) != Success) {
-        refused();
-        return;
-    }
-    QByteArray bytes;
-    if (data) {
-        // Xlib hands 32-bit items over as longs.
-        const int itemSize = format == 32 ? int(sizeof(long)) : format / 8;
-        bytes = QByteArray(reinterpret_cast<const char*>(data), qsizetype(count) * itemSize);
-        XFree(data);
-    }
+    const Property answer = readProperty(m_display, m_requestor, m_propertyAtom);
     // Deleting the property tells the owner we have it (and, for a long answer, to send the first piece).
     XDeleteProperty(m_display, m_requestor, m_propertyAtom);
     XFlush(m_display);
-    if (type == m_incrAtom) {
-        m_incremental = true;
-        return;
-    }
-    answered(type, bytes);
-}
-
-void X11ClipboardReader::incrementArrived()
-{
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(m_display, m_requestor, m_propertyAtom, 0, PrefixBytes / 4, True, AnyPropertyType,
-                           &type, &format, &count, &after, &data) != Success) {
+    if (!answer.ok) {
         refused();
         return;
     }
-    const qsizetype size = data && format == 8 ? qsizetype(count) : 0;
-    if (data) {
-        m_collected.append(reinterpret_cast<const char*>(data), size);
-        XFree(data);
+    if (answer.type == m_incrAtom) {
+        m_incremental = true;
+        return;
     }
-    if (after > 0)
-        XDeleteProperty(m_display, m_requestor, m_propertyAtom);
+    answered(answer.type, answer.bytes);
+}
+
+void X11ClipboardReader::incrementArrived() {
+    const Property piece = readProperty(m_display, m_requestor, m_propertyAtom);
+    // The deletion asks the owner for the next piece.
+    XDeleteProperty(m_display, m_requestor, m_propertyAtom);
     XFlush(m_display);
-    if (m_incrementalType == 0 && type != None)
-        m_incrementalType = type;
-    // An empty piece ends the answer; enough for the preview ends our interest in the rest.
-    if (size == 0 || m_collected.size() >= PrefixBytes) {
+    if (!piece.ok) {
+        m_incremental = false;
+        refused();
+        return;
+    }
+    if (m_incrementalType == 0 && piece.type != None)
+        m_incrementalType = piece.type;
+    m_collected.append(piece.bytes);
+    if (piece.bytes.isEmpty()) {
+        // An empty piece ends the answer.
         m_incremental = false;
         const QByteArray whole = m_collected;
         answered(m_incrementalType, whole);
+    } else if (m_step == Step::Text && m_collected.size() >= PrefixBytes) {
+        // Enough for the preview. The owner still sends the rest; the window takes it in and drops it
+        // after the read is over (m_incremental stays set for that).
+        const QByteArray prefix = m_collected;
+        answered(m_incrementalType, prefix);
     }
 }
 
-void X11ClipboardReader::answered(unsigned long type, const QByteArray& bytes)
-{
-    KDBG("answered step %d type %lu %d bytes\n", int(m_step), type, int(bytes.size()));
+void X11ClipboardReader::answered(unsigned long type, const QByteArray& bytes) {
     switch (m_step) {
     case Step::Idle:
         return;
@@ -203,15 +214,13 @@ void X11ClipboardReader::answered(unsigned long type, const QByteArray& bytes)
         askForText();
         return;
     case Step::Text:
-        finish(ClipboardContent::ofText(
-            decodeClipboardText(bytes, type == XA_STRING ? QStringView(u"STRING") : QStringView(u"UTF8_STRING"))));
+        finish(ClipboardContent::ofText(decodeClipboardText(
+            bytes, type == XA_STRING ? QStringView(u"STRING") : QStringView(u"UTF8_STRING"))));
         return;
     }
 }
 
-void X11ClipboardReader::refused()
-{
-    KDBG("refused step %d\n", int(m_step));
+void X11ClipboardReader::refused() {
     switch (m_step) {
     case Step::Idle:
         return;
@@ -229,8 +238,7 @@ void X11ClipboardReader::refused()
     }
 }
 
-void X11ClipboardReader::askForText()
-{
+void X11ClipboardReader::askForText() {
     if (m_textTarget.isEmpty()) {
         finish(ClipboardContent::noText());
         return;
@@ -238,8 +246,7 @@ void X11ClipboardReader::askForText()
     request(XInternAtom(m_display, m_textTarget.toLatin1().constData(), False), Step::Text);
 }
 
-QStringList X11ClipboardReader::atomNames(const QByteArray& atomList)
-{
+QStringList X11ClipboardReader::atomNames(const QByteArray& atomList) {
     QList<Atom> atoms(atomList.size() / qsizetype(sizeof(Atom)));
     std::memcpy(atoms.data(), atomList.constData(), size_t(atoms.size()) * sizeof(Atom));
     QStringList names;
@@ -255,8 +262,7 @@ QStringList X11ClipboardReader::atomNames(const QByteArray& atomList)
     return names;
 }
 
-void X11ClipboardReader::finish(const ClipboardContent& content)
-{
+void X11ClipboardReader::finish(const ClipboardContent& content) {
     auto done = std::move(m_done);
     const bool deliver = !m_hasContext || m_context;
     abandon();
@@ -264,16 +270,18 @@ void X11ClipboardReader::finish(const ClipboardContent& content)
         done(content);
 }
 
-void X11ClipboardReader::abandon()
-{
+void X11ClipboardReader::abandon() {
     m_deadline.stop();
     if (m_display && m_requestor) {
-        // Owners still sending to it give up when the window goes.
-        XDestroyWindow(m_display, m_requestor);
+        if (m_awaiting || m_incremental)
+            retire(m_requestor, m_incremental);
+        else
+            XDestroyWindow(m_display, m_requestor); // nothing more will be written to it
         XFlush(m_display);
     }
     m_requestor = 0;
     m_step = Step::Idle;
+    m_awaiting = false;
     m_done = nullptr;
     m_context = nullptr;
     m_hasContext = false;
@@ -281,6 +289,42 @@ void X11ClipboardReader::abandon()
     m_incremental = false;
     m_incrementalType = 0;
     m_collected.clear();
+}
+
+void X11ClipboardReader::retire(unsigned long window, bool draining) {
+    m_retired.append({window, draining});
+    if (m_retired.size() > MaxRetired) {
+        // An owner that has not answered this long is not going to.
+        XDestroyWindow(m_display, m_retired.front().window);
+        m_retired.removeFirst();
+    }
+}
+
+void X11ClipboardReader::retiredEvent(qsizetype index, bool selection, unsigned long property) {
+    Retired& retired = m_retired[index];
+    bool over = false;
+    if (selection) {
+        if (retired.draining)
+            return;
+        if (property == None) {
+            over = true;
+        } else {
+            // Taken and dropped; a long answer is let run to its end.
+            const Property answer = readProperty(m_display, retired.window, m_propertyAtom);
+            XDeleteProperty(m_display, retired.window, m_propertyAtom);
+            retired.draining = answer.ok && answer.type == m_incrAtom;
+            over = !retired.draining;
+        }
+    } else if (retired.draining) {
+        const Property piece = readProperty(m_display, retired.window, m_propertyAtom);
+        XDeleteProperty(m_display, retired.window, m_propertyAtom);
+        over = !piece.ok || (piece.bytes.isEmpty() && piece.after == 0);
+    }
+    if (over) {
+        XDestroyWindow(m_display, retired.window);
+        m_retired.removeAt(index);
+    }
+    XFlush(m_display);
 }
 
 } // namespace kopix

@@ -45,6 +45,12 @@ public:
 
 private:
     enum class Step { Idle, Targets, Hint, Text };
+    // A window of an abandoned read, kept until its owner is done writing to it: some owners (xclip
+    // among them) die of the error they get when a requestor's window vanishes under their answer.
+    struct Retired {
+        unsigned long window = 0;
+        bool draining = false; // the owner sends the rest of a long answer in pieces
+    };
 
     void request(unsigned long target, Step step);
     void processEvents();
@@ -56,6 +62,9 @@ private:
     QStringList atomNames(const QByteArray& atomList);
     void finish(const ClipboardContent& content);
     void abandon();
+    void retire(unsigned long window, bool draining);
+    // An answer (selection) or a new piece of one arriving at a retired window.
+    void retiredEvent(qsizetype index, bool selection, unsigned long property);
 
     _XDisplay* m_display = nullptr;
     QSocketNotifier* m_notifier = nullptr;
@@ -71,7 +80,8 @@ private:
 
     // The read in progress.
     Step m_step = Step::Idle;
-    unsigned long m_requestor = 0; // a window of our own per read; answers to older ones are ignored
+    unsigned long m_requestor = 0; // a window of our own per read
+    bool m_awaiting = false;       // a request of ours has no answer yet
     bool m_hasContext = false;
     QPointer<QObject> m_context;
     std::function<void(const ClipboardContent&)> m_done;
@@ -79,6 +89,8 @@ private:
     bool m_incremental = false; // the owner sends its answer in pieces
     unsigned long m_incrementalType = 0;
     QByteArray m_collected;
+
+    QList<Retired> m_retired;
 };
 
 } // namespace kopix

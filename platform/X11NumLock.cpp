@@ -9,8 +9,7 @@
 
 namespace kopix {
 
-X11NumLock::X11NumLock()
-{
+X11NumLock::X11NumLock() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 ? x11->display() : nullptr;
     if (!display)
@@ -27,14 +26,12 @@ X11NumLock::X11NumLock()
     m_numLockMask = XkbKeysymToModifiers(display, XK_Num_Lock);
 }
 
-X11NumLock::~X11NumLock()
-{
+X11NumLock::~X11NumLock() {
     if (m_filterInstalled && QCoreApplication::instance())
         QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
-std::optional<bool> X11NumLock::isOn() const
-{
+std::optional<bool> X11NumLock::isOn() const {
     if (!m_display)
         return std::nullopt;
     if (m_numLockMask != 0) {
@@ -51,8 +48,7 @@ std::optional<bool> X11NumLock::isOn() const
     return on != False;
 }
 
-void X11NumLock::watch(std::function<void()> onChange)
-{
+void X11NumLock::watch(std::function<void()> onChange) {
     m_onChange = std::move(onChange);
     if (!m_display || m_filterInstalled)
         return;
@@ -64,8 +60,7 @@ void X11NumLock::watch(std::function<void()> onChange)
     m_filterInstalled = true;
 }
 
-bool X11NumLock::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
-{
+bool X11NumLock::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t" || !m_onChange)
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);

@@ -3,6 +3,7 @@
 #include "support/KopixFixture.h"
 
 #include "mainwin/DocumentListView.h"
+#include "platform/LinuxPlatform.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,21 +21,18 @@ namespace {
 
 class StatusBar : public KopixFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         KopixFixture::SetUp();
         QGuiApplication::clipboard()->setText(u"at start"_s);
     }
-    void startOnRows()
-    {
+    void startOnRows() {
         start(writeFile(u"doc.txt"_s, "A\r\nB\r\nC\r\n"));
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     QLabel* panel(int i) const { return window->findChild<QLabel*>(u"SBarPanel%1"_s.arg(i)); }
     QString preview() const { return panel(1)->text(); }
-    static QMimeData* mime(const QList<std::pair<QString, QByteArray>>& formats)
-    {
+    static QMimeData* mime(const QList<std::pair<QString, QByteArray>>& formats) {
         auto* data = new QMimeData;
         for (const auto& [format, bytes] : formats)
             data->setData(format, bytes);
@@ -42,8 +40,7 @@ protected:
     }
 };
 
-TEST_F(StatusBar, MadeUpAsDesigned)
-{
+TEST_F(StatusBar, MadeUpAsDesigned) {
     platform.numLock.reset(); // a desktop that cannot tell: the panel keeps its text from creation
     startOnRows();
     auto* bar = window->findChild<QStatusBar*>(u"SBar"_s);
@@ -61,8 +58,7 @@ TEST_F(StatusBar, MadeUpAsDesigned)
     EXPECT_GT(panel(1)->width(), bar->width() - 35 - 40);
 }
 
-TEST_F(StatusBar, ShowsTheClipboardAtStartAndEveryChangeAfter)
-{
+TEST_F(StatusBar, ShowsTheClipboardAtStartAndEveryChangeAfter) {
     startOnRows();
     EXPECT_EQ(preview(), u"at start"_s);
     struct Change {
@@ -81,8 +77,7 @@ TEST_F(StatusBar, ShowsTheClipboardAtStartAndEveryChangeAfter)
     }
 }
 
-TEST_F(StatusBar, ContentWithoutTextShowsNotApplicable)
-{
+TEST_F(StatusBar, ContentWithoutTextShowsNotApplicable) {
     startOnRows();
     QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
     EXPECT_EQ(preview(), u"（対象外）"_s);
@@ -94,8 +89,7 @@ TEST_F(StatusBar, ContentWithoutTextShowsNotApplicable)
     EXPECT_EQ(preview(), u"（対象外）"_s);
 }
 
-TEST_F(StatusBar, SecretTextIsNeverShown)
-{
+TEST_F(StatusBar, SecretTextIsNeverShown) {
     startOnRows();
     QGuiApplication::clipboard()->setMimeData(
         mime({{u"text/plain"_s, "hunter2"}, {u"x-kde-passwordManagerHint"_s, "secret"}}));
@@ -107,23 +101,21 @@ TEST_F(StatusBar, SecretTextIsNeverShown)
     EXPECT_EQ(preview(), u"shown"_s);
 }
 
-TEST_F(StatusBar, ReadFailureIsReportedAndThePanelKeepsItsText)
-{
+TEST_F(StatusBar, ReadFailureIsReportedAndThePanelKeepsItsText) {
     startOnRows();
     ASSERT_EQ(preview(), u"at start"_s);
     platform.clipboardAnswer = ClipboardContent::failed(u"Connection timed out"_s);
     QGuiApplication::clipboard()->setText(u"unreadable"_s);
     EXPECT_EQ(preview(), u"at start"_s);
-    EXPECT_EQ(platform.errorBoxes,
-              QStringList{window->applicationTitle() + u"|クリップボード Connection timed out を開けません."_s});
+    EXPECT_EQ(platform.errorBoxes, QStringList{window->applicationTitle() +
+                                               u"|クリップボード Connection timed out を開けません."_s});
     platform.clipboardAnswer.reset();
     QGuiApplication::clipboard()->setText(u"readable"_s);
     EXPECT_EQ(preview(), u"readable"_s);
     EXPECT_EQ(platform.errorBoxes.size(), 1);
 }
 
-TEST_F(StatusBar, OwnCopyShowsItsFirstRowDecorated)
-{
+TEST_F(StatusBar, OwnCopyShowsItsFirstRowDecorated) {
     startOnRows();
     window->LBox->selectAll();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
@@ -132,8 +124,7 @@ TEST_F(StatusBar, OwnCopyShowsItsFirstRowDecorated)
     EXPECT_EQ(preview(), u" A…"_s);
 }
 
-TEST_F(StatusBar, NumLockPanelFollowsTheDesktop)
-{
+TEST_F(StatusBar, NumLockPanelFollowsTheDesktop) {
     platform.numLock = false;
     startOnRows();
     EXPECT_EQ(panel(0)->text(), QString()) << "read once at start";
@@ -149,14 +140,25 @@ TEST_F(StatusBar, NumLockPanelFollowsTheDesktop)
     EXPECT_EQ(panel(0)->text(), QString()) << "a desktop that cannot tell changes nothing";
 }
 
-TEST_F(StatusBar, AClosedWindowNoLongerWatches)
-{
+TEST_F(StatusBar, AClosedWindowNoLongerWatches) {
     startOnRows();
     const int reads = platform.clipboardReads;
     ASSERT_TRUE(closeAndDestroy());
     EXPECT_FALSE(platform.numLockWatcher) << "the desktop no longer calls into a window that is gone";
     QGuiApplication::clipboard()->setText(u"after the window"_s);
     EXPECT_EQ(platform.clipboardReads, reads);
+}
+
+TEST_F(StatusBar, TheRealDesktopWithoutAnXDisplayKnowsNoNumLockAndReadsInProcess) {
+    LinuxPlatform linux;
+    desktop = &linux;
+    startOnRows();
+    EXPECT_EQ(linux.numLockOn(), std::nullopt);
+    EXPECT_EQ(panel(0)->text(), u" Num"_s) << "left as it was made";
+    EXPECT_EQ(preview(), u"at start"_s);
+    QGuiApplication::clipboard()->setText(u"offscreen\ttext"_s);
+    EXPECT_EQ(preview(), u" offscreen…"_s);
+    ASSERT_TRUE(closeAndDestroy());
 }
 
 } // namespace

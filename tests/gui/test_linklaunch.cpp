@@ -38,8 +38,7 @@ const QString url300 = u"https://example.com/"_s + QString(280, u'a');
 
 class LinkLaunch : public KopixFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         KopixFixture::SetUp();
         const QStringList rows{u"https://example.com/one"_s,
                                u"http://example.com/two"_s,
@@ -56,25 +55,21 @@ protected:
         timer = window->findChild<QTimer*>(u"Timerhttp"_s);
         ASSERT_TRUE(timer);
     }
-    QPoint rowCentre(int row) const
-    {
+    QPoint rowCentre(int row) const {
         window->LBox->scrollTo(window->LBox->model()->index(row, 0));
         return window->LBox->visualRect(window->LBox->model()->index(row, 0)).center();
     }
     // A double-click as the user makes it: the first click presses the row, the second is the double-click.
-    void doubleClick(int row)
-    {
+    void doubleClick(int row) {
         const QPoint at = rowCentre(row);
         QTest::mouseClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseDClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     }
     QColor strip(const QFrame* f) const { return f->palette().color(QPalette::Window); }
-    bool stripsAre(const QColor& colour) const
-    {
+    bool stripsAre(const QColor& colour) const {
         return strip(window->Pnl1) == colour && strip(window->Pnl2) == colour;
     }
-    bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
-    {
+    bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
         QElapsedTimer clock;
         clock.start();
         while (!condition()) {
@@ -85,8 +80,7 @@ protected:
         }
         return true;
     }
-    QStringList opened() const
-    {
+    QStringList opened() const {
         QStringList urls;
         for (const QUrl& url : platform.openedUrls)
             urls.append(url.toString());
@@ -97,8 +91,7 @@ protected:
     QTimer* timer = nullptr;
 };
 
-TEST_F(LinkLaunch, GreenAtOnceBrowserAfterTwentyMsAquaASecondLater)
-{
+TEST_F(LinkLaunch, GreenAtOnceBrowserAfterTwentyMsAquaASecondLater) {
     QElapsedTimer clock;
     doubleClick(Https);
     clock.start();
@@ -125,8 +118,7 @@ TEST_F(LinkLaunch, GreenAtOnceBrowserAfterTwentyMsAquaASecondLater)
     EXPECT_EQ(window->copyState(), TSTS::SelN) << "the launch never changes the copy state";
 }
 
-TEST_F(LinkLaunch, ReenteringSelectionDuringTheLaunchKeepsTheStripsGreen)
-{
+TEST_F(LinkLaunch, ReenteringSelectionDuringTheLaunchKeepsTheStripsGreen) {
     doubleClick(Http);
     ASSERT_TRUE(waitUntil([this] { return !platform.openedUrls.isEmpty(); }, 2000));
     // A cursor key selects (and enters the selection state again) during the showing wait.
@@ -138,8 +130,7 @@ TEST_F(LinkLaunch, ReenteringSelectionDuringTheLaunchKeepsTheStripsGreen)
     EXPECT_TRUE(stripsAre(aqua));
 }
 
-TEST_F(LinkLaunch, RowsThatAreNoLinksDoNothing)
-{
+TEST_F(LinkLaunch, RowsThatAreNoLinksDoNothing) {
     for (Row row : {Upper, Blank, Plain}) {
         doubleClick(row);
         EXPECT_FALSE(timer->isActive()) << row;
@@ -149,8 +140,7 @@ TEST_F(LinkLaunch, RowsThatAreNoLinksDoNothing)
     EXPECT_TRUE(platform.openedUrls.isEmpty());
 }
 
-TEST_F(LinkLaunch, LinkRowsThatAreNoWebAddressesFlashGreenButOpenNothing)
-{
+TEST_F(LinkLaunch, LinkRowsThatAreNoWebAddressesFlashGreenButOpenNothing) {
     for (Row row : {NoSeparator, FileName, Over300}) {
         QElapsedTimer clock;
         doubleClick(row);
@@ -166,15 +156,13 @@ TEST_F(LinkLaunch, LinkRowsThatAreNoWebAddressesFlashGreenButOpenNothing)
     EXPECT_TRUE(platform.openedUrls.isEmpty()) << opened().join(u' ').toStdString();
 }
 
-TEST_F(LinkLaunch, ThreeHundredCharactersOpenWhole)
-{
+TEST_F(LinkLaunch, ThreeHundredCharactersOpenWhole) {
     doubleClick(Exactly300);
     ASSERT_TRUE(waitUntil([this] { return !platform.openedUrls.isEmpty(); }, 2000));
     EXPECT_EQ(opened(), QStringList{url300});
 }
 
-TEST_F(LinkLaunch, ASecondLinkBeforeTheCallReplacesTheFirstAndKeepsTheShortWait)
-{
+TEST_F(LinkLaunch, ASecondLinkBeforeTheCallReplacesTheFirstAndKeepsTheShortWait) {
     doubleClick(Https);
     // No events run meanwhile, so the first wait cannot end before the second double-click.
     QThread::msleep(12);
@@ -185,8 +173,7 @@ TEST_F(LinkLaunch, ASecondLinkBeforeTheCallReplacesTheFirstAndKeepsTheShortWait)
     EXPECT_EQ(opened(), QStringList{u"http://example.com/two"_s}) << "the older text is never opened";
 }
 
-TEST_F(LinkLaunch, ASecondLinkWhileShowingOpensBothTheSecondTwentyMsAfterItsDoubleClick)
-{
+TEST_F(LinkLaunch, ASecondLinkWhileShowingOpensBothTheSecondTwentyMsAfterItsDoubleClick) {
     doubleClick(Https);
     ASSERT_TRUE(waitUntil([this] { return platform.openedUrls.size() == 1; }, 2000));
     QTest::qWait(200);
@@ -203,8 +190,7 @@ TEST_F(LinkLaunch, ASecondLinkWhileShowingOpensBothTheSecondTwentyMsAfterItsDoub
     EXPECT_TRUE(stripsAre(aqua));
 }
 
-TEST_F(LinkLaunch, ANonLinkDoubleClickDuringALaunchChangesNothing)
-{
+TEST_F(LinkLaunch, ANonLinkDoubleClickDuringALaunchChangesNothing) {
     doubleClick(Https);
     QThread::msleep(12);
     doubleClick(Plain);
@@ -213,8 +199,7 @@ TEST_F(LinkLaunch, ANonLinkDoubleClickDuringALaunchChangesNothing)
     EXPECT_EQ(opened(), QStringList{u"https://example.com/one"_s}) << "the link's text is still the target";
 }
 
-TEST_F(LinkLaunch, ACopyDuringTheLaunchTurnsTheStripsNavyAndTheSecondTickLeavesThem)
-{
+TEST_F(LinkLaunch, ACopyDuringTheLaunchTurnsTheStripsNavyAndTheSecondTickLeavesThem) {
     doubleClick(Https);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(window->LBox, &enter);
@@ -227,8 +212,7 @@ TEST_F(LinkLaunch, ACopyDuringTheLaunchTurnsTheStripsNavyAndTheSecondTickLeavesT
     EXPECT_TRUE(stripsAre(navy)) << "only a waiting selection is repainted when the launch ends";
 }
 
-TEST_F(LinkLaunch, ADoubleClickBelowTheRowsUsesTheCaretRow)
-{
+TEST_F(LinkLaunch, ADoubleClickBelowTheRowsUsesTheCaretRow) {
     // The list has room below its last row; a double-click there still means the row pressed last.
     doubleClick(Http);
     ASSERT_TRUE(waitUntil([this] { return idle(); }, 3000));

@@ -8,23 +8,28 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TEST(LinkRow, FirstFourCharactersAreHttpInThatCase)
-{
+TEST(LinkRow, FirstFourCharactersAreHttpInThatCase) {
     struct Case {
         QString row;
         bool link;
     } cases[] = {
-        {u"http://example.com/"_s, true}, {u"https://example.com/"_s, true}, {u"httpfoo"_s, true},
-        {u"http"_s, true},                {u"HTTP://example.com/"_s, false}, {u"Http://example.com/"_s, false},
-        {u" http://example.com/"_s, false}, {u"\thttp://x"_s, false},     {u"htt"_s, false},
-        {u""_s, false},                   {u"ｈｔｔｐ://x"_s, false},
+        {u"http://example.com/"_s, true},
+        {u"https://example.com/"_s, true},
+        {u"httpfoo"_s, true},
+        {u"http"_s, true},
+        {u"HTTP://example.com/"_s, false},
+        {u"Http://example.com/"_s, false},
+        {u" http://example.com/"_s, false},
+        {u"\thttp://x"_s, false},
+        {u"htt"_s, false},
+        {u""_s, false},
+        {u"ｈｔｔｐ://x"_s, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(isLinkRow(c.row), c.link) << c.row.toStdString();
 }
 
-TEST(LaunchTarget, WholeRowUpToThreeHundredCharactersElseEmpty)
-{
+TEST(LaunchTarget, WholeRowUpToThreeHundredCharactersElseEmpty) {
     const QString head = u"https://example.com/"_s;
     const QString exact = head + QString(LinkTargetLimit - head.size(), u'a');
     ASSERT_EQ(exact.size(), 300);
@@ -42,8 +47,7 @@ struct UrlCase {
 
 class Browsable : public ::testing::TestWithParam<UrlCase> {};
 
-TEST_P(Browsable, OnlyAbsoluteWebAddresses)
-{
+TEST_P(Browsable, OnlyAbsoluteWebAddresses) {
     const std::optional<QUrl> url = browsableUrl(GetParam().target);
     EXPECT_EQ(url.has_value(), GetParam().opened) << (url ? url->toString().toStdString() : std::string());
     if (url) {
@@ -66,12 +70,10 @@ INSTANTIATE_TEST_SUITE_P(
                       UrlCase{"EmptyHost", u"http:///etc/passwd"_s, false},
                       UrlCase{"OnlyScheme", u"https://"_s, false},
                       UrlCase{"OtherSchemeThatStartsWithHttp", u"httpx://example.com/"_s, false},
-                      UrlCase{"Empty", u""_s, false},
-                      UrlCase{"JustHttp", u"http"_s, false}),
+                      UrlCase{"Empty", u""_s, false}, UrlCase{"JustHttp", u"http"_s, false}),
     [](const ::testing::TestParamInfo<UrlCase>& info) { return std::string(info.param.name); });
 
-TEST(Browsable, BlanksAreEncodedNotSplitIntoArguments)
-{
+TEST(Browsable, BlanksAreEncodedNotSplitIntoArguments) {
     const std::optional<QUrl> url = browsableUrl(u"http://example.com/a b"_s);
     ASSERT_TRUE(url);
     EXPECT_EQ(url->toEncoded(), QByteArray("http://example.com/a%20b"));

@@ -11,18 +11,15 @@ namespace {
 
 class RealNumLock : public RealKopixFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         RealKopixFixture::SetUp();
         setNumLock(false);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         setNumLock(false);
         RealKopixFixture::TearDown();
     }
-    void setNumLock(bool on)
-    {
+    void setNumLock(bool on) {
         if (linux.numLockOn() != on)
             xdotool({u"key"_s, u"Num_Lock"_s});
         ASSERT_EQ(linux.numLockOn(), std::optional<bool>(on));
@@ -30,8 +27,7 @@ protected:
     QString panel0() const { return window->SBarPanels[0]->text(); }
 };
 
-TEST_F(RealNumLock, TogglesThePanelBothWays)
-{
+TEST_F(RealNumLock, TogglesThePanelBothWays) {
     startFramed("A\r\n");
     EXPECT_TRUE(waitFor([this] { return panel0().isEmpty(); })) << "read at start: off";
     xdotool({u"key"_s, u"Num_Lock"_s});
@@ -40,15 +36,13 @@ TEST_F(RealNumLock, TogglesThePanelBothWays)
     EXPECT_TRUE(waitFor([this] { return panel0().isEmpty(); })) << panel0().toStdString();
 }
 
-TEST_F(RealNumLock, OnAtStartShowsNum)
-{
+TEST_F(RealNumLock, OnAtStartShowsNum) {
     setNumLock(true);
     startFramed("A\r\n");
     EXPECT_EQ(panel0(), u" Num"_s);
 }
 
-TEST_F(RealNumLock, FollowsWithoutFocus)
-{
+TEST_F(RealNumLock, FollowsWithoutFocus) {
     startFramed("A\r\n");
     QWidget other;
     other.setGeometry(600, 600, 200, 100);
