@@ -172,6 +172,7 @@ private:
     void CopySelectionToClipboard();
     // Both strips in one colour (they always match).
     void PaintStrips(TColor colour);
+    static TColor stripColour(TSTS state);
     QString settingsFilePath() const;
 
     // Link launching (linklaunch.cpp): a double-click on a row beginning with "http" opens it in the

@@ -335,23 +335,28 @@ void TfC::RowHeight()
     }
 }
 
+TColor TfC::stripColour(TSTS state)
+{
+    switch (state) {
+    case TSTS::Sel0:
+        return clBtnFace;
+    case TSTS::SelN:
+        return clAqua;
+    case TSTS::SelC:
+        return clNavy;
+    }
+    return clBtnFace;
+}
+
 void TfC::SetSTS(TSTS state)
 {
     STS = state;
-    switch (state) {
-    case TSTS::Sel0:
-        PaintStrips(clBtnFace);
-        break;
-    case TSTS::SelN:
-        // A link launch keeps its own colour until it is over.
-        if (!Timerhttp->isActive())
-            PaintStrips(clAqua);
-        break;
-    case TSTS::SelC:
+    if (state == TSTS::SelC)
         CopySelectionToClipboard();
-        PaintStrips(clNavy);
-        break;
-    }
+    // A link launch keeps its own colour on the strips while a selection is armed again meanwhile.
+    if (state == TSTS::SelN && Timerhttp->isActive())
+        return;
+    PaintStrips(stripColour(state));
 }
 
 void TfC::PaintStrips(TColor colour)

@@ -56,10 +56,13 @@ void TfC::TimerhttpTimer() {
         Timerhttp->start(ShowingMs);
         return;
     }
-    // The launch is over: a selection waiting to be copied shows aqua again. In the other states the
-    // strips keep the colour the last state change gave them.
+    // The launch is over: the strips show the copy state again. A selection waiting to be copied is
+    // entered again (aqua); idle and copied only get their colour back, so nothing is copied twice and
+    // the green never stays behind.
     if (STS == TSTS::SelN)
         SetSTS(TSTS::SelN);
+    else
+        PaintStrips(stripColour(STS));
 }
 
 } // namespace kopix

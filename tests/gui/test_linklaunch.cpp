@@ -10,6 +10,7 @@
 #include <QFrame>
 #include <QTest>
 #include <QThread>
+#include <QItemSelectionModel>
 #include <QTimer>
 
 using namespace kopix;
@@ -221,6 +222,19 @@ TEST_F(LinkLaunch, ADoubleClickBelowTheRowsUsesTheCaretRow) {
                        QPoint(20, window->LBox->viewport()->height() - 2));
     ASSERT_TRUE(waitUntil([this] { return !platform.openedUrls.isEmpty(); }, 2000));
     EXPECT_EQ(opened(), QStringList{u"http://example.com/two"_s});
+}
+
+TEST_F(LinkLaunch, ALaunchFromTheIdleStateGivesTheStripsTheirColourBack) {
+    // Nothing armed: a double-click below the rows opens the caret row without selecting anything.
+    window->LBox->selectionModel()->setCurrentIndex(window->LBox->model()->index(Http, 0), QItemSelectionModel::NoUpdate);
+    ASSERT_EQ(window->copyState(), TSTS::Sel0);
+    const QColor buttonFace = strip(window->Pnl1);
+    QTest::mouseDClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       QPoint(20, window->LBox->viewport()->height() - 2));
+    ASSERT_TRUE(waitUntil([this] { return !platform.openedUrls.isEmpty(); }, 2000));
+    ASSERT_TRUE(waitUntil([this] { return idle(); }, 3000));
+    EXPECT_EQ(window->copyState(), TSTS::Sel0);
+    EXPECT_TRUE(stripsAre(buttonFace)) << "the green does not stay behind";
 }
 
 } // namespace
