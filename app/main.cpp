@@ -15,8 +15,7 @@ namespace {
 // For the start-up benchmark: ends the program once the list has painted for the first time.
 class QuitAfterFirstPaint : public QObject {
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint)
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         return QObject::eventFilter(watched, event);
@@ -25,8 +24,7 @@ protected:
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     kopix::preferX11OnWayland();
     kopix::KopixApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Kopix"));

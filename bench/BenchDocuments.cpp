@@ -12,16 +12,19 @@
 
 namespace kopix::bench {
 
-QString generatedDocument(int lines, TextEncoding encoding)
-{
-    const QString path = QDir::tempPath() + QStringLiteral("/kopix-bench-%1-%2.txt").arg(lines).arg(int(encoding));
+QString generatedDocument(int lines, TextEncoding encoding) {
+    const QString path =
+        QDir::tempPath() + QStringLiteral("/kopix-bench-%1-%2.txt").arg(lines).arg(int(encoding));
     if (QFile::exists(path))
         return path;
-    static const QStringList phrases{
-        QStringLiteral("いつもお世話になっております。"), QStringLiteral("東京都千代田区千代田1-1 株式会社コピックス"),
-        QStringLiteral("https://www.example.com/support/faq.html"), QStringLiteral("☆ 見出し"),
-        QStringLiteral("ご確認のほど、よろしくお願いいたします。"), QStringLiteral("注文番号 A-2026-"),
-        QStringLiteral("ｶﾀｶﾅ 半角 ① Ⅰ ～"), QStringLiteral("")};
+    static const QStringList phrases{QStringLiteral("いつもお世話になっております。"),
+                                     QStringLiteral("東京都千代田区千代田1-1 株式会社コピックス"),
+                                     QStringLiteral("https://www.example.com/support/faq.html"),
+                                     QStringLiteral("☆ 見出し"),
+                                     QStringLiteral("ご確認のほど、よろしくお願いいたします。"),
+                                     QStringLiteral("注文番号 A-2026-"),
+                                     QStringLiteral("ｶﾀｶﾅ 半角 ① Ⅰ ～"),
+                                     QStringLiteral("")};
     QString text;
     text.reserve(qsizetype(lines) * 24);
     for (int i = 0; i < lines; ++i) {
@@ -37,8 +40,7 @@ QString generatedDocument(int lines, TextEncoding encoding)
     return path;
 }
 
-qint64 residentBytes()
-{
+qint64 residentBytes() {
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly))
         return 0;
@@ -46,8 +48,7 @@ qint64 residentBytes()
     return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
 }
 
-int runOffscreen(int argc, char** argv)
-{
+int runOffscreen(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     KopixApplication app(argc, argv);

@@ -27,14 +27,12 @@ using namespace kopix;
 
 namespace {
 
-LineStore loadLines(int count)
-{
+LineStore loadLines(int count) {
     return std::move(readDocument(bench::generatedDocument(count, TextEncoding::Utf8)).document->lines);
 }
 
 // Composing and storing the whole document as the clipboard text, against copying that many bytes.
-void BM_CopyAllRows(benchmark::State& state)
-{
+void BM_CopyAllRows(benchmark::State& state) {
     const LineStore lines = loadLines(int(state.range(0)));
     const RowRanges all{{0, lines.count() - 1}};
     for (auto _ : state) {
@@ -43,8 +41,7 @@ void BM_CopyAllRows(benchmark::State& state)
     }
 }
 
-void BM_MemcpyOfTheText(benchmark::State& state)
-{
+void BM_MemcpyOfTheText(benchmark::State& state) {
     const LineStore lines = loadLines(int(state.range(0)));
     const QString text = composeCopyText(lines, {{0, lines.count() - 1}});
     const qsizetype bytes = text.size() * qsizetype(sizeof(char16_t));
@@ -57,8 +54,7 @@ void BM_MemcpyOfTheText(benchmark::State& state)
 }
 
 // A few rows, or many small ranges, cost the same whatever the document's length.
-void BM_CopyRanges(benchmark::State& state)
-{
+void BM_CopyRanges(benchmark::State& state) {
     const LineStore lines = loadLines(int(state.range(0)));
     const int rangeCount = int(state.range(1));
     RowRanges ranges;
@@ -74,8 +70,7 @@ struct Window {
     QTemporaryDir programDir;
     LinuxPlatform platform;
     std::unique_ptr<TfC> fC;
-    explicit Window(int lines)
-    {
+    explicit Window(int lines) {
         fC = std::make_unique<TfC>(platform, QStringList{programDir.filePath(QStringLiteral("kopix"))});
         fC->show();
         QCoreApplication::processEvents();
@@ -85,8 +80,7 @@ struct Window {
     }
 };
 
-void BM_SelectAll(benchmark::State& state)
-{
+void BM_SelectAll(benchmark::State& state) {
     Window window(int(state.range(0)));
     for (auto _ : state) {
         window.fC->LBox->clearSelection();
@@ -101,16 +95,14 @@ public:
     int paints = 0;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint)
             ++paints;
         return QObject::eventFilter(watched, event);
     }
 };
 
-void BM_RepaintAfterScroll(benchmark::State& state)
-{
+void BM_RepaintAfterScroll(benchmark::State& state) {
     Window window(int(state.range(0)));
     QScrollBar* bar = window.fC->LBox->verticalScrollBar();
     if (bar->maximum() < 1000) {
@@ -128,8 +120,7 @@ void BM_RepaintAfterScroll(benchmark::State& state)
 }
 
 // Whole processes: Kopix until its list has painted the sample, and an empty Qt program that exits at once.
-qint64 runNs(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
-{
+qint64 runNs(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment) {
     QProcess process;
     process.setProcessEnvironment(environment);
     QElapsedTimer clock;
@@ -139,8 +130,7 @@ qint64 runNs(const QString& program, const QStringList& arguments, const QProces
     return clock.nsecsElapsed();
 }
 
-void BM_StartupToFirstPaint(benchmark::State& state)
-{
+void BM_StartupToFirstPaint(benchmark::State& state) {
     QTemporaryDir programDir;
     const QString build = QCoreApplication::applicationDirPath();
     QFile::copy(build + QStringLiteral("/kopix"), programDir.filePath(QStringLiteral("kopix")));
@@ -161,12 +151,21 @@ void BM_StartupToFirstPaint(benchmark::State& state)
 
 BENCHMARK(BM_CopyAllRows)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemcpyOfTheText)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CopyRanges)->Args({1000, 1})->Args({1000000, 1})->Args({20000, 1000})->Args({1000000, 1000})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CopyRanges)
+    ->Args({1000, 1})
+    ->Args({1000000, 1})
+    ->Args({20000, 1000})
+    ->Args({1000000, 1000})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SelectAll)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintAfterScroll)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StartupToFirstPaint)->Arg(0)->Arg(1)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartupToFirstPaint)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     return bench::runOffscreen(argc, argv);
 }

@@ -25,13 +25,12 @@ namespace {
 constexpr int Million = 1000000;
 
 // The least any loader must do: read the bytes, decode them, find the line starts.
-void floorRead(const QString& path, TextEncoding encoding)
-{
+void floorRead(const QString& path, TextEncoding encoding) {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     const QByteArray bytes = file.readAll();
-    const QString text = encoding == TextEncoding::Legacy ? LegacyCodePage::system().decode(bytes)
-                                                          : QString::fromUtf8(bytes);
+    const QString text =
+        encoding == TextEncoding::Legacy ? LegacyCodePage::system().decode(bytes) : QString::fromUtf8(bytes);
     std::vector<qsizetype> starts;
     starts.reserve(size_t(text.size() / 16));
     const char16_t* data = reinterpret_cast<const char16_t*>(text.constData());
@@ -42,15 +41,13 @@ void floorRead(const QString& path, TextEncoding encoding)
     benchmark::DoNotOptimize(starts.data());
 }
 
-void BM_Floor(benchmark::State& state, TextEncoding encoding)
-{
+void BM_Floor(benchmark::State& state, TextEncoding encoding) {
     const QString path = bench::generatedDocument(int(state.range(0)), encoding);
     for (auto _ : state)
         floorRead(path, encoding);
 }
 
-void BM_IntoModel(benchmark::State& state, TextEncoding encoding)
-{
+void BM_IntoModel(benchmark::State& state, TextEncoding encoding) {
     const QString path = bench::generatedDocument(int(state.range(0)), encoding);
     LineListModel model;
     DocumentListView view;
@@ -67,24 +64,21 @@ struct Window {
     QTemporaryDir programDir;
     LinuxPlatform platform;
     std::unique_ptr<TfC> fC;
-    Window()
-    {
+    Window() {
         fC = std::make_unique<TfC>(platform, QStringList{programDir.filePath(QStringLiteral("kopix"))});
         fC->show();
         QCoreApplication::processEvents();
     }
     ~Window() { fC.reset(); }
     // What the event loop does after a load, done at once: lay the rows out, then paint the first page.
-    void openAndPaint(const QString& path)
-    {
+    void openAndPaint(const QString& path) {
         fC->OpenDocument(path);
         fC->LBox->doItemsLayout();
         fC->LBox->viewport()->repaint();
     }
 };
 
-void BM_FirstPaint(benchmark::State& state, TextEncoding encoding)
-{
+void BM_FirstPaint(benchmark::State& state, TextEncoding encoding) {
     const QString path = bench::generatedDocument(int(state.range(0)), encoding);
     Window window;
     for (auto _ : state)
@@ -93,8 +87,7 @@ void BM_FirstPaint(benchmark::State& state, TextEncoding encoding)
 }
 
 // Resident memory added by a loaded document over the empty window, as a multiple of its UTF-16 text.
-void BM_MemoryOverText(benchmark::State& state, TextEncoding encoding)
-{
+void BM_MemoryOverText(benchmark::State& state, TextEncoding encoding) {
     const QString path = bench::generatedDocument(int(state.range(0)), encoding);
     double ratio = 0;
     for (auto _ : state) {
@@ -111,8 +104,14 @@ void BM_MemoryOverText(benchmark::State& state, TextEncoding encoding)
 
 } // namespace
 
-BENCHMARK_CAPTURE(BM_MemoryOverText, utf8, TextEncoding::Utf8)->Arg(Million)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_MemoryOverText, cp932, TextEncoding::Legacy)->Arg(Million)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_MemoryOverText, utf8, TextEncoding::Utf8)
+    ->Arg(Million)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_MemoryOverText, cp932, TextEncoding::Legacy)
+    ->Arg(Million)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Floor, utf8, TextEncoding::Utf8)->Arg(Million)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_IntoModel, utf8, TextEncoding::Utf8)->Arg(Million)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_FirstPaint, utf8, TextEncoding::Utf8)->Arg(Million)->Unit(benchmark::kMillisecond);
@@ -121,7 +120,6 @@ BENCHMARK_CAPTURE(BM_IntoModel, cp932, TextEncoding::Legacy)->Arg(Million)->Unit
 BENCHMARK_CAPTURE(BM_FirstPaint, cp932, TextEncoding::Legacy)->Arg(Million)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_FirstPaint, utf8_100k, TextEncoding::Utf8)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     return bench::runOffscreen(argc, argv);
 }

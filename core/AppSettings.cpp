@@ -8,16 +8,15 @@ namespace kopix {
 
 namespace {
 
-QString ruleKey(char16_t letter, int rule)
-{
+QString ruleKey(char16_t letter, int rule) {
     return QString(QChar(letter)) + QString::number(rule);
 }
 
 } // namespace
 
-StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefaults& defaults, const QString& wDirS,
-                                    const std::function<bool(const QString&)>& fileExists)
-{
+StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefaults& defaults,
+                                    const QString& wDirS,
+                                    const std::function<bool(const QString&)>& fileExists) {
     StartupSettings s;
     // The size comes from a hand-made AA section only; what the program writes at exit goes to fC.
     s.width = std::max(readProfileInt(ini, u"AA", u"A_W", defaults.outerWidth), defaults.minimumWidth);
@@ -34,14 +33,13 @@ StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefault
     }
     s.fDir = ini.readString(u"FL", u"FD", u"");
     s.recentFiles = relocateRecentFiles(
-        [&ini](int k) { return ini.readString(u"FL", QString(u"F" + QString::number(k)), u""); }, s.fDir, wDirS,
-        fileExists);
+        [&ini](int k) { return ini.readString(u"FL", QString(u"F" + QString::number(k)), u""); }, s.fDir,
+        wDirS, fileExists);
     s.editorPath = relocateEditorPath(ini.readString(u"Memotyo", u"Notepad", u""), s.fDir, wDirS);
     return s;
 }
 
-void writeExitSettings(ProfileFile& ini, const ExitSettings& s)
-{
+void writeExitSettings(ProfileFile& ini, const ExitSettings& s) {
     ini.writeString(u"fC", u"A_W", profileIntText(s.width));
     ini.writeString(u"fC", u"A_H", profileIntText(s.height));
     ini.writeString(u"fC", u"A_L", profileIntText(s.left));
@@ -60,8 +58,7 @@ void writeExitSettings(ProfileFile& ini, const ExitSettings& s)
     ini.writeString(u"Memotyo", u"Notepad", s.editorPath);
 }
 
-HighlightRule firstRunRule()
-{
+HighlightRule firstRunRule() {
     return HighlightRule{QStringLiteral("http"), quint8(StyleBold | StyleUnderline), clBlue};
 }
 

@@ -55,7 +55,8 @@ struct StartupDefaults {
     TColor fontColor = clWindowText;
 };
 
-StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefaults& defaults, const QString& wDirS,
+StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefaults& defaults,
+                                    const QString& wDirS,
                                     const std::function<bool(const QString&)>& fileExists);
 
 // What the program writes at a normal exit, in this order: fC (size, position), LB (top row, font size,

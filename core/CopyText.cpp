@@ -4,8 +4,7 @@
 
 namespace kopix {
 
-RowRanges normalizedRanges(RowRanges ranges)
-{
+RowRanges normalizedRanges(RowRanges ranges) {
     std::sort(ranges.begin(), ranges.end());
     RowRanges merged;
     for (const auto& range : ranges) {
@@ -17,8 +16,7 @@ RowRanges normalizedRanges(RowRanges ranges)
     return merged;
 }
 
-QString composeCopyText(const LineStore& lines, const RowRanges& selected)
-{
+QString composeCopyText(const LineStore& lines, const RowRanges& selected) {
     qsizetype rows = 0;
     qsizetype size = 0;
     for (const auto& [first, last] : selected) {

@@ -14,14 +14,12 @@ namespace kopix {
 
 namespace {
 
-qint64 nanoseconds(const struct stat& info)
-{
+qint64 nanoseconds(const struct stat& info) {
     return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 }
 
 // Reads all of an open file; returns an errno value, 0 on success.
-int readAll(int fd, qint64 sizeHint, QByteArray& bytes)
-{
+int readAll(int fd, qint64 sizeHint, QByteArray& bytes) {
     bytes = QByteArray(qsizetype(sizeHint), Qt::Uninitialized);
     qsizetype filled = 0;
     for (;;) {
@@ -43,8 +41,7 @@ int readAll(int fd, qint64 sizeHint, QByteArray& bytes)
 
 } // namespace
 
-DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legacy)
-{
+DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legacy) {
     DocumentReadResult result;
     const QByteArray encodedPath = QFile::encodeName(path);
     const int fd = ::open(encodedPath.constData(), O_RDONLY | O_CLOEXEC);
@@ -84,8 +81,7 @@ DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legac
     return result;
 }
 
-bool isWritableFile(const QString& path)
-{
+bool isWritableFile(const QString& path) {
     struct stat info {};
     const QByteArray encoded = QFile::encodeName(path);
     if (::stat(encoded.constData(), &info) != 0)
@@ -93,28 +89,26 @@ bool isWritableFile(const QString& path)
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(encoded.constData(), W_OK) == 0;
 }
 
-bool fileExists(const QString& path)
-{
+bool fileExists(const QString& path) {
     struct stat info {};
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode);
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 &&
+           !S_ISDIR(info.st_mode);
 }
 
-bool folderExists(const QString& path)
-{
+bool folderExists(const QString& path) {
     struct stat info {};
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 &&
+           S_ISDIR(info.st_mode);
 }
 
-std::optional<qint64> fileModifiedTime(const QString& path)
-{
+std::optional<qint64> fileModifiedTime(const QString& path) {
     struct stat info {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
     return nanoseconds(info);
 }
 
-QString systemErrorText(int errorNumber)
-{
+QString systemErrorText(int errorNumber) {
     QString text = QString::fromLocal8Bit(std::strerror(errorNumber));
     while (!text.isEmpty() && (text.back().isSpace() || text.back().category() == QChar::Other_Control ||
                                text.back() == u'.' || text.back() == u'。'))
@@ -123,8 +117,7 @@ QString systemErrorText(int errorNumber)
 }
 
 bool writeDocumentText(const QString& path, QStringView text, TextEncoding encoding, QString* errorText,
-                       const LegacyCodePage& legacy)
-{
+                       const LegacyCodePage& legacy) {
     qsizetype unrepresentable = -1;
     const std::optional<QByteArray> bytes = encodeText(text, encoding, legacy, &unrepresentable);
     if (!bytes) {

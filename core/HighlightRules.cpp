@@ -2,8 +2,7 @@
 
 namespace kopix {
 
-int winningRule(QStringView line, const std::array<QString, RuleCount>& prefixes)
-{
+int winningRule(QStringView line, const std::array<QString, RuleCount>& prefixes) {
     int winner = -1;
     for (int rule = 0; rule < RuleCount; ++rule) {
         const QString& prefix = prefixes[size_t(rule)];

@@ -2,8 +2,7 @@
 
 namespace kopix {
 
-LineStore LineStore::fromText(QString text)
-{
+LineStore LineStore::fromText(QString text) {
     LineStore store;
     const qsizetype nul = text.indexOf(QChar(u'\0'));
     if (nul >= 0)
@@ -39,8 +38,7 @@ LineStore LineStore::fromText(QString text)
     return store;
 }
 
-LineStore LineStore::fromLines(const QStringList& lines)
-{
+LineStore LineStore::fromLines(const QStringList& lines) {
     LineStore store;
     store.m_starts.reserve(size_t(lines.size()) + 1);
     for (const QString& line : lines) {
@@ -50,8 +48,7 @@ LineStore LineStore::fromLines(const QStringList& lines)
     return store;
 }
 
-QString LineStore::joinedWithCrLf() const
-{
+QString LineStore::joinedWithCrLf() const {
     QString joined;
     joined.reserve(textLength() + 2 * count());
     for (qsizetype row = 0; row < count(); ++row) {
@@ -61,9 +58,9 @@ QString LineStore::joinedWithCrLf() const
     return joined;
 }
 
-qsizetype LineStore::bytesUsed() const
-{
-    return m_text.capacity() * qsizetype(sizeof(char16_t)) + qsizetype(m_starts.capacity() * sizeof(qsizetype));
+qsizetype LineStore::bytesUsed() const {
+    return m_text.capacity() * qsizetype(sizeof(char16_t)) +
+           qsizetype(m_starts.capacity() * sizeof(qsizetype));
 }
 
 } // namespace kopix

@@ -23,14 +23,12 @@ public:
 
     qsizetype count() const { return qsizetype(m_starts.size()) - 1; }
     bool isEmpty() const { return count() <= 0; }
-    QStringView line(qsizetype row) const
-    {
+    QStringView line(qsizetype row) const {
         const qsizetype begin = m_starts[size_t(row)];
         return QStringView(m_text).mid(begin, m_starts[size_t(row) + 1] - begin);
     }
     // Characters of rows first..last (inclusive) together, breaks not counted.
-    qsizetype charactersIn(qsizetype first, qsizetype last) const
-    {
+    qsizetype charactersIn(qsizetype first, qsizetype last) const {
         return m_starts[size_t(last) + 1] - m_starts[size_t(first)];
     }
     // Characters of all lines together, breaks not counted.

@@ -2,31 +2,26 @@
 
 namespace kopix {
 
-QString programFolder(QStringView executablePath)
-{
+QString programFolder(QStringView executablePath) {
     return folderPart(executablePath);
 }
 
-QString programFolderNoSlash(QStringView programFolder)
-{
+QString programFolderNoSlash(QStringView programFolder) {
     QStringView folder = programFolder;
     while (folder.endsWith(u'/'))
         folder.chop(1);
     return folder.toString();
 }
 
-QString besideProgram(QStringView wDirS, QStringView fileName)
-{
+QString besideProgram(QStringView wDirS, QStringView fileName) {
     return wDirS.toString() + u'/' + fileName;
 }
 
-QString fileNamePart(QStringView path)
-{
+QString fileNamePart(QStringView path) {
     return path.mid(path.lastIndexOf(u'/') + 1).toString();
 }
 
-QString folderPart(QStringView path)
-{
+QString folderPart(QStringView path) {
     const qsizetype slash = path.lastIndexOf(u'/');
     if (slash < 0)
         return QString();
@@ -35,8 +30,7 @@ QString folderPart(QStringView path)
     return path.left(slash).toString();
 }
 
-bool hasTxtExtension(QStringView path)
-{
+bool hasTxtExtension(QStringView path) {
     const QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
     const qsizetype dot = name.lastIndexOf(u'.');
     if (dot < 0)
@@ -49,8 +43,7 @@ bool hasTxtExtension(QStringView path)
            lower(extension[3].unicode()) == u't';
 }
 
-QString replaceFirstIgnoringCase(QStringView s, QStringView from, QStringView to)
-{
+QString replaceFirstIgnoringCase(QStringView s, QStringView from, QStringView to) {
     const qsizetype at = from.isEmpty() ? -1 : s.indexOf(from, 0, Qt::CaseInsensitive);
     if (at < 0)
         return s.toString();

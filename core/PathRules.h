@@ -7,8 +7,8 @@ namespace kopix {
 
 // The program folder as the program addresses it: the folder part of the executable's path, and the same
 // without a trailing separator ("" for the root, so that wDirS + "/" + name always works).
-QString programFolder(QStringView executablePath);         // wDir
-QString programFolderNoSlash(QStringView programFolder);  // wDirS
+QString programFolder(QStringView executablePath);       // wDir
+QString programFolderNoSlash(QStringView programFolder); // wDirS
 QString besideProgram(QStringView wDirS, QStringView fileName);
 
 // The file name part of a path: everything after the last "/", spelled as in the path.

@@ -4,21 +4,18 @@
 
 namespace kopix {
 
-void RecentFiles::fillWithoutNotice(QStringList entries)
-{
+void RecentFiles::fillWithoutNotice(QStringList entries) {
     m_entries = std::move(entries);
 }
 
-int RecentFiles::indexOf(const QString& path) const
-{
+int RecentFiles::indexOf(const QString& path) const {
     for (int i = 0; i < m_entries.size(); ++i)
         if (m_entries[i].compare(path, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }
 
-bool RecentFiles::documentOpened(const QString& path, int found)
-{
+bool RecentFiles::documentOpened(const QString& path, int found) {
     if (found == 0)
         return false;
     if (found > 0 && found < m_entries.size()) {
@@ -32,8 +29,7 @@ bool RecentFiles::documentOpened(const QString& path, int found)
     return true;
 }
 
-bool RecentFiles::documentMissing(int found)
-{
+bool RecentFiles::documentMissing(int found) {
     if (found < 0 || found >= m_entries.size())
         return false;
     m_entries.move(found, m_entries.size() - 1);
@@ -42,15 +38,13 @@ bool RecentFiles::documentMissing(int found)
     return true;
 }
 
-void RecentFiles::changed()
-{
+void RecentFiles::changed() {
     if (m_onChanged)
         m_onChanged();
 }
 
 QStringList relocateRecentFiles(const std::function<QString(int)>& storedEntry, const QString& fDir,
-                                const QString& wDirS, const std::function<bool(const QString&)>& fileExists)
-{
+                                const QString& wDirS, const std::function<bool(const QString&)>& fileExists) {
     QStringList entries;
     const bool moved = !fDir.isEmpty() && fDir != wDirS;
     for (int k = 0; k < RecentFiles::Size; ++k) {
@@ -70,8 +64,7 @@ QStringList relocateRecentFiles(const std::function<QString(int)>& storedEntry, 
     return entries;
 }
 
-QString relocateEditorPath(const QString& stored, const QString& fDir, const QString& wDirS)
-{
+QString relocateEditorPath(const QString& stored, const QString& fDir, const QString& wDirS) {
     if (stored.isEmpty() || fDir.isEmpty())
         return QString();
     if (fDir == wDirS)

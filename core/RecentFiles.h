@@ -14,7 +14,9 @@ public:
     static constexpr int Size = 10;
 
     const QStringList& entries() const { return m_entries; }
-    QString entry(int index) const { return index >= 0 && index < m_entries.size() ? m_entries[index] : QString(); }
+    QString entry(int index) const {
+        return index >= 0 && index < m_entries.size() ? m_entries[index] : QString();
+    }
     qsizetype size() const { return m_entries.size(); }
 
     // Filling at start-up: notifies nobody.

@@ -8,8 +8,7 @@ namespace kopix {
 namespace {
 
 // One axis of the fit: position and length against the work area's start and length.
-void fitAxis(int& position, int& length, int areaStart, int areaLength)
-{
+void fitAxis(int& position, int& length, int areaStart, int areaLength) {
     const int areaEnd = areaStart + areaLength;
     if (length >= areaLength) {
         position = areaStart;
@@ -22,8 +21,7 @@ void fitAxis(int& position, int& length, int areaStart, int areaLength)
         position = areaEnd - length;
 }
 
-qint64 gap(int aStart, int aEnd, int bStart, int bEnd)
-{
+qint64 gap(int aStart, int aEnd, int bStart, int bEnd) {
     if (aEnd <= bStart)
         return qint64(bStart) - aEnd;
     if (bEnd <= aStart)
@@ -33,16 +31,14 @@ qint64 gap(int aStart, int aEnd, int bStart, int bEnd)
 
 } // namespace
 
-QRect fitToWorkArea(const QRect& window, const QRect& workArea)
-{
+QRect fitToWorkArea(const QRect& window, const QRect& workArea) {
     int left = window.x(), width = window.width(), top = window.y(), height = window.height();
     fitAxis(left, width, workArea.x(), workArea.width());
     fitAxis(top, height, workArea.y(), workArea.height());
     return QRect(left, top, width, height);
 }
 
-int nearestScreen(const QRect& window, const QList<QRect>& screens)
-{
+int nearestScreen(const QRect& window, const QList<QRect>& screens) {
     int best = -1;
     qint64 bestOverlap = 0;
     for (int i = 0; i < screens.size(); ++i) {
@@ -69,8 +65,7 @@ int nearestScreen(const QRect& window, const QList<QRect>& screens)
     return best;
 }
 
-MessageBoxPlace messageBoxPlace(const QRect& mainWindow)
-{
+MessageBoxPlace messageBoxPlace(const QRect& mainWindow) {
     // C++ integer division truncates toward zero, as the placement rule wants.
     const int x = mainWindow.x() + mainWindow.width() / 2 - 170;
     const int y = mainWindow.y() + mainWindow.height() / 2 - 50;
@@ -82,8 +77,7 @@ MessageBoxPlace messageBoxPlace(const QRect& mainWindow)
     return place;
 }
 
-QSize minimumClientSize(const QSize& toolButton)
-{
+QSize minimumClientSize(const QSize& toolButton) {
     return QSize(5 * toolButton.width(), 5 * toolButton.height());
 }
 

@@ -2,8 +2,7 @@
 
 namespace kopix {
 
-QColor toQColor(TColor color, const QPalette& palette)
-{
+QColor toQColor(TColor color, const QPalette& palette) {
     const quint32 bits = quint32(color);
     if ((bits >> 24) == 0xFF) {
         // System colours: the ones the program uses, taken from the desktop's palette.

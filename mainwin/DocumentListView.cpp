@@ -14,8 +14,7 @@ namespace kopix {
 
 namespace {
 
-QStringList localFiles(const QMimeData* mime)
-{
+QStringList localFiles(const QMimeData* mime) {
     QStringList paths;
     if (!mime || !mime->hasUrls())
         return paths;
@@ -27,8 +26,7 @@ QStringList localFiles(const QMimeData* mime)
 
 } // namespace
 
-DocumentListView::DocumentListView(QWidget* parent) : QListView(parent)
-{
+DocumentListView::DocumentListView(QWidget* parent) : QListView(parent) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);
     setLayoutMode(QListView::SinglePass);
@@ -45,13 +43,11 @@ DocumentListView::DocumentListView(QWidget* parent) : QListView(parent)
     setDropIndicatorShown(false);
 }
 
-bool DocumentListView::isSwallowedCharacter(const QString& text)
-{
+bool DocumentListView::isSwallowedCharacter(const QString& text) {
     return text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() <= 126;
 }
 
-void DocumentListView::keyboardSearch(const QString& search)
-{
+void DocumentListView::keyboardSearch(const QString& search) {
     if (search.isEmpty() || !model() || model()->rowCount() == 0)
         return;
     const QString wanted = search.left(1);
@@ -66,8 +62,7 @@ void DocumentListView::keyboardSearch(const QString& search)
     }
 }
 
-void DocumentListView::dragEnterEvent(QDragEnterEvent* event)
-{
+void DocumentListView::dragEnterEvent(QDragEnterEvent* event) {
     if (localFiles(event->mimeData()).isEmpty()) {
         event->ignore();
         return;
@@ -75,8 +70,7 @@ void DocumentListView::dragEnterEvent(QDragEnterEvent* event)
     event->acceptProposedAction();
 }
 
-void DocumentListView::dragMoveEvent(QDragMoveEvent* event)
-{
+void DocumentListView::dragMoveEvent(QDragMoveEvent* event) {
     if (localFiles(event->mimeData()).isEmpty()) {
         event->ignore();
         return;
@@ -84,8 +78,7 @@ void DocumentListView::dragMoveEvent(QDragMoveEvent* event)
     event->acceptProposedAction();
 }
 
-void DocumentListView::dropEvent(QDropEvent* event)
-{
+void DocumentListView::dropEvent(QDropEvent* event) {
     const QStringList paths = localFiles(event->mimeData());
     if (paths.isEmpty()) {
         event->ignore();
@@ -95,21 +88,18 @@ void DocumentListView::dropEvent(QDropEvent* event)
     Q_EMIT filesDropped(paths);
 }
 
-void DocumentListView::mousePressEvent(QMouseEvent* event)
-{
+void DocumentListView::mousePressEvent(QMouseEvent* event) {
     QListView::mousePressEvent(event);
     Q_EMIT pressed(event->buttons(), event->position().toPoint());
 }
 
-void DocumentListView::mouseDoubleClickEvent(QMouseEvent* event)
-{
+void DocumentListView::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
     Q_EMIT pressed(event->buttons(), event->position().toPoint());
     Q_EMIT listDoubleClicked();
 }
 
-void DocumentListView::keyPressEvent(QKeyEvent* event)
-{
+void DocumentListView::keyPressEvent(QKeyEvent* event) {
     Q_EMIT keyDown(event->key());
     if (isSwallowedCharacter(event->text())) {
         event->accept();
@@ -118,8 +108,7 @@ void DocumentListView::keyPressEvent(QKeyEvent* event)
     QListView::keyPressEvent(event);
 }
 
-void DocumentListView::paintEvent(QPaintEvent* event)
-{
+void DocumentListView::paintEvent(QPaintEvent* event) {
     QListView::paintEvent(event);
     // An empty list with the focus still shows where the caret is: a focus frame on its first row.
     if (model() && model()->rowCount() == 0 && hasFocus()) {

@@ -4,8 +4,7 @@ namespace kopix {
 
 KopixApplication::KopixApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
-bool KopixApplication::notify(QObject* receiver, QEvent* event)
-{
+bool KopixApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const KopixError& error) {
@@ -18,8 +17,7 @@ bool KopixApplication::notify(QObject* receiver, QEvent* event)
     return false;
 }
 
-void preferX11OnWayland()
-{
+void preferX11OnWayland() {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return;
     const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ||

@@ -9,10 +9,10 @@
 
 namespace kopix {
 
-LineDelegate::LineDelegate(const LineListModel& model, QObject* parent) : QStyledItemDelegate(parent), m_model(model) {}
+LineDelegate::LineDelegate(const LineListModel& model, QObject* parent)
+    : QStyledItemDelegate(parent), m_model(model) {}
 
-QFont LineDelegate::styledFont(QFont font, quint8 style)
-{
+QFont LineDelegate::styledFont(QFont font, quint8 style) {
     font.setBold(style & StyleBold);
     font.setItalic(style & StyleItalic);
     font.setUnderline(style & StyleUnderline);
@@ -20,8 +20,7 @@ QFont LineDelegate::styledFont(QFont font, quint8 style)
     return font;
 }
 
-void LineDelegate::drawFocusFrame(QPainter& painter, const QRect& row, const QColor& colour)
-{
+void LineDelegate::drawFocusFrame(QPainter& painter, const QRect& row, const QColor& colour) {
     painter.save();
     QPen pen(colour, 1, Qt::DotLine);
     painter.setPen(pen);
@@ -30,8 +29,8 @@ void LineDelegate::drawFocusFrame(QPainter& painter, const QRect& row, const QCo
     painter.restore();
 }
 
-void LineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
+void LineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
     // The selection keeps its colours while another program has the focus: that is when Kopix is used.
     const QPalette& palette = option.palette;
     const bool selected = option.state & QStyle::State_Selected;
@@ -46,18 +45,20 @@ void LineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
             text = toQColor((*m_rules.colours)[size_t(rule)], palette);
         }
     }
-    painter->fillRect(option.rect, palette.color(QPalette::Active, selected ? QPalette::Highlight : QPalette::Base));
+    painter->fillRect(option.rect,
+                      palette.color(QPalette::Active, selected ? QPalette::Highlight : QPalette::Base));
     painter->setFont(font);
     painter->setPen(text);
     // One line, its top at the row's top; not elided and not clipped to the row.
     const QFontMetrics metrics(font);
     painter->drawText(QPointF(option.rect.left() + 2, option.rect.top() + metrics.ascent()), line.toString());
     if (option.state & QStyle::State_HasFocus)
-        drawFocusFrame(*painter, option.rect, palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text));
+        drawFocusFrame(
+            *painter, option.rect,
+            palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text));
 }
 
-QSize LineDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
-{
+QSize LineDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
     // All rows are one height; the width is the view's, so no row asks for horizontal scrolling.
     return QSize(option.rect.width() > 0 ? option.rect.width() : 1, m_rowHeight);
 }

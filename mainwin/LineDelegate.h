@@ -29,7 +29,8 @@ public:
     void setRowHeight(int height) { m_rowHeight = height; }
     int rowHeight() const { return m_rowHeight; }
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     static void drawFocusFrame(QPainter& painter, const QRect& row, const QColor& colour);

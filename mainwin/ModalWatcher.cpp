@@ -7,16 +7,15 @@
 namespace kopix {
 
 ModalWatcher::ModalWatcher(std::function<void()> begin, std::function<void()> end, QObject* parent)
-    : QObject(parent), m_begin(std::move(begin)), m_end(std::move(end))
-{
+    : QObject(parent), m_begin(std::move(begin)), m_end(std::move(end)) {
     qApp->installEventFilter(this);
 }
 
-bool ModalWatcher::eventFilter(QObject* watched, QEvent* event)
-{
+bool ModalWatcher::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type == QEvent::Show || type == QEvent::Hide) {
-        if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->isWindow() && widget->isModal()) {
+        if (auto* widget = qobject_cast<QWidget*>(watched);
+            widget && widget->isWindow() && widget->isModal()) {
             if (type == QEvent::Show)
                 opened(widget);
             else
@@ -26,8 +25,7 @@ bool ModalWatcher::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void ModalWatcher::opened(QObject* window)
-{
+void ModalWatcher::opened(QObject* window) {
     if (m_open.contains(window))
         return;
     m_open.insert(window);
@@ -37,8 +35,7 @@ void ModalWatcher::opened(QObject* window)
         m_begin();
 }
 
-void ModalWatcher::closed(QObject* window)
-{
+void ModalWatcher::closed(QObject* window) {
     if (!m_open.remove(window))
         return;
     disconnect(window, nullptr, this, nullptr);

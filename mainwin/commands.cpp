@@ -45,15 +45,13 @@ const ActionSpec actionTable[] = {
 };
 
 // A menu caption shows "&" only when it is doubled.
-QString menuText(const QString& path)
-{
+QString menuText(const QString& path) {
     QString text = path;
     return text.replace(u'&', QStringLiteral("&&"));
 }
 
 // Three bars: the main menu's button.
-QIcon menuIcon()
-{
+QIcon menuIcon() {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -64,16 +62,14 @@ QIcon menuIcon()
 
 } // namespace
 
-QAction* TfC::makeAction(const QString& name, const QString& category, const QString& caption)
-{
+QAction* TfC::makeAction(const QString& name, const QString& category, const QString& caption) {
     auto* action = new QAction(caption, this);
     action->setObjectName(name);
     action->setProperty("category", category);
     return action;
 }
 
-void TfC::CreateActions()
-{
+void TfC::CreateActions() {
     for (const ActionSpec& spec : actionTable) {
         QAction* action = makeAction(QString::fromUtf16(spec.name), QString::fromUtf16(spec.category),
                                      QString::fromUtf16(spec.caption));
@@ -131,8 +127,7 @@ void TfC::CreateActions()
             [this](const QPoint& at) { PupMenu->popup(LBox->viewport()->mapToGlobal(at)); });
 }
 
-void TfC::OnUsedFLChange()
-{
+void TfC::OnUsedFLChange() {
     // Each filled slot shows its path; "（なし）" stands in when there is none.
     for (int i = 0; i < RecentFiles::Size; ++i) {
         QAction* slot = MRUL[size_t(i)];
@@ -145,8 +140,7 @@ void TfC::OnUsedFLChange()
     ActFNasi->setVisible(m_usedFL.entry(0).isEmpty());
 }
 
-void TfC::ActF0Execute(QAction* sender)
-{
+void TfC::ActF0Execute(QAction* sender) {
     const QString name = sender->objectName();
     const int slot = name.right(1).toInt();
     const QString path = m_usedFL.entry(slot);

@@ -18,8 +18,7 @@
 
 namespace kopix {
 
-void TfC::ConnectCopyGesture()
-{
+void TfC::ConnectCopyGesture() {
     connect(LBox, &DocumentListView::pressed, this, &TfC::LBoxMouseDown);
     connect(LBox, &DocumentListView::keyDown, this, &TfC::LBoxKeyDown);
     Pnl1->installEventFilter(this);
@@ -33,15 +32,13 @@ void TfC::ConnectCopyGesture()
     addAction(copy);
 }
 
-bool TfC::eventFilter(QObject* watched, QEvent* event)
-{
+bool TfC::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == Pnl1 || watched == Pnl2) && event->type() == QEvent::MouseMove)
         Pnl1MouseMove(*static_cast<QMouseEvent*>(event));
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TfC::LBoxMouseDown(Qt::MouseButtons buttons, const QPoint& position)
-{
+void TfC::LBoxMouseDown(Qt::MouseButtons buttons, const QPoint& position) {
     // The right button opens the menu; it never arms the gesture.
     if (buttons & Qt::RightButton)
         return;
@@ -51,19 +48,19 @@ void TfC::LBoxMouseDown(Qt::MouseButtons buttons, const QPoint& position)
         SetSTS(TSTS::SelN);
 }
 
-void TfC::Pnl1MouseMove(const QMouseEvent& event)
-{
+void TfC::Pnl1MouseMove(const QMouseEvent& event) {
     const Qt::KeyboardModifiers held =
         event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    const QInputDevice::DeviceType device = event.device() ? event.device()->type() : QInputDevice::DeviceType::Mouse;
-    const bool fromMouse = device == QInputDevice::DeviceType::Mouse || device == QInputDevice::DeviceType::TouchPad;
+    const QInputDevice::DeviceType device =
+        event.device() ? event.device()->type() : QInputDevice::DeviceType::Mouse;
+    const bool fromMouse =
+        device == QInputDevice::DeviceType::Mouse || device == QInputDevice::DeviceType::TouchPad;
     if (held == Qt::NoModifier && event.buttons() == Qt::NoButton && fromMouse && isActiveWindow() &&
         STS == TSTS::SelN)
         SetSTS(TSTS::SelC);
 }
 
-void TfC::LBoxKeyDown(int key)
-{
+void TfC::LBoxKeyDown(int key) {
     TSTS target = STS;
     switch (key) {
     case Qt::Key_Return:
@@ -90,16 +87,14 @@ void TfC::LBoxKeyDown(int key)
         SetSTS(target);
 }
 
-void TfC::ActSelAllExecute()
-{
+void TfC::ActSelAllExecute() {
     if (PageControl1->currentWidget() == TabNote)
         return;
     LBox->selectAll();
     SetSTS(TSTS::SelN);
 }
 
-void TfC::EditCopy1Execute()
-{
+void TfC::EditCopy1Execute() {
     if (PageControl1->currentWidget() == TabNote) {
         Memo1->copy();
         return;
@@ -108,16 +103,14 @@ void TfC::EditCopy1Execute()
         SetSTS(TSTS::SelC);
 }
 
-RowRanges TfC::selectedRows() const
-{
+RowRanges TfC::selectedRows() const {
     RowRanges ranges;
     for (const QItemSelectionRange& range : LBox->selectionModel()->selection())
         ranges.emplace_back(range.top(), range.bottom());
     return normalizedRanges(std::move(ranges));
 }
 
-void TfC::CopySelectionToClipboard()
-{
+void TfC::CopySelectionToClipboard() {
     QGuiApplication::clipboard()->setText(composeCopyText(lines(), selectedRows()), QClipboard::Clipboard);
 }
 

@@ -25,11 +25,11 @@ const QString placeholderLine3 = QStringLiteral("が読めませんでした。"
 
 } // namespace
 
-void TfC::OpenDocument(const QString& path)
-{
+void TfC::OpenDocument(const QString& path) {
     const int found = m_usedFL.indexOf(path);
     if (!fileExists(path)) {
-        MsgDlgCenter(path + QStringLiteral("\r\nこのファイルが見つかりません。\r\nパスとファイル名が正しいかどうか確認してください。"),
+        MsgDlgCenter(path + QStringLiteral("\r\nこのファイルが見つかりません。\r\nパスとファイル名が正しいか"
+                                           "どうか確認してください。"),
                      MsgDlgType::Warning, mbOK, 0);
         m_usedFL.documentMissing(found);
         return;
@@ -57,8 +57,7 @@ void TfC::OpenDocument(const QString& path)
     EnableDocActions(true);
 }
 
-void TfC::ShowLines(LineStore lines)
-{
+void TfC::ShowLines(LineStore lines) {
     LBox->setUpdatesEnabled(false);
     m_model->setLines(std::move(lines));
     LBox->scrollToTop();
@@ -71,13 +70,11 @@ void TfC::ShowLines(LineStore lines)
         correctionEditor();
 }
 
-const LineStore& TfC::lines() const
-{
+const LineStore& TfC::lines() const {
     return m_model->lines();
 }
 
-QPlainTextEdit* TfC::correctionEditor()
-{
+QPlainTextEdit* TfC::correctionEditor() {
     if (m_memoStale) {
         m_memoStale = false;
         Memo1->setPlainText(m_model->lines().joinedWithCrLf());
@@ -86,19 +83,19 @@ QPlainTextEdit* TfC::correctionEditor()
     return Memo1;
 }
 
-bool TfC::correctionsPending() const
-{
+bool TfC::correctionsPending() const {
     return !m_memoStale && Memo1->document()->isModified();
 }
 
-bool TfC::SaveCorrections()
-{
+bool TfC::SaveCorrections() {
     QString text = correctionEditor()->toPlainText();
     text.replace(u'\n', QStringLiteral("\r\n"));
     if (!m_displayedClean &&
-        MsgDlgCenter(fileNamePart(m_displayedPath) +
-                         QStringLiteral(" には読めなかった文字があります。\r\n訂正を書き込むと、その文字は置き換えられます。"),
-                     MsgDlgType::Confirmation, mbOK | mbIgnore, 0) != mrOk)
+        MsgDlgCenter(
+            fileNamePart(m_displayedPath) +
+                QStringLiteral(
+                    " には読めなかった文字があります。\r\n訂正を書き込むと、その文字は置き換えられます。"),
+            MsgDlgType::Confirmation, mbOK | mbIgnore, 0) != mrOk)
         return true; // the user keeps the file as it is
     QString reason;
     if (writeDocumentText(m_displayedPath, text, m_displayedEncoding, &reason))
@@ -107,14 +104,12 @@ bool TfC::SaveCorrections()
     return false;
 }
 
-void TfC::OpenIfTxt(const QString& path)
-{
+void TfC::OpenIfTxt(const QString& path) {
     if (hasTxtExtension(path))
         OpenDocument(path);
 }
 
-void TfC::ShowNoDocument()
-{
+void TfC::ShowNoDocument() {
     if (!fileExists(settingsFilePath())) {
         const HighlightRule rule = firstRunRule();
         RKeyw[0] = rule.prefix;
@@ -139,32 +134,29 @@ void TfC::ShowNoDocument()
     EnableDocActions(false);
 }
 
-void TfC::SetDocCaption(const QString& name)
-{
+void TfC::SetDocCaption(const QString& name) {
     m_applicationTitle = name + QStringLiteral(" - Kopix");
     setWindowTitle(m_applicationTitle);
 }
 
-void TfC::EnableDocActions(bool enabled)
-{
+void TfC::EnableDocActions(bool enabled) {
     ActNote->setEnabled(enabled);
     ActRefresh->setEnabled(enabled);
     ActFolder->setEnabled(enabled);
 }
 
-void TfC::ActRefreshExecute()
-{
+void TfC::ActRefreshExecute() {
     const QString path = m_usedFL.entry(0);
     if (!fileExists(path))
         return;
     if (fileModifiedTime(path) != AgeOfFile || correctionsPending())
         OpenDocument(path);
     else
-        MsgDlgCenter(path + QStringLiteral("\r\nまだ、上書き更新されていません。"), MsgDlgType::Warning, mbOK, 0);
+        MsgDlgCenter(path + QStringLiteral("\r\nまだ、上書き更新されていません。"), MsgDlgType::Warning, mbOK,
+                     0);
 }
 
-void TfC::FileOpenExecute()
-{
+void TfC::FileOpenExecute() {
     // The dialog starts in the folder of the document on display, or where the desktop chooses.
     const QString entry = m_usedFL.entry(0);
     QFileDialog dialog(this, QString(), entry.isEmpty() ? QString() : folderPart(entry),
@@ -181,8 +173,7 @@ void TfC::FileOpenExecute()
     FileOpenAccept(dialog.selectedFiles().constFirst());
 }
 
-void TfC::FileOpenAccept(const QString& path)
-{
+void TfC::FileOpenAccept(const QString& path) {
     // Corrections go to their own document before another one is shown; if they cannot be written the
     // other document is not opened, so they are not lost.
     if (correctionsPending() && !SaveCorrections())
@@ -190,8 +181,7 @@ void TfC::FileOpenAccept(const QString& path)
     OpenDocument(path);
 }
 
-void TfC::FilesDropped(const QStringList& paths)
-{
+void TfC::FilesDropped(const QStringList& paths) {
     if (!paths.isEmpty())
         OpenIfTxt(paths.constFirst());
 }

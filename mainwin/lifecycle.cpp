@@ -33,20 +33,18 @@ namespace kopix {
 
 namespace {
 
-QFont designFont(const QStringList& families)
-{
+QFont designFont(const QStringList& families) {
     QFont font;
     QStringList withFallbacks = families;
     // Japanese faces of a Linux desktop, so Japanese text never shows as boxes.
-    withFallbacks << QStringLiteral("IPAGothic") << QStringLiteral("IPAPGothic") << QStringLiteral("Noto Sans CJK JP")
-                  << QStringLiteral("Noto Sans Mono CJK JP") << QStringLiteral("VL Gothic")
-                  << QStringLiteral("TakaoGothic");
+    withFallbacks << QStringLiteral("IPAGothic") << QStringLiteral("IPAPGothic")
+                  << QStringLiteral("Noto Sans CJK JP") << QStringLiteral("Noto Sans Mono CJK JP")
+                  << QStringLiteral("VL Gothic") << QStringLiteral("TakaoGothic");
     font.setFamilies(withFallbacks);
     return font;
 }
 
-QFrame* makeStrip(const QString& name, QWidget* parent)
-{
+QFrame* makeStrip(const QString& name, QWidget* parent) {
     auto* strip = new QFrame(parent);
     strip->setObjectName(name);
     strip->setFixedWidth(16);
@@ -61,11 +59,10 @@ QFrame* makeStrip(const QString& name, QWidget* parent)
 } // namespace
 
 TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent,
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                      Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
-      m_platform(platform)
-{
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+      m_platform(platform) {
     setObjectName(QStringLiteral("fC"));
     setWindowTitle(QStringLiteral("Kopix"));
     setFont([] {
@@ -80,13 +77,11 @@ TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
     FormCreate(arguments);
 }
 
-TfC::~TfC()
-{
+TfC::~TfC() {
     FormDestroy();
 }
 
-void TfC::CreateComponents()
-{
+void TfC::CreateComponents() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setDocumentMode(true);
@@ -192,8 +187,7 @@ void TfC::CreateComponents()
     move(0, 0);
 }
 
-void TfC::FormCreate(const QStringList& arguments)
-{
+void TfC::FormCreate(const QStringList& arguments) {
     // 1. The program folder becomes the current folder. A relative document argument still means the
     //    folder it was typed in, as everywhere else on this desktop.
     QString firstArgument = arguments.value(1);
@@ -237,8 +231,7 @@ void TfC::FormCreate(const QStringList& arguments)
     JoinClipboardViewer();
 }
 
-void TfC::showEvent(QShowEvent* event)
-{
+void TfC::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
@@ -246,15 +239,13 @@ void TfC::showEvent(QShowEvent* event)
     }
 }
 
-void TfC::FormShow()
-{
+void TfC::FormShow() {
     // The window was fitted before it had a frame; where the desktop already gave it one, fit the frame too.
     FitToWorkArea(this);
     LBox->setFocus();
 }
 
-void TfC::closeEvent(QCloseEvent* event)
-{
+void TfC::closeEvent(QCloseEvent* event) {
     if (!FormCloseQuery()) {
         event->ignore();
         return;
@@ -264,37 +255,32 @@ void TfC::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool TfC::FormCloseQuery()
-{
+bool TfC::FormCloseQuery() {
     if (m_platform.isOnRemovableDrive(QDir::currentPath()) &&
-        MsgDlgCenter(QStringLiteral("終了していいですか？。"), MsgDlgType::Confirmation, mbOK | mbIgnore, 0) ==
-            mrIgnore)
+        MsgDlgCenter(QStringLiteral("終了していいですか？。"), MsgDlgType::Confirmation, mbOK | mbIgnore,
+                     0) == mrIgnore)
         return false;
     if (correctionsPending() && fileExists(m_displayedPath))
         return SaveCorrections();
     return true;
 }
 
-void TfC::FormDestroy()
-{
+void TfC::FormDestroy() {
     // Before anything can open a box (and with it an event loop) on a window that is going away.
     LeaveClipboardViewer();
     if (folderExists(wDir))
         WriteSettingsFile();
 }
 
-void TfC::AppEventModalBegin()
-{
+void TfC::AppEventModalBegin() {
     m_platform.setStayOnTop(this, false);
 }
 
-void TfC::AppEventModalEnd()
-{
+void TfC::AppEventModalEnd() {
     m_platform.setStayOnTop(this, true);
 }
 
-int TfC::MsgDlgCenter(const QString& msg, MsgDlgType dlgType, MsgDlgButtons buttons, int helpCtx)
-{
+int TfC::MsgDlgCenter(const QString& msg, MsgDlgType dlgType, MsgDlgButtons buttons, int helpCtx) {
     MessageRequest request;
     request.text = msg;
     request.type = dlgType;
@@ -305,8 +291,7 @@ int TfC::MsgDlgCenter(const QString& msg, MsgDlgType dlgType, MsgDlgButtons butt
     return m_platform.showMessage(request);
 }
 
-QRect TfC::outerRect(const QWidget* w)
-{
+QRect TfC::outerRect(const QWidget* w) {
     // The native window knows its frame as soon as the window manager has framed it; QWidget's own
     // frame geometry can lag behind that.
     if (const QWindow* handle = w->windowHandle(); handle && w->isVisible())
@@ -314,8 +299,7 @@ QRect TfC::outerRect(const QWidget* w)
     return w->frameGeometry();
 }
 
-void TfC::FitToWorkArea(QWidget* f)
-{
+void TfC::FitToWorkArea(QWidget* f) {
     const QRect outer = outerRect(f);
     const QSize frameExtra = outer.size() - f->size();
     const QRect fitted = fitToWorkArea(outer, rcTV);
@@ -324,8 +308,7 @@ void TfC::FitToWorkArea(QWidget* f)
     f->move(fitted.topLeft());
 }
 
-void TfC::RowHeight()
-{
+void TfC::RowHeight() {
     const int height = QFontMetrics(LBox->font()).height();
     if (height > 0 && height != m_delegate->rowHeight()) {
         m_delegate->setRowHeight(height);
@@ -335,8 +318,7 @@ void TfC::RowHeight()
     }
 }
 
-TColor TfC::stripColour(TSTS state)
-{
+TColor TfC::stripColour(TSTS state) {
     switch (state) {
     case TSTS::Sel0:
         return clBtnFace;
@@ -348,8 +330,7 @@ TColor TfC::stripColour(TSTS state)
     return clBtnFace;
 }
 
-void TfC::SetSTS(TSTS state)
-{
+void TfC::SetSTS(TSTS state) {
     STS = state;
     if (state == TSTS::SelC)
         CopySelectionToClipboard();
@@ -359,8 +340,7 @@ void TfC::SetSTS(TSTS state)
     PaintStrips(stripColour(state));
 }
 
-void TfC::PaintStrips(TColor colour)
-{
+void TfC::PaintStrips(TColor colour) {
     for (QFrame* strip : {Pnl1, Pnl2}) {
         QPalette palette = strip->palette();
         palette.setColor(QPalette::Window, toQColor(colour, palette));
@@ -368,8 +348,7 @@ void TfC::PaintStrips(TColor colour)
     }
 }
 
-QString TfC::settingsFilePath() const
-{
+QString TfC::settingsFilePath() const {
     return besideProgram(wDirS, SettingsFileName);
 }
 

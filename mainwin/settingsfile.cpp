@@ -11,8 +11,7 @@
 
 namespace kopix {
 
-void TfC::ReadSettingsFile()
-{
+void TfC::ReadSettingsFile() {
     const ProfileFile ini = ProfileFile::load(settingsFilePath());
     const QSize frameExtra = frameGeometry().size() - size();
 
@@ -55,8 +54,7 @@ void TfC::ReadSettingsFile()
     ExeMemo = s.editorPath;
 }
 
-void TfC::WriteSettingsFile()
-{
+void TfC::WriteSettingsFile() {
     const QString path = settingsFilePath();
     ProfileFile ini = ProfileFile::load(path);
 

@@ -24,18 +24,16 @@ namespace kopix {
 
 namespace {
 
-bool readFlag(const QString& path)
-{
+bool readFlag(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.read(1) == "1";
 }
 
 } // namespace
 
-bool blockDeviceIsRemovable(const QString& sysfsRoot, unsigned major, unsigned minor)
-{
-    const QString device = QFileInfo(sysfsRoot + QStringLiteral("/dev/block/%1:%2").arg(major).arg(minor))
-                               .canonicalFilePath();
+bool blockDeviceIsRemovable(const QString& sysfsRoot, unsigned major, unsigned minor) {
+    const QString device =
+        QFileInfo(sysfsRoot + QStringLiteral("/dev/block/%1:%2").arg(major).arg(minor)).canonicalFilePath();
     if (device.isEmpty())
         return false;
     // A partition has a "partition" file and its disk is the folder above it.
@@ -48,16 +46,14 @@ LinuxPlatform::LinuxPlatform() = default;
 
 LinuxPlatform::~LinuxPlatform() = default;
 
-bool LinuxPlatform::isOnRemovableDrive(const QString& folder)
-{
+bool LinuxPlatform::isOnRemovableDrive(const QString& folder) {
     struct stat info {};
     if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
         return false;
     return blockDeviceIsRemovable(QStringLiteral("/sys"), major(info.st_dev), minor(info.st_dev));
 }
 
-QRect LinuxPlatform::workAreaNear(const QRect& rect)
-{
+QRect LinuxPlatform::workAreaNear(const QRect& rect) {
     const QList<QScreen*> screens = QGuiApplication::screens();
     QList<QRect> geometries;
     for (QScreen* screen : screens)
@@ -68,15 +64,13 @@ QRect LinuxPlatform::workAreaNear(const QRect& rect)
     return screens[nearest]->availableGeometry();
 }
 
-QRect LinuxPlatform::normalRectangle(const QWidget* window)
-{
+QRect LinuxPlatform::normalRectangle(const QWidget* window) {
     const QRect inner = window->normalGeometry().isValid() ? window->normalGeometry() : window->geometry();
     const QMargins frame = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
     return inner.marginsAdded(frame);
 }
 
-void LinuxPlatform::setStayOnTop(QWidget* window, bool onTop)
-{
+void LinuxPlatform::setStayOnTop(QWidget* window, bool onTop) {
     // Changing the flags of the QWindow asks the window manager to switch _NET_WM_STATE_ABOVE on the
     // mapped window; QWidget::setWindowFlag would hide and re-create it.
     QWindow* handle = window->windowHandle();
@@ -89,18 +83,15 @@ void LinuxPlatform::setStayOnTop(QWidget* window, bool onTop)
     handle->setFlags(flags);
 }
 
-int LinuxPlatform::showMessage(const MessageRequest& request)
-{
+int LinuxPlatform::showMessage(const MessageRequest& request) {
     return MessageDialog::run(request, [this](int context) { showHelp(context); });
 }
 
-void LinuxPlatform::showErrorBox(QWidget* owner, const QString& title, const QString& text)
-{
+void LinuxPlatform::showErrorBox(QWidget* owner, const QString& title, const QString& text) {
     MessageDialog::runErrorBox(owner, title, text);
 }
 
-void LinuxPlatform::showHelp(int context)
-{
+void LinuxPlatform::showHelp(int context) {
     // Help pages live beside the executable; a page per context number where there is one.
     const QDir help(QCoreApplication::applicationDirPath() + QStringLiteral("/help"));
     for (const QString& name : {QStringLiteral("%1.html").arg(context), QStringLiteral("index.html")}) {
@@ -111,25 +102,21 @@ void LinuxPlatform::showHelp(int context)
     }
 }
 
-X11NumLock& LinuxPlatform::numLock()
-{
+X11NumLock& LinuxPlatform::numLock() {
     if (!m_numLock)
         m_numLock = std::make_unique<X11NumLock>();
     return *m_numLock;
 }
 
-std::optional<bool> LinuxPlatform::numLockOn()
-{
+std::optional<bool> LinuxPlatform::numLockOn() {
     return numLock().isOn();
 }
 
-void LinuxPlatform::watchNumLock(std::function<void()> onChange)
-{
+void LinuxPlatform::watchNumLock(std::function<void()> onChange) {
     numLock().watch(std::move(onChange));
 }
 
-void LinuxPlatform::openUrl(const QUrl& url)
-{
+void LinuxPlatform::openUrl(const QUrl& url) {
     // The desktop's opener would as gladly open a local file or start a program; web pages only here.
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https"))
@@ -137,12 +124,12 @@ void LinuxPlatform::openUrl(const QUrl& url)
     QDesktopServices::openUrl(url);
 }
 
-void LinuxPlatform::readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done)
-{
+void LinuxPlatform::readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 && !m_clipboardReader)
-        m_clipboardReader = std::make_unique<X11ClipboardReader>(X11ClipboardReader::applicationDisplayName());
+        m_clipboardReader =
+            std::make_unique<X11ClipboardReader>(X11ClipboardReader::applicationDisplayName());
     // Our own copies are at hand in this process; so is everything on a platform without X. Should no
     // connection of our own be possible, Qt's read (which waits for the owner) is all there is.
     if (!x11 || !m_clipboardReader->isConnected() || clipboard->ownsClipboard()) {

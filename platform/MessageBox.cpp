@@ -2,8 +2,7 @@
 
 namespace kopix {
 
-QString msgDlgTitle(MsgDlgType type)
-{
+QString msgDlgTitle(MsgDlgType type) {
     switch (type) {
     case MsgDlgType::Warning:
         return QStringLiteral("警告");
@@ -17,8 +16,7 @@ QString msgDlgTitle(MsgDlgType type)
     return QString();
 }
 
-QString errorBoxText(const QString& text)
-{
+QString errorBoxText(const QString& text) {
     if (!text.isEmpty() && text.back().unicode() > u'.')
         return text + u'.';
     return text;

@@ -15,8 +15,7 @@ namespace {
 
 std::optional<int> nextAnswer;
 
-QStyle::StandardPixmap iconOf(MsgDlgType type, bool isErrorBox)
-{
+QStyle::StandardPixmap iconOf(MsgDlgType type, bool isErrorBox) {
     if (isErrorBox)
         return QStyle::SP_MessageBoxCritical;
     switch (type) {
@@ -35,15 +34,15 @@ QStyle::StandardPixmap iconOf(MsgDlgType type, bool isErrorBox)
 } // namespace
 
 MessageDialog::MessageDialog(const MessageRequest& request, const QString& title, bool isErrorBox)
-    : QDialog(request.owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-{
+    : QDialog(request.owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("MsgDlg"));
     setWindowTitle(title);
     setModal(true);
 
     auto* icon = new QLabel(this);
     const int extent = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-    icon->setPixmap(style()->standardIcon(iconOf(request.type, isErrorBox), nullptr, this).pixmap(extent, extent));
+    icon->setPixmap(
+        style()->standardIcon(iconOf(request.type, isErrorBox), nullptr, this).pixmap(extent, extent));
     icon->setAlignment(Qt::AlignTop);
     auto* text = new QLabel(request.text, this);
     text->setObjectName(QStringLiteral("Message"));
@@ -81,8 +80,7 @@ MessageDialog::MessageDialog(const MessageRequest& request, const QString& title
     placeOverOwner(request);
 }
 
-void MessageDialog::placeOverOwner(const MessageRequest& request)
-{
+void MessageDialog::placeOverOwner(const MessageRequest& request) {
     if (!request.place.x && !request.place.y) {
         // Neither coordinate applies: centre the box on the screen of the main window.
         QScreen* screen = request.owner ? request.owner->screen() : QGuiApplication::primaryScreen();
@@ -107,8 +105,7 @@ void MessageDialog::placeOverOwner(const MessageRequest& request)
     move(place);
 }
 
-int MessageDialog::run(const MessageRequest& request, const std::function<void(int)>& showHelp)
-{
+int MessageDialog::run(const MessageRequest& request, const std::function<void(int)>& showHelp) {
     if (nextAnswer) {
         const int answer = *nextAnswer;
         nextAnswer.reset();
@@ -127,8 +124,7 @@ int MessageDialog::run(const MessageRequest& request, const std::function<void(i
     return (request.buttons & mbOK) ? mrOk : mrNone;
 }
 
-void MessageDialog::runErrorBox(QWidget* owner, const QString& title, const QString& text)
-{
+void MessageDialog::runErrorBox(QWidget* owner, const QString& title, const QString& text) {
     if (nextAnswer) {
         nextAnswer.reset();
         return;
@@ -145,8 +141,7 @@ void MessageDialog::runErrorBox(QWidget* owner, const QString& title, const QStr
     box.exec();
 }
 
-void MessageDialog::answerNextWith(int resultCode)
-{
+void MessageDialog::answerNextWith(int resultCode) {
     nextAnswer = resultCode;
 }
 

@@ -25,43 +25,38 @@ const QColor navy(0, 0, 128);
 
 class CopyGesture : public KopixFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         KopixFixture::SetUp();
         writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
         start(writeFile(u"doc.txt"_s, "A\r\nB\r\nC\r\n\r\némile\r\nD\r\n"));
         activate();
         QGuiApplication::clipboard()->setText(u"before"_s);
     }
-    void activate()
-    {
+    void activate() {
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-    QPoint rowCentre(int row) const
-    {
+    QPoint rowCentre(int row) const {
         return window->LBox->visualRect(window->LBox->model()->index(row, 0)).center();
     }
-    void click(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier, Qt::MouseButton button = Qt::LeftButton)
-    {
+    void click(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+               Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseClick(window->LBox->viewport(), button, modifiers, rowCentre(row));
     }
     void moveOverStrip(QFrame* strip, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
-                       Qt::MouseButtons buttons = Qt::NoButton)
-    {
+                       Qt::MouseButtons buttons = Qt::NoButton) {
         const QPointF local(8, 20);
-        QMouseEvent move(QEvent::MouseMove, local, strip->mapToGlobal(local), Qt::NoButton, buttons, modifiers);
+        QMouseEvent move(QEvent::MouseMove, local, strip->mapToGlobal(local), Qt::NoButton, buttons,
+                         modifiers);
         QApplication::sendEvent(strip, &move);
     }
-    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = QString())
-    {
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = QString()) {
         QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
         QApplication::sendEvent(window->LBox, &press);
     }
     QColor strip(QFrame* f) const { return f->palette().color(QPalette::Window); }
     QString clipboard() const { return QGuiApplication::clipboard()->text(); }
-    QList<int> selectedRows() const
-    {
+    QList<int> selectedRows() const {
         QList<int> rows;
         for (const QModelIndex& index : window->LBox->selectionModel()->selectedIndexes())
             rows.append(index.row());
@@ -70,8 +65,7 @@ protected:
     }
 };
 
-TEST_F(CopyGesture, ClickShiftClickAndSlideCopiesTwoRowsWithLineEnds)
-{
+TEST_F(CopyGesture, ClickShiftClickAndSlideCopiesTwoRowsWithLineEnds) {
     click(0);
     EXPECT_EQ(window->copyState(), TSTS::SelN);
     EXPECT_EQ(strip(window->Pnl1), aqua);
@@ -84,8 +78,7 @@ TEST_F(CopyGesture, ClickShiftClickAndSlideCopiesTwoRowsWithLineEnds)
     EXPECT_EQ(strip(window->Pnl2), navy);
 }
 
-TEST_F(CopyGesture, EachArmedSelectionIsCopiedOnce)
-{
+TEST_F(CopyGesture, EachArmedSelectionIsCopiedOnce) {
     click(2);
     moveOverStrip(window->Pnl1);
     EXPECT_EQ(clipboard(), u"C"_s);
@@ -94,15 +87,14 @@ TEST_F(CopyGesture, EachArmedSelectionIsCopiedOnce)
     EXPECT_EQ(clipboard(), u"from another program"_s);
 }
 
-TEST_F(CopyGesture, HeldKeysButtonsOrAnInactiveWindowCopyNothingUntilAPlainMove)
-{
+TEST_F(CopyGesture, HeldKeysButtonsOrAnInactiveWindowCopyNothingUntilAPlainMove) {
     click(0);
     struct Blocked {
         Qt::KeyboardModifiers modifiers;
         Qt::MouseButtons buttons;
-    } blocked[] = {{Qt::ShiftModifier, Qt::NoButton},   {Qt::ControlModifier, Qt::NoButton},
-                   {Qt::AltModifier, Qt::NoButton},     {Qt::NoModifier, Qt::LeftButton},
-                   {Qt::NoModifier, Qt::RightButton},   {Qt::NoModifier, Qt::MiddleButton}};
+    } blocked[] = {{Qt::ShiftModifier, Qt::NoButton}, {Qt::ControlModifier, Qt::NoButton},
+                   {Qt::AltModifier, Qt::NoButton},   {Qt::NoModifier, Qt::LeftButton},
+                   {Qt::NoModifier, Qt::RightButton}, {Qt::NoModifier, Qt::MiddleButton}};
     for (const Blocked& b : blocked) {
         moveOverStrip(window->Pnl1, b.modifiers, b.buttons);
         EXPECT_EQ(window->copyState(), TSTS::SelN) << int(b.modifiers) << " " << int(b.buttons);
@@ -120,7 +112,17 @@ TEST_F(CopyGesture, HeldKeysButtonsOrAnInactiveWindowCopyNothingUntilAPlainMove)
 }
 
 // The transitions: from each state, what each trigger leads to.
-enum class Trigger { PressRow, PressBelowRows, RightPressRow, CursorKey, SelectAll, Strip, Enter, CopyCommand, Reload };
+enum class Trigger {
+    PressRow,
+    PressBelowRows,
+    RightPressRow,
+    CursorKey,
+    SelectAll,
+    Strip,
+    Enter,
+    CopyCommand,
+    Reload
+};
 
 struct Transition {
     const char* name;
@@ -131,16 +133,14 @@ struct Transition {
 
 class Transitions : public CopyGesture, public ::testing::WithParamInterface<Transition> {
 protected:
-    void reach(TSTS state)
-    {
+    void reach(TSTS state) {
         if (state == TSTS::Sel0)
             return;
         click(1);
         if (state == TSTS::SelC)
             moveOverStrip(window->Pnl1);
     }
-    void fire(Trigger trigger)
-    {
+    void fire(Trigger trigger) {
         switch (trigger) {
         case Trigger::PressRow:
             click(3);
@@ -175,8 +175,7 @@ protected:
     }
 };
 
-TEST_P(Transitions, FollowTheTable)
-{
+TEST_P(Transitions, FollowTheTable) {
     const Transition& t = GetParam();
     // The document holds few rows, so the last part of the list is empty space.
     reach(t.from);
@@ -214,8 +213,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Transition{"selc_reload", TSTS::SelC, Trigger::Reload, TSTS::Sel0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(CopyGesture, EveryNavigationKeyArmsWhateverModifierIsHeld)
-{
+TEST_F(CopyGesture, EveryNavigationKeyArmsWhateverModifierIsHeld) {
     for (int k : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home, Qt::Key_Left, Qt::Key_Up,
                   Qt::Key_Right, Qt::Key_Down}) {
         window->OpenDocument(window->UsedFL().entry(0));
@@ -227,8 +225,7 @@ TEST_F(CopyGesture, EveryNavigationKeyArmsWhateverModifierIsHeld)
     EXPECT_EQ(window->copyState(), TSTS::SelN);
 }
 
-TEST_F(CopyGesture, PrintableAsciiIsSwallowedOtherCharactersReachTheList)
-{
+TEST_F(CopyGesture, PrintableAsciiIsSwallowedOtherCharactersReachTheList) {
     click(0);
     for (const QString& typed : {u"D"_s, u"d"_s, u"1"_s, u" "_s, u"~"_s}) {
         key(Qt::Key_unknown, Qt::NoModifier, typed);
@@ -243,8 +240,7 @@ TEST_F(CopyGesture, PrintableAsciiIsSwallowedOtherCharactersReachTheList)
     EXPECT_FALSE(DocumentListView::isSwallowedCharacter(u"あ"_s));
 }
 
-TEST_F(CopyGesture, EscapeClosesTheWindowThroughTheCloseQuestion)
-{
+TEST_F(CopyGesture, EscapeClosesTheWindowThroughTheCloseQuestion) {
     platform.removable = true;
     platform.answers = {mrIgnore};
     key(Qt::Key_Escape);
@@ -254,8 +250,7 @@ TEST_F(CopyGesture, EscapeClosesTheWindowThroughTheCloseQuestion)
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(CopyGesture, SelectAllOnTheCopyTabOnlyAndOnAnEmptyList)
-{
+TEST_F(CopyGesture, SelectAllOnTheCopyTabOnlyAndOnAnEmptyList) {
     QTest::keyClick(window->LBox, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(selectedRows().size(), 6);
     EXPECT_EQ(window->copyState(), TSTS::SelN);
@@ -278,8 +273,7 @@ TEST_F(CopyGesture, SelectAllOnTheCopyTabOnlyAndOnAnEmptyList)
     EXPECT_EQ(strip(window->Pnl2), navy);
 }
 
-TEST_F(CopyGesture, CtrlDeselectingTheOnlyRowThenSlidingEmptiesTheClipboard)
-{
+TEST_F(CopyGesture, CtrlDeselectingTheOnlyRowThenSlidingEmptiesTheClipboard) {
     click(0);
     click(0, Qt::ControlModifier);
     EXPECT_TRUE(selectedRows().isEmpty());
@@ -287,8 +281,7 @@ TEST_F(CopyGesture, CtrlDeselectingTheOnlyRowThenSlidingEmptiesTheClipboard)
     EXPECT_EQ(clipboard(), QString());
 }
 
-TEST_F(CopyGesture, CopyCommandOnTheCorrectionTabCopiesTheEditorsSelection)
-{
+TEST_F(CopyGesture, CopyCommandOnTheCorrectionTabCopiesTheEditorsSelection) {
     click(0);
     window->PageControl1->setCurrentWidget(window->TabNote);
     window->correctionEditor()->selectAll();
@@ -297,8 +290,7 @@ TEST_F(CopyGesture, CopyCommandOnTheCorrectionTabCopiesTheEditorsSelection)
     EXPECT_EQ(window->copyState(), TSTS::SelN) << "the list's gesture is not touched";
 }
 
-TEST_F(CopyGesture, PlaceholderRowsCanBeCopiedLikeLines)
-{
+TEST_F(CopyGesture, PlaceholderRowsCanBeCopiedLikeLines) {
     window.reset();
     QFile::remove(inProgramDir(u"Kopix.ini"_s));
     writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");

@@ -19,16 +19,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList buttonTexts(const QDialog& box)
-{
+QStringList buttonTexts(const QDialog& box) {
     QStringList texts;
     for (const QAbstractButton* button : box.findChild<QDialogButtonBox*>()->buttons())
         texts.append(button->text());
     return texts;
 }
 
-TEST(MessageDialog, TitleByKindAndButtonsInTheirOrder)
-{
+TEST(MessageDialog, TitleByKindAndButtonsInTheirOrder) {
     struct Case {
         MsgDlgType type;
         MsgDlgButtons buttons;
@@ -53,8 +51,7 @@ TEST(MessageDialog, TitleByKindAndButtonsInTheirOrder)
     }
 }
 
-TEST(MessageDialog, ButtonsGiveTheirResultCodesAndHelpLeavesTheBoxOpen)
-{
+TEST(MessageDialog, ButtonsGiveTheirResultCodesAndHelpLeavesTheBoxOpen) {
     MessageRequest request;
     request.buttons = mbOK | mbIgnore | mbHelp;
     request.helpContext = 830;
@@ -72,16 +69,17 @@ TEST(MessageDialog, ButtonsGiveTheirResultCodesAndHelpLeavesTheBoxOpen)
     EXPECT_EQ(helped, QList<int>{830});
     EXPECT_EQ(openAfterHelp, QList<bool>{true});
 
-    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->findChild<QPushButton*>(u"OK"_s)->click(); });
+    QTimer::singleShot(0,
+                       [] { QApplication::activeModalWidget()->findChild<QPushButton*>(u"OK"_s)->click(); });
     EXPECT_EQ(MessageDialog::run(request, {}), mrOk);
 }
 
-TEST(MessageDialog, EscapeGivesTheHarmlessAnswer)
-{
+TEST(MessageDialog, EscapeGivesTheHarmlessAnswer) {
     MessageRequest question;
     question.buttons = mbOK | mbIgnore;
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
-    EXPECT_EQ(MessageDialog::run(question, {}), mrIgnore) << "closing the close question keeps the program open";
+    EXPECT_EQ(MessageDialog::run(question, {}), mrIgnore)
+        << "closing the close question keeps the program open";
 
     MessageRequest warning;
     warning.buttons = mbOK;
@@ -89,18 +87,17 @@ TEST(MessageDialog, EscapeGivesTheHarmlessAnswer)
     EXPECT_EQ(MessageDialog::run(warning, {}), mrOk);
 }
 
-TEST(MessageDialog, NextAnswerHookAnswersWithoutShowingOnce)
-{
+TEST(MessageDialog, NextAnswerHookAnswersWithoutShowingOnce) {
     MessageDialog::answerNextWith(mrIgnore);
     MessageRequest request;
     request.buttons = mbOK | mbIgnore;
     EXPECT_EQ(MessageDialog::run(request, {}), mrIgnore);
-    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->findChild<QPushButton*>(u"OK"_s)->click(); });
+    QTimer::singleShot(0,
+                       [] { QApplication::activeModalWidget()->findChild<QPushButton*>(u"OK"_s)->click(); });
     EXPECT_EQ(MessageDialog::run(request, {}), mrOk) << "the hook answers one box only";
 }
 
-TEST(MessageDialog, PlacedAtTheGivenCornerOrDefaultOnANegativeAxis)
-{
+TEST(MessageDialog, PlacedAtTheGivenCornerOrDefaultOnANegativeAxis) {
     QWidget owner;
     owner.setGeometry(100, 100, 600, 400);
     owner.show();
@@ -117,8 +114,7 @@ TEST(MessageDialog, PlacedAtTheGivenCornerOrDefaultOnANegativeAxis)
         << "the default horizontal place: centred over the main window";
 }
 
-TEST(ErrorBoxText, FullStopAddedAfterCharactersAboveIt)
-{
+TEST(ErrorBoxText, FullStopAddedAfterCharactersAboveIt) {
     EXPECT_EQ(errorBoxText(u"/a/Kopix.ini に書き込めません"_s), u"/a/Kopix.ini に書き込めません."_s);
     EXPECT_EQ(errorBoxText(u"ends in a stop."_s), u"ends in a stop."_s);
     EXPECT_EQ(errorBoxText(u"ends in a dash -"_s), u"ends in a dash -"_s) << "'-' comes before '.'";
@@ -128,8 +124,7 @@ TEST(ErrorBoxText, FullStopAddedAfterCharactersAboveIt)
 
 class OpenDialog : public KopixFixture {};
 
-TEST_F(OpenDialog, StartsInTheDocumentsFolderAndOffersTextFilesOfAnyCase)
-{
+TEST_F(OpenDialog, StartsInTheDocumentsFolderAndOffersTextFilesOfAnyCase) {
     const QString doc = writeFile(u"docs/a.txt"_s, "a\r\n");
     writeFile(u"docs/B.TXT"_s, "b\r\n");
     writeFile(u"docs/c.csv"_s, "c\r\n");
@@ -153,8 +148,7 @@ TEST_F(OpenDialog, StartsInTheDocumentsFolderAndOffersTextFilesOfAnyCase)
     EXPECT_EQ(rows(), (QStringList{u"b"_s}));
 }
 
-TEST_F(OpenDialog, CancelChangesNothing)
-{
+TEST_F(OpenDialog, CancelChangesNothing) {
     const QString doc = writeFile(u"a.txt"_s, "a\r\n");
     start(doc);
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
@@ -163,8 +157,7 @@ TEST_F(OpenDialog, CancelChangesNothing)
     EXPECT_EQ(window->UsedFL().entry(0), doc);
 }
 
-TEST(Wayland, AsksForX11UnlessThePlatformWasChosen)
-{
+TEST(Wayland, AsksForX11UnlessThePlatformWasChosen) {
     const QByteArray saved = qgetenv("QT_QPA_PLATFORM");
     const QByteArray savedSession = qgetenv("XDG_SESSION_TYPE");
     qunsetenv("QT_QPA_PLATFORM");

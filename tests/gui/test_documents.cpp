@@ -24,8 +24,7 @@ namespace {
 
 class Documents : public KopixFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         KopixFixture::SetUp();
         first = writeFile(u"first.txt"_s, "first\r\n");
         writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
@@ -33,8 +32,7 @@ protected:
         platform.messages.clear();
     }
 
-    void drop(const QStringList& paths)
-    {
+    void drop(const QStringList& paths) {
         QMimeData mime;
         QList<QUrl> urls;
         for (const QString& path : paths)
@@ -49,19 +47,19 @@ protected:
     }
 
     // Moves a file's modification time, as another program saving it would.
-    static void touch(const QString& path, int secondsAhead)
-    {
+    static void touch(const QString& path, int secondsAhead) {
         struct stat info {};
         ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
-        struct utimbuf times {info.st_atime, info.st_mtime + secondsAhead};
+        struct utimbuf times {
+            info.st_atime, info.st_mtime + secondsAhead
+        };
         ASSERT_EQ(::utime(QFile::encodeName(path).constData(), &times), 0);
     }
 
     QString first;
 };
 
-TEST_F(Documents, ElevenDistinctFilesKeepTheNewestTen)
-{
+TEST_F(Documents, ElevenDistinctFilesKeepTheNewestTen) {
     QStringList opened;
     for (int i = 0; i < 11; ++i) {
         opened.prepend(writeFile(u"f%1.txt"_s.arg(i), "x\r\n"));
@@ -70,8 +68,7 @@ TEST_F(Documents, ElevenDistinctFilesKeepTheNewestTen)
     EXPECT_EQ(window->UsedFL().entries(), opened.mid(0, 10));
 }
 
-TEST_F(Documents, OpeningAFileThatWasDeletedMovesItsEntryToTheEndAndKeepsTheDisplay)
-{
+TEST_F(Documents, OpeningAFileThatWasDeletedMovesItsEntryToTheEndAndKeepsTheDisplay) {
     const QString second = writeFile(u"second.txt"_s, "second\r\n");
     window->OpenDocument(second);
     ASSERT_EQ(window->UsedFL().entry(1), first);
@@ -85,8 +82,7 @@ TEST_F(Documents, OpeningAFileThatWasDeletedMovesItsEntryToTheEndAndKeepsTheDisp
     EXPECT_FALSE(window->findChild<QAction*>(u"ActF1"_s)->isVisible());
 }
 
-TEST_F(Documents, CorrectionsNeverReachAFileThatMovedIntoEntryZero)
-{
+TEST_F(Documents, CorrectionsNeverReachAFileThatMovedIntoEntryZero) {
     const QString second = writeFile(u"second.txt"_s, "second\r\n");
     window->OpenDocument(second);
     QFile::remove(second);
@@ -100,8 +96,7 @@ TEST_F(Documents, CorrectionsNeverReachAFileThatMovedIntoEntryZero)
     EXPECT_EQ(rows(), (QStringList{u"third"_s}));
 }
 
-TEST_F(Documents, CorrectionsAreSavedInTheDocumentsOwnEncodingBeforeAnotherOpens)
-{
+TEST_F(Documents, CorrectionsAreSavedInTheDocumentsOwnEncodingBeforeAnotherOpens) {
     const QByteArray cp932 = "\x93\xfa\x96\x7b\r\n"; // 日本
     const QString legacy = writeFile(u"legacy.txt"_s, cp932);
     window->OpenDocument(legacy);
@@ -111,8 +106,7 @@ TEST_F(Documents, CorrectionsAreSavedInTheDocumentsOwnEncodingBeforeAnotherOpens
     EXPECT_EQ(readFile(legacy), QByteArray("\x93\xfa\x96\x7b\r\n\x8c\xea\r\n"));
 }
 
-TEST_F(Documents, RefreshWarnsWhileTheFileIsUnchangedAndReloadsAfterASave)
-{
+TEST_F(Documents, RefreshWarnsWhileTheFileIsUnchangedAndReloadsAfterASave) {
     window->ActRefreshExecute();
     ASSERT_EQ(platform.messages.size(), 1);
     EXPECT_EQ(platform.messages.first().text, first + u"\r\nまだ、上書き更新されていません。"_s);
@@ -125,8 +119,7 @@ TEST_F(Documents, RefreshWarnsWhileTheFileIsUnchangedAndReloadsAfterASave)
     EXPECT_EQ(rows(), (QStringList{u"changed"_s, u"by another program"_s}));
 }
 
-TEST_F(Documents, RefreshReloadsWhenCorrectionsArePendingAndDoesNothingWithoutAFile)
-{
+TEST_F(Documents, RefreshReloadsWhenCorrectionsArePendingAndDoesNothingWithoutAFile) {
     editCorrections(u"unsaved\n"_s);
     window->ActRefreshExecute();
     EXPECT_TRUE(platform.messages.isEmpty());
@@ -136,8 +129,7 @@ TEST_F(Documents, RefreshReloadsWhenCorrectionsArePendingAndDoesNothingWithoutAF
     EXPECT_TRUE(platform.messages.isEmpty());
 }
 
-TEST_F(Documents, UnreadableFileShowsTheReasonAndKeepsTheDisplay)
-{
+TEST_F(Documents, UnreadableFileShowsTheReasonAndKeepsTheDisplay) {
     // Reading this file always fails with an I/O error, whoever runs the test.
     window->OpenDocument(u"/proc/self/mem"_s);
     ASSERT_EQ(platform.messages.size(), 1);
@@ -151,8 +143,7 @@ TEST_F(Documents, UnreadableFileShowsTheReasonAndKeepsTheDisplay)
     EXPECT_EQ(window->UsedFL().entry(0), first);
 }
 
-TEST_F(Documents, MessagesArePlacedOverTheWindow)
-{
+TEST_F(Documents, MessagesArePlacedOverTheWindow) {
     window->move(400, 300);
     window->OpenDocument(inProgramDir(u"nothing.txt"_s));
     ASSERT_EQ(platform.messages.size(), 1);
@@ -162,8 +153,7 @@ TEST_F(Documents, MessagesArePlacedOverTheWindow)
     EXPECT_EQ(*platform.messages.first().place.x, 400 + window->frameGeometry().width() / 2 - 170);
 }
 
-TEST_F(Documents, DropOpensOnlyTheFirstTextFile)
-{
+TEST_F(Documents, DropOpensOnlyTheFirstTextFile) {
     const QString a = writeFile(u"A.TXT"_s, "upper case extension\r\n");
     const QString b = writeFile(u"b.txt"_s, "second dropped\r\n");
     drop({a, b});
@@ -175,8 +165,7 @@ TEST_F(Documents, DropOpensOnlyTheFirstTextFile)
     EXPECT_TRUE(platform.messages.isEmpty());
 }
 
-TEST_F(Documents, DroppedLongPathIsUsedWhole)
-{
+TEST_F(Documents, DroppedLongPathIsUsedWhole) {
     QString deep = programDir();
     while (deep.size() < 400)
         deep += u"/a_rather_long_folder_name"_s;
@@ -186,16 +175,14 @@ TEST_F(Documents, DroppedLongPathIsUsedWhole)
     EXPECT_EQ(window->UsedFL().entry(0), doc);
 }
 
-TEST_F(Documents, BadlyEncodedUtf8IsShownWithReplacementCharacters)
-{
+TEST_F(Documents, BadlyEncodedUtf8IsShownWithReplacementCharacters) {
     const QString broken = writeFile(u"broken.txt"_s, "\xEF\xBB\xBFok\r\nbad \xFF byte\r\n");
     window->OpenDocument(broken);
     EXPECT_EQ(rows(), (QStringList{u"ok"_s, u"bad \uFFFD byte"_s}));
     EXPECT_FALSE(window->displayedDocumentDecodedCleanly());
 }
 
-TEST_F(Documents, EditorIsFilledWhenFirstNeededAndNotModified)
-{
+TEST_F(Documents, EditorIsFilledWhenFirstNeededAndNotModified) {
     const QString doc = writeFile(u"two.txt"_s, "a\nb");
     window->OpenDocument(doc);
     EXPECT_EQ(window->correctionEditor()->toPlainText(), u"a\nb\n"_s);

@@ -19,10 +19,10 @@ namespace {
 class Exit : public KopixFixture {};
 
 // The window's outer size is the design client size plus whatever frame the desktop gives it.
-QByteArray firstExitFile(const QString& programDir, const QSize& outer)
-{
-    QByteArray expected = "[fC]\r\nA_W=" + QByteArray::number(outer.width()) + "\r\nA_H=" +
-                          QByteArray::number(outer.height()) + "\r\nA_L=20\r\nA_T=20\r\n"
+QByteArray firstExitFile(const QString& programDir, const QSize& outer) {
+    QByteArray expected = "[fC]\r\nA_W=" + QByteArray::number(outer.width()) +
+                          "\r\nA_H=" + QByteArray::number(outer.height()) +
+                          "\r\nA_L=20\r\nA_T=20\r\n"
                           "[LB]\r\nTI=0\r\nFS=11\r\n"
                           "K1=http\r\nS1=5\r\nC1=16711680\r\n"
                           "K2=\r\nS2=0\r\nC2=-16777208\r\n"
@@ -35,8 +35,7 @@ QByteArray firstExitFile(const QString& programDir, const QSize& outer)
     return expected;
 }
 
-TEST_F(Exit, FirstExitWritesEverySectionInOrder)
-{
+TEST_F(Exit, FirstExitWritesEverySectionInOrder) {
     start();
     EXPECT_EQ(window->size(), QSize(TfC::DesignClientWidth, TfC::DesignClientHeight));
     const QSize outer = window->frameGeometry().size();
@@ -44,8 +43,7 @@ TEST_F(Exit, FirstExitWritesEverySectionInOrder)
     EXPECT_EQ(readFile(u"Kopix.ini"_s), firstExitFile(programDir(), outer));
 }
 
-TEST_F(Exit, WritingKeepsCommentsUnknownKeysAndTheSizeSection)
-{
+TEST_F(Exit, WritingKeepsCommentsUnknownKeysAndTheSizeSection) {
     const QString doc = writeFile(u"doc.txt"_s, "x\r\n");
     const QByteArray original = "; my settings\r\n"
                                 "[AA]\r\nA_W=300\r\nA_H=400\r\n"
@@ -58,18 +56,18 @@ TEST_F(Exit, WritingKeepsCommentsUnknownKeysAndTheSizeSection)
     const QRect outer = window->frameGeometry();
     ASSERT_TRUE(closeAndDestroy());
     const QByteArray written = readFile(u"Kopix.ini"_s);
-    EXPECT_TRUE(written.startsWith("; my settings\r\n[AA]\r\nA_W=300\r\nA_H=400\r\n\r\n[LB]\r\nfs=14   \r\nMine=keep me\r\n"))
+    EXPECT_TRUE(written.startsWith(
+        "; my settings\r\n[AA]\r\nA_W=300\r\nA_H=400\r\n\r\n[LB]\r\nfs=14   \r\nMine=keep me\r\n"))
         << written.constData();
     EXPECT_TRUE(written.contains("\r\nTI=0\r\n"));
     EXPECT_TRUE(written.contains(QByteArray("\r\nF0=" + doc.toUtf8() + "\r\nF1=\r\n")));
     EXPECT_GE(outer.width(), 300) << "size from the hand-made section";
-    EXPECT_TRUE(written.contains(QByteArray("[fC]\r\nA_W=" + QByteArray::number(outer.width()) + "\r\nA_H=" +
-                                            QByteArray::number(outer.height()) + "\r\n")));
+    EXPECT_TRUE(written.contains(QByteArray("[fC]\r\nA_W=" + QByteArray::number(outer.width()) +
+                                            "\r\nA_H=" + QByteArray::number(outer.height()) + "\r\n")));
     EXPECT_EQ(written.count("[LB]"), 1);
 }
 
-TEST_F(Exit, UnwritableSettingsFileShowsTheMessageAndLeavesNoPartialFile)
-{
+TEST_F(Exit, UnwritableSettingsFileShowsTheMessageAndLeavesNoPartialFile) {
     start();
     const QString ini = inProgramDir(u"Kopix.ini"_s);
     if (::geteuid() != 0) {
@@ -78,7 +76,8 @@ TEST_F(Exit, UnwritableSettingsFileShowsTheMessageAndLeavesNoPartialFile)
         // Permission bits do not stop root; a folder standing where the file should be does.
         ASSERT_TRUE(QDir().mkdir(ini));
     }
-    const QStringList before = QDir(programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    const QStringList before =
+        QDir(programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     ASSERT_TRUE(closeAndDestroy());
     QFile::setPermissions(programDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ASSERT_EQ(platform.errorBoxes.size(), 1);
@@ -87,8 +86,7 @@ TEST_F(Exit, UnwritableSettingsFileShowsTheMessageAndLeavesNoPartialFile)
         << "no temporary or partial file is left behind";
 }
 
-TEST_F(Exit, RemovedProgramFolderWritesNothingAndSaysNothing)
-{
+TEST_F(Exit, RemovedProgramFolderWritesNothingAndSaysNothing) {
     start();
     window->wDir = programDir() + u"/vanished"_s;
     ASSERT_TRUE(closeAndDestroy());
@@ -96,8 +94,7 @@ TEST_F(Exit, RemovedProgramFolderWritesNothingAndSaysNothing)
     EXPECT_TRUE(platform.errorBoxes.isEmpty());
 }
 
-TEST_F(Exit, RemovableDriveAsksAndIgnoreKeepsTheProgramOpen)
-{
+TEST_F(Exit, RemovableDriveAsksAndIgnoreKeepsTheProgramOpen) {
     start();
     platform.removable = true;
     platform.answers = {mrIgnore, mrOk};
@@ -113,15 +110,13 @@ TEST_F(Exit, RemovableDriveAsksAndIgnoreKeepsTheProgramOpen)
     EXPECT_TRUE(QFile::exists(inProgramDir(u"Kopix.ini"_s)));
 }
 
-TEST_F(Exit, FixedDriveClosesWithoutAQuestion)
-{
+TEST_F(Exit, FixedDriveClosesWithoutAQuestion) {
     start();
     EXPECT_TRUE(closeAndDestroy());
     EXPECT_TRUE(platform.messages.isEmpty());
 }
 
-TEST_F(Exit, PendingCorrectionsAreWrittenAtCloseButNotIntoADeletedFile)
-{
+TEST_F(Exit, PendingCorrectionsAreWrittenAtCloseButNotIntoADeletedFile) {
     const QString doc = writeFile(u"doc.txt"_s, "old\r\n");
     start(doc);
     editCorrections(u"new\nlines\n"_s);
@@ -136,8 +131,7 @@ TEST_F(Exit, PendingCorrectionsAreWrittenAtCloseButNotIntoADeletedFile)
     EXPECT_FALSE(QFile::exists(doc)) << "no file is created for corrections of a deleted document";
 }
 
-TEST_F(Exit, CorrectionsThatCannotBeWrittenKeepTheWindowOpen)
-{
+TEST_F(Exit, CorrectionsThatCannotBeWrittenKeepTheWindowOpen) {
     const QString doc = writeFile(u"doc.txt"_s, "old\r\n");
     start(doc);
     // A file in the legacy page (not valid UTF-8) is written back in it, and it has no code for an emoji.
@@ -151,8 +145,7 @@ TEST_F(Exit, CorrectionsThatCannotBeWrittenKeepTheWindowOpen)
     EXPECT_TRUE(window->correctionsPending());
 }
 
-TEST_F(Exit, ModalWindowsTakeTheWindowOutOfStayOnTopOnceEvenWhenNested)
-{
+TEST_F(Exit, ModalWindowsTakeTheWindowOutOfStayOnTopOnceEvenWhenNested) {
     start();
     QDialog outer(window.get());
     outer.setModal(true);
@@ -168,8 +161,7 @@ TEST_F(Exit, ModalWindowsTakeTheWindowOutOfStayOnTopOnceEvenWhenNested)
     EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
-TEST_F(Exit, AnErrorNoHandlerCaughtIsShownAndTheProgramGoesOn)
-{
+TEST_F(Exit, AnErrorNoHandlerCaughtIsShownAndTheProgramGoesOn) {
     auto* app = qobject_cast<KopixApplication*>(qApp);
     ASSERT_NE(app, nullptr);
     QStringList reported;

@@ -8,9 +8,9 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QFrame>
+#include <QItemSelectionModel>
 #include <QTest>
 #include <QThread>
-#include <QItemSelectionModel>
 #include <QTimer>
 
 using namespace kopix;
@@ -226,7 +226,8 @@ TEST_F(LinkLaunch, ADoubleClickBelowTheRowsUsesTheCaretRow) {
 
 TEST_F(LinkLaunch, ALaunchFromTheIdleStateGivesTheStripsTheirColourBack) {
     // Nothing armed: a double-click below the rows opens the caret row without selecting anything.
-    window->LBox->selectionModel()->setCurrentIndex(window->LBox->model()->index(Http, 0), QItemSelectionModel::NoUpdate);
+    window->LBox->selectionModel()->setCurrentIndex(window->LBox->model()->index(Http, 0),
+                                                    QItemSelectionModel::NoUpdate);
     ASSERT_EQ(window->copyState(), TSTS::Sel0);
     const QColor buttonFace = strip(window->Pnl1);
     QTest::mouseDClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier,

@@ -18,8 +18,7 @@ namespace {
 
 class Rendering : public KopixFixture {
 protected:
-    void open(const QByteArray& text)
-    {
+    void open(const QByteArray& text) {
         writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
         start(writeFile(u"doc.txt"_s, text));
         window->LBox->setFocus();
@@ -27,8 +26,7 @@ protected:
     }
     QRect rowRect(int row) const { return window->LBox->visualRect(window->LBox->model()->index(row, 0)); }
     QImage grabRow(int row) const { return window->LBox->viewport()->grab(rowRect(row)).toImage(); }
-    static int countPixels(const QImage& image, const std::function<bool(QColor)>& wanted)
-    {
+    static int countPixels(const QImage& image, const std::function<bool(QColor)>& wanted) {
         int count = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
@@ -40,8 +38,7 @@ protected:
     static bool isDark(QColor c) { return c.lightness() < 80; }
 };
 
-TEST_F(Rendering, RulesColourUnselectedRowsAndSelectedRowsShowTheHighlight)
-{
+TEST_F(Rendering, RulesColourUnselectedRowsAndSelectedRowsShowTheHighlight) {
     open("http://example.com/\r\nplain text\r\nhttps://secure\r\n");
     window->RKeyw = {u"http"_s, u"https"_s, QString()};
     window->RFontS = {5, 0, 0};
@@ -55,17 +52,18 @@ TEST_F(Rendering, RulesColourUnselectedRowsAndSelectedRowsShowTheHighlight)
     EXPECT_GT(countPixels(grabRow(1), isDark), 0);
     EXPECT_EQ(countPixels(grabRow(1), isBlue) + countPixels(grabRow(1), isRed), 0);
 
-    window->LBox->selectionModel()->select(window->LBox->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    window->LBox->selectionModel()->select(window->LBox->model()->index(0, 0),
+                                           QItemSelectionModel::ClearAndSelect);
     const QImage selected = grabRow(0);
     const QColor highlight = window->LBox->palette().color(QPalette::Active, QPalette::Highlight);
     EXPECT_EQ(selected.pixelColor(selected.width() - 3, selected.height() / 2), highlight);
     EXPECT_EQ(countPixels(selected, isBlue), 0) << "no rule on a selected row";
 }
 
-TEST_F(Rendering, SelectionKeepsItsColoursWhenAnotherWindowIsActive)
-{
+TEST_F(Rendering, SelectionKeepsItsColoursWhenAnotherWindowIsActive) {
     open("one\r\ntwo\r\n");
-    window->LBox->selectionModel()->select(window->LBox->model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
+    window->LBox->selectionModel()->select(window->LBox->model()->index(1, 0),
+                                           QItemSelectionModel::ClearAndSelect);
     QWidget other;
     other.show();
     QApplication::setActiveWindow(&other);
@@ -74,8 +72,7 @@ TEST_F(Rendering, SelectionKeepsItsColoursWhenAnotherWindowIsActive)
               window->LBox->palette().color(QPalette::Active, QPalette::Highlight));
 }
 
-TEST_F(Rendering, WideRowIsDrawnWholeFromTwoPixelsWithoutEllipsis)
-{
+TEST_F(Rendering, WideRowIsDrawnWholeFromTwoPixelsWithoutEllipsis) {
     const QString wide = u"とても長い行はリストの右端で見えなくなるだけで、省略記号は付かない。"_s;
     open(wide.toUtf8() + "\r\n");
     window->LBox->clearFocus();
@@ -92,8 +89,7 @@ TEST_F(Rendering, WideRowIsDrawnWholeFromTwoPixelsWithoutEllipsis)
     EXPECT_EQ(row.convertToFormat(QImage::Format_ARGB32_Premultiplied), expected);
 }
 
-TEST_F(Rendering, EmptyListWithTheFocusShowsAFocusFrame)
-{
+TEST_F(Rendering, EmptyListWithTheFocusShowsAFocusFrame) {
     open("");
     ASSERT_EQ(window->LBox->model()->rowCount(), 3) << "the start document was empty: the placeholder shows";
     window->OpenDocument(writeFile(u"empty.txt"_s, ""));
@@ -108,8 +104,7 @@ TEST_F(Rendering, EmptyListWithTheFocusShowsAFocusFrame)
     EXPECT_FALSE(isDark(image.pixelColor(image.width() / 2, image.height() / 2)));
 }
 
-TEST_F(Rendering, RowHeightFollowsTheListFont)
-{
+TEST_F(Rendering, RowHeightFollowsTheListFont) {
     open("a\r\nb\r\n");
     const int at11 = rowRect(0).height();
     EXPECT_EQ(at11, QFontMetrics(window->LBox->font()).height());
@@ -123,8 +118,7 @@ TEST_F(Rendering, RowHeightFollowsTheListFont)
     EXPECT_EQ(rowRect(1).top(), rowRect(0).bottom() + 1);
 }
 
-TEST(LineDelegateFont, StyleBitsReplaceTheListFontsStyle)
-{
+TEST(LineDelegateFont, StyleBitsReplaceTheListFontsStyle) {
     QFont base;
     base.setBold(true);
     base.setItalic(true);
@@ -132,7 +126,8 @@ TEST(LineDelegateFont, StyleBitsReplaceTheListFontsStyle)
     EXPECT_FALSE(underline.bold());
     EXPECT_FALSE(underline.italic());
     EXPECT_TRUE(underline.underline());
-    const QFont all = LineDelegate::styledFont(QFont(), StyleBold | StyleItalic | StyleUnderline | StyleStrikeOut);
+    const QFont all =
+        LineDelegate::styledFont(QFont(), StyleBold | StyleItalic | StyleUnderline | StyleStrikeOut);
     EXPECT_TRUE(all.bold() && all.italic() && all.underline() && all.strikeOut());
 }
 

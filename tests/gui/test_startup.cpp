@@ -20,23 +20,19 @@ const QStringList placeholder{u"　表示すべき文書"_s, u"（前回終了�
 class Startup : public KopixFixture {
 protected:
     // A settings file naming a last document, so the run is not a first run.
-    void writeSettings(const QString& lastDocument, const QByteArray& extra = QByteArray())
-    {
-        writeFile(u"Kopix.ini"_s, "[FL]\r\nFD=" + programDir().toUtf8() + "\r\nF0=" + lastDocument.toUtf8() +
-                                      "\r\n" + extra);
+    void writeSettings(const QString& lastDocument, const QByteArray& extra = QByteArray()) {
+        writeFile(u"Kopix.ini"_s,
+                  "[FL]\r\nFD=" + programDir().toUtf8() + "\r\nF0=" + lastDocument.toUtf8() + "\r\n" + extra);
     }
-    bool visible(const char* action) const
-    {
+    bool visible(const char* action) const {
         return window->findChild<QAction*>(QString::fromLatin1(action))->isVisible();
     }
-    bool enabled(const char* action) const
-    {
+    bool enabled(const char* action) const {
         return window->findChild<QAction*>(QString::fromLatin1(action))->isEnabled();
     }
 };
 
-TEST_F(Startup, FirstRunWithoutSampleShowsPlaceholderAndSetsRuleOne)
-{
+TEST_F(Startup, FirstRunWithoutSampleShowsPlaceholderAndSetsRuleOne) {
     start();
     EXPECT_EQ(rows(), placeholder);
     EXPECT_EQ(window->windowTitle(), u"Kopix"_s);
@@ -54,8 +50,7 @@ TEST_F(Startup, FirstRunWithoutSampleShowsPlaceholderAndSetsRuleOne)
     EXPECT_TRUE(platform.messages.isEmpty());
 }
 
-TEST_F(Startup, FirstRunOpensSampleBesideTheProgram)
-{
+TEST_F(Startup, FirstRunOpensSampleBesideTheProgram) {
     const QString sample = writeFile(u"Sample.txt"_s, "☆ 見出し\r\nhttps://example.com/\r\n");
     start();
     EXPECT_EQ(rows(), (QStringList{u"☆ 見出し"_s, u"https://example.com/"_s}));
@@ -66,8 +61,7 @@ TEST_F(Startup, FirstRunOpensSampleBesideTheProgram)
     EXPECT_FALSE(visible("ActFNasi"));
 }
 
-TEST_F(Startup, DocumentOnTheCommandLineWinsAndIsNoFirstRun)
-{
+TEST_F(Startup, DocumentOnTheCommandLineWinsAndIsNoFirstRun) {
     const QString doc = writeFile(u"docs/notes.txt"_s, "one\ntwo\n");
     start(doc);
     EXPECT_EQ(rows(), (QStringList{u"one"_s, u"two"_s}));
@@ -75,8 +69,7 @@ TEST_F(Startup, DocumentOnTheCommandLineWinsAndIsNoFirstRun)
     EXPECT_EQ(window->RKeyw[0], QString()) << "first-run rule only when nothing could be shown";
 }
 
-TEST_F(Startup, NonTxtArgumentIsIgnoredAndTheLastDocumentOpens)
-{
+TEST_F(Startup, NonTxtArgumentIsIgnoredAndTheLastDocumentOpens) {
     const QString last = writeFile(u"last.txt"_s, "last\r\n");
     const QString csv = writeFile(u"table.csv"_s, "a,b\r\n");
     writeSettings(last);
@@ -85,23 +78,23 @@ TEST_F(Startup, NonTxtArgumentIsIgnoredAndTheLastDocumentOpens)
     EXPECT_TRUE(platform.messages.isEmpty());
 }
 
-TEST_F(Startup, MissingArgumentWarnsThenOpensTheLastDocument)
-{
+TEST_F(Startup, MissingArgumentWarnsThenOpensTheLastDocument) {
     const QString last = writeFile(u"last.txt"_s, "last\r\n");
     writeSettings(last);
     const QString missing = inProgramDir(u"gone.txt"_s);
     start(missing);
     ASSERT_EQ(platform.messages.size(), 1);
     const MessageRequest& warning = platform.messages.first();
-    EXPECT_EQ(warning.text,
-              missing + u"\r\nこのファイルが見つかりません。\r\nパスとファイル名が正しいかどうか確認してください。"_s);
+    EXPECT_EQ(
+        warning.text,
+        missing +
+            u"\r\nこのファイルが見つかりません。\r\nパスとファイル名が正しいかどうか確認してください。"_s);
     EXPECT_EQ(warning.type, MsgDlgType::Warning);
     EXPECT_EQ(warning.buttons, MsgDlgButtons(mbOK));
     EXPECT_EQ(rows(), (QStringList{u"last"_s}));
 }
 
-TEST_F(Startup, EmptyArgumentDocumentBecomesEntryZeroButThePlaceholderShows)
-{
+TEST_F(Startup, EmptyArgumentDocumentBecomesEntryZeroButThePlaceholderShows) {
     writeSettings(QString());
     const QString empty = writeFile(u"empty.txt"_s, "");
     start(empty);
@@ -111,8 +104,7 @@ TEST_F(Startup, EmptyArgumentDocumentBecomesEntryZeroButThePlaceholderShows)
     EXPECT_FALSE(enabled("ActRefresh"));
 }
 
-TEST_F(Startup, LastDocumentScrollsToTheSavedTopRow)
-{
+TEST_F(Startup, LastDocumentScrollsToTheSavedTopRow) {
     QByteArray lines;
     for (int i = 0; i < 300; ++i)
         lines += "line " + QByteArray::number(i) + "\r\n";
@@ -122,8 +114,7 @@ TEST_F(Startup, LastDocumentScrollsToTheSavedTopRow)
     EXPECT_EQ(window->LBox->indexAt(QPoint(0, 0)).row(), 120);
 }
 
-TEST_F(Startup, ForgottenRecentFilesAreDroppedAndMissingLastDocumentGivesPlaceholder)
-{
+TEST_F(Startup, ForgottenRecentFilesAreDroppedAndMissingLastDocumentGivesPlaceholder) {
     writeSettings(inProgramDir(u"deleted.txt"_s));
     start();
     EXPECT_EQ(rows(), placeholder);
@@ -131,8 +122,7 @@ TEST_F(Startup, ForgottenRecentFilesAreDroppedAndMissingLastDocumentGivesPlaceho
     EXPECT_TRUE(platform.messages.isEmpty()) << "a stored path that is gone is dropped silently";
 }
 
-TEST_F(Startup, WindowIsPulledIntoTheWorkAreaAtDesignSize)
-{
+TEST_F(Startup, WindowIsPulledIntoTheWorkAreaAtDesignSize) {
     writeSettings(QString(), "[fC]\r\nA_L=5000\r\nA_T=-300\r\nA_W=999\r\nA_H=999\r\n");
     platform.workArea = QRect(0, 0, 1280, 1000);
     start();
@@ -144,16 +134,14 @@ TEST_F(Startup, WindowIsPulledIntoTheWorkAreaAtDesignSize)
     EXPECT_EQ(platform.workAreaQueries.first().topLeft(), QPoint(5000, -300));
 }
 
-TEST_F(Startup, HandMadeSizeSectionSetsTheSizeButNotBelowTheMinimum)
-{
+TEST_F(Startup, HandMadeSizeSectionSetsTheSizeButNotBelowTheMinimum) {
     writeSettings(QString(), "[AA]\r\nA_W=50\r\nA_H=400\r\n");
     start();
     EXPECT_EQ(window->size(), QSize(115, 400));
     EXPECT_EQ(window->minimumSize(), QSize(115, 110));
 }
 
-TEST_F(Startup, ListFontFromSettingsAndEditorFollowsIt)
-{
+TEST_F(Startup, ListFontFromSettingsAndEditorFollowsIt) {
     writeSettings(QString(), "[LB]\r\nFS=20\r\n");
     start();
     EXPECT_EQ(window->LBox->font().pointSize(), 20);
@@ -164,8 +152,7 @@ TEST_F(Startup, ListFontFromSettingsAndEditorFollowsIt)
     EXPECT_EQ(window->LBox->font().pointSize(), 11);
 }
 
-TEST_F(Startup, RelativeArgumentMeansTheFolderItWasTypedIn)
-{
+TEST_F(Startup, RelativeArgumentMeansTheFolderItWasTypedIn) {
     const QString doc = writeFile(u"here/rel.txt"_s, "relative\n");
     QDir::setCurrent(inProgramDir(u"here"_s));
     start(u"rel.txt"_s);

@@ -6,13 +6,11 @@
 
 namespace kopix::test {
 
-QRect FakePlatform::normalRectangle(const QWidget* window)
-{
+QRect FakePlatform::normalRectangle(const QWidget* window) {
     return window->frameGeometry();
 }
 
-void FakePlatform::readClipboard(QObject*, std::function<void(const ClipboardContent&)> done)
-{
+void FakePlatform::readClipboard(QObject*, std::function<void(const ClipboardContent&)> done) {
     ++clipboardReads;
     done(clipboardAnswer ? *clipboardAnswer : clipboardContentOf(QGuiApplication::clipboard()->mimeData()));
 }

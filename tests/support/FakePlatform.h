@@ -34,15 +34,13 @@ public:
     int clipboardReads = 0;
 
     bool isOnRemovableDrive(const QString&) override { return removable; }
-    QRect workAreaNear(const QRect& rect) override
-    {
+    QRect workAreaNear(const QRect& rect) override {
         workAreaQueries.append(rect);
         return workArea;
     }
     QRect normalRectangle(const QWidget* window) override;
     void setStayOnTop(QWidget*, bool onTop) override { stayOnTopSwitches.append(onTop); }
-    int showMessage(const MessageRequest& request) override
-    {
+    int showMessage(const MessageRequest& request) override {
         messages.append(request);
         if (answers.empty())
             return mrOk;
@@ -50,8 +48,7 @@ public:
         answers.pop_front();
         return answer;
     }
-    void showErrorBox(QWidget*, const QString& title, const QString& text) override
-    {
+    void showErrorBox(QWidget*, const QString& title, const QString& text) override {
         errorBoxes.append(title + u'|' + text);
     }
     void showHelp(int context) override { helpRequests.append(context); }

@@ -7,20 +7,17 @@
 
 namespace kopix::test {
 
-void KopixFixture::SetUp()
-{
+void KopixFixture::SetUp() {
     ASSERT_TRUE(m_programDir.isValid());
     m_previousCurrentDir = QDir::currentPath();
 }
 
-void KopixFixture::TearDown()
-{
+void KopixFixture::TearDown() {
     window.reset();
     QDir::setCurrent(m_previousCurrentDir);
 }
 
-QString KopixFixture::writeFile(const QString& path, const QByteArray& bytes) const
-{
+QString KopixFixture::writeFile(const QString& path, const QByteArray& bytes) const {
     const QString full = QFileInfo(path).isAbsolute() ? path : inProgramDir(path);
     QDir().mkpath(QFileInfo(full).path());
     QFile file(full);
@@ -29,16 +26,14 @@ QString KopixFixture::writeFile(const QString& path, const QByteArray& bytes) co
     return full;
 }
 
-QByteArray KopixFixture::readFile(const QString& path) const
-{
+QByteArray KopixFixture::readFile(const QString& path) const {
     QFile file(QFileInfo(path).isAbsolute() ? path : inProgramDir(path));
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     return file.readAll();
 }
 
-TfC& KopixFixture::start(const QString& documentArgument)
-{
+TfC& KopixFixture::start(const QString& documentArgument) {
     QStringList arguments{inProgramDir(QStringLiteral("kopix"))};
     if (!documentArgument.isNull())
         arguments.append(documentArgument);
@@ -47,23 +42,20 @@ TfC& KopixFixture::start(const QString& documentArgument)
     return *window;
 }
 
-bool KopixFixture::closeAndDestroy()
-{
+bool KopixFixture::closeAndDestroy() {
     const bool closed = window->close();
     if (closed)
         window.reset();
     return closed;
 }
 
-void KopixFixture::editCorrections(const QString& text)
-{
+void KopixFixture::editCorrections(const QString& text) {
     QPlainTextEdit* editor = window->correctionEditor();
     editor->selectAll();
     editor->insertPlainText(text);
 }
 
-QStringList KopixFixture::rows() const
-{
+QStringList KopixFixture::rows() const {
     QStringList result;
     for (qsizetype i = 0; i < window->lines().count(); ++i)
         result.append(window->lines().line(i).toString());

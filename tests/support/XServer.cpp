@@ -9,8 +9,7 @@ namespace kopix::test {
 
 XServer::XServer() = default;
 
-XServer::~XServer()
-{
+XServer::~XServer() {
     for (QProcess* process : {&m_openbox, &m_xvfb}) {
         if (process->state() != QProcess::NotRunning) {
             process->terminate();
@@ -21,8 +20,7 @@ XServer::~XServer()
     }
 }
 
-bool XServer::start(QString* error)
-{
+bool XServer::start(QString* error) {
     // Xvfb picks a free display itself and writes its number to the file descriptor we name.
     m_xvfb.setProgram(QStringLiteral("Xvfb"));
     m_xvfb.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
@@ -60,7 +58,8 @@ bool XServer::start(QString* error)
     }
     // The window manager is ready once it has claimed the root window.
     while (clock.elapsed() < 15000) {
-        if (runTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+        if (runTool(QStringLiteral("xprop"),
+                    {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
                 .contains(QStringLiteral("window id")))
             return true;
         QThread::msleep(100);
@@ -69,8 +68,7 @@ bool XServer::start(QString* error)
     return false;
 }
 
-QString runTool(const QString& program, const QStringList& arguments)
-{
+QString runTool(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);
     if (!process.waitForStarted(5000))
@@ -93,10 +91,10 @@ QString runTool(const QString& program, const QStringList& arguments)
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-QByteArray clipboardBytes()
-{
+QByteArray clipboardBytes() {
     QProcess process;
-    process.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    process.start(QStringLiteral("xclip"),
+                  {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
     process.waitForStarted(5000);
     QElapsedTimer clock;
     clock.start();
@@ -107,8 +105,7 @@ QByteArray clipboardBytes()
     return process.readAllStandardOutput();
 }
 
-bool xdotool(const QStringList& arguments)
-{
+bool xdotool(const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral("xdotool"), arguments);
     process.waitForFinished(10000);
@@ -120,8 +117,7 @@ bool xdotool(const QStringList& arguments)
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
+bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!condition()) {
@@ -133,8 +129,7 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
-QString netWmState(unsigned long window)
-{
+QString netWmState(unsigned long window) {
     return runTool(QStringLiteral("xprop"),
                    {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_WM_STATE")});
 }

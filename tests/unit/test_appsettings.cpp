@@ -13,16 +13,15 @@ namespace {
 const StartupDefaults defaults{290, 313, 119, 135, 11, 0, clWindowText};
 
 StartupSettings read(const QByteArray& ini, const QString& wDirS = u"/opt/kopix"_s,
-                     const QStringList& existing = {})
-{
+                     const QStringList& existing = {}) {
     const QSet<QString> files(existing.begin(), existing.end());
     return readStartupSettings(ProfileFile::fromBytes(ini), defaults, wDirS,
                                [&files](const QString& path) { return files.contains(path); });
 }
 
-TEST(StartupSettings, NoFileGivesEveryDefault)
-{
-    const StartupSettings s = readStartupSettings(ProfileFile(), defaults, u"/p"_s, [](const QString&) { return true; });
+TEST(StartupSettings, NoFileGivesEveryDefault) {
+    const StartupSettings s =
+        readStartupSettings(ProfileFile(), defaults, u"/p"_s, [](const QString&) { return true; });
     EXPECT_EQ(s.width, 290);
     EXPECT_EQ(s.height, 313);
     EXPECT_EQ(s.left, 20);
@@ -35,8 +34,7 @@ TEST(StartupSettings, NoFileGivesEveryDefault)
     EXPECT_EQ(s.editorPath, QString());
 }
 
-TEST(StartupSettings, SizeComesFromTheHandMadeSectionOnlyAndNeverBelowTheMinimum)
-{
+TEST(StartupSettings, SizeComesFromTheHandMadeSectionOnlyAndNeverBelowTheMinimum) {
     EXPECT_EQ(read("[fC]\r\nA_W=500\r\nA_H=600\r\n").width, 290) << "what the program wrote is not read back";
     const StartupSettings small = read("[AA]\r\nA_W=50\r\nA_H=20\r\n");
     EXPECT_EQ(small.width, 119);
@@ -46,8 +44,7 @@ TEST(StartupSettings, SizeComesFromTheHandMadeSectionOnlyAndNeverBelowTheMinimum
     EXPECT_EQ(large.height, 480);
 }
 
-TEST(StartupSettings, ValuesThatAreNoNumbersFallBackToTheirDefaults)
-{
+TEST(StartupSettings, ValuesThatAreNoNumbersFallBackToTheirDefaults) {
     const StartupSettings s = read("[fC]\r\nA_L=left\r\nA_T=-35\r\n[LB]\r\nFS=abc\r\nTI=12x\r\n");
     EXPECT_EQ(s.left, 20);
     EXPECT_EQ(s.top, -35);
@@ -55,32 +52,30 @@ TEST(StartupSettings, ValuesThatAreNoNumbersFallBackToTheirDefaults)
     EXPECT_EQ(s.topIndex, 0);
 }
 
-TEST(StartupSettings, RulesTakeHexColoursAndTheLowByteOfTheStyle)
-{
-    const StartupSettings s =
-        read("[LB]\r\nK1=http\r\nS1=261\r\nC1=0xFF\r\nK2=☆\r\nS2=$0F\r\nC2=$FF000008\r\nK3= \"  \" \r\nC3=-1\r\n");
+TEST(StartupSettings, RulesTakeHexColoursAndTheLowByteOfTheStyle) {
+    const StartupSettings s = read(
+        "[LB]\r\nK1=http\r\nS1=261\r\nC1=0xFF\r\nK2=☆\r\nS2=$0F\r\nC2=$FF000008\r\nK3= \"  \" \r\nC3=-1\r\n");
     EXPECT_EQ(s.rules[0], (HighlightRule{u"http"_s, 5, 255}));
     EXPECT_EQ(s.rules[1], (HighlightRule{u"☆"_s, 15, clWindowText}));
     EXPECT_EQ(s.rules[2], (HighlightRule{u"  "_s, 0, -1}));
 }
 
-TEST(StartupSettings, RecentFilesStopAtTheFirstEmptyKeyAndFollowTheMovedFolder)
-{
-    const StartupSettings s = read("[FL]\r\nFD=/media/OLD\r\nF0=/media/old/a.txt\r\nF1=/home/b.txt\r\nF2=\r\nF3=/home/c.txt\r\n",
-                                   u"/media/new"_s, {u"/media/new/a.txt"_s, u"/home/b.txt"_s, u"/home/c.txt"_s});
+TEST(StartupSettings, RecentFilesStopAtTheFirstEmptyKeyAndFollowTheMovedFolder) {
+    const StartupSettings s =
+        read("[FL]\r\nFD=/media/OLD\r\nF0=/media/old/a.txt\r\nF1=/home/b.txt\r\nF2=\r\nF3=/home/c.txt\r\n",
+             u"/media/new"_s, {u"/media/new/a.txt"_s, u"/home/b.txt"_s, u"/home/c.txt"_s});
     EXPECT_EQ(s.fDir, u"/media/OLD"_s);
     EXPECT_EQ(s.recentFiles.mid(0, 3), (QStringList{u"/media/new/a.txt"_s, u"/home/b.txt"_s, QString()}));
     EXPECT_EQ(s.recentFiles.size(), 10);
 }
 
-TEST(StartupSettings, EditorPathNeedsTheFolderOfTheLastWriter)
-{
+TEST(StartupSettings, EditorPathNeedsTheFolderOfTheLastWriter) {
     EXPECT_EQ(read("[Memotyo]\r\nNotepad=/usr/bin/mousepad\r\n").editorPath, QString());
-    EXPECT_EQ(read("[FL]\r\nFD=/old\r\n[Memotyo]\r\nNotepad=/OLD/bin/ed\r\n", u"/new"_s).editorPath, u"/new/bin/ed"_s);
+    EXPECT_EQ(read("[FL]\r\nFD=/old\r\n[Memotyo]\r\nNotepad=/OLD/bin/ed\r\n", u"/new"_s).editorPath,
+              u"/new/bin/ed"_s);
 }
 
-TEST(ExitSettings, KeysGoInTheirOrderIntoANewFile)
-{
+TEST(ExitSettings, KeysGoInTheirOrderIntoANewFile) {
     ExitSettings s;
     s.width = 290;
     s.height = 313;
@@ -104,8 +99,7 @@ TEST(ExitSettings, KeysGoInTheirOrderIntoANewFile)
     EXPECT_EQ(ini.toBytes(), expected);
 }
 
-TEST(ExitSettings, WhatIsWrittenReadsBackTheSame)
-{
+TEST(ExitSettings, WhatIsWrittenReadsBackTheSame) {
     ExitSettings out;
     out.left = 1919;
     out.top = -1080;

@@ -17,8 +17,7 @@ struct CopyCase {
 
 class CopyTextRules : public ::testing::TestWithParam<CopyCase> {};
 
-TEST_P(CopyTextRules, JoinSelectedRowsInListOrder)
-{
+TEST_P(CopyTextRules, JoinSelectedRowsInListOrder) {
     const CopyCase& c = GetParam();
     EXPECT_EQ(composeCopyText(LineStore::fromLines(c.rows), normalizedRanges(c.selected)), c.text);
 }
@@ -33,13 +32,18 @@ INSTANTIATE_TEST_SUITE_P(
         CopyCase{"two_empty_rows_give_one_line_end", {u""_s, u""_s, u"z"_s}, {{0, 1}}, u"\r\n"_s},
         CopyCase{"one_empty_row_gives_empty_text", {u""_s, u"z"_s}, {{0, 0}}, u""_s},
         CopyCase{"nothing_selected", {u"A"_s}, {}, u""_s},
-        CopyCase{"ranges_out_of_order_come_in_row_order", {u"a"_s, u"b"_s, u"c"_s, u"d"_s}, {{3, 3}, {0, 0}}, u"a\r\nd\r\n"_s},
-        CopyCase{"overlapping_ranges_count_rows_once", {u"a"_s, u"b"_s, u"c"_s}, {{0, 1}, {1, 2}}, u"a\r\nb\r\nc\r\n"_s},
+        CopyCase{"ranges_out_of_order_come_in_row_order",
+                 {u"a"_s, u"b"_s, u"c"_s, u"d"_s},
+                 {{3, 3}, {0, 0}},
+                 u"a\r\nd\r\n"_s},
+        CopyCase{"overlapping_ranges_count_rows_once",
+                 {u"a"_s, u"b"_s, u"c"_s},
+                 {{0, 1}, {1, 2}},
+                 u"a\r\nb\r\nc\r\n"_s},
         CopyCase{"text_kept_exactly", {u" \ttab  "_s, u"日本語😀"_s}, {{0, 1}}, u" \ttab  \r\n日本語😀\r\n"_s}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(NormalizedRanges, MergesTouchingRanges)
-{
+TEST(NormalizedRanges, MergesTouchingRanges) {
     EXPECT_EQ(normalizedRanges({{5, 6}, {0, 1}, {2, 3}, {8, 8}}), (RowRanges{{0, 3}, {5, 6}, {8, 8}}));
     EXPECT_EQ(normalizedRanges({{0, 9}, {3, 4}}), (RowRanges{{0, 9}}));
     EXPECT_TRUE(normalizedRanges({}).empty());
@@ -54,8 +58,7 @@ struct RuleCase {
 
 class HighlightRuleMatching : public ::testing::TestWithParam<RuleCase> {};
 
-TEST_P(HighlightRuleMatching, HighestMatchingRuleWins)
-{
+TEST_P(HighlightRuleMatching, HighestMatchingRuleWins) {
     const RuleCase& c = GetParam();
     EXPECT_EQ(winningRule(c.line, c.prefixes), c.winner);
 }

@@ -15,21 +15,18 @@ namespace {
 
 class DocumentFileTest : public ::testing::Test {
 protected:
-    QString write(const QByteArray& bytes, const QString& name = u"doc.txt"_s)
-    {
+    QString write(const QByteArray& bytes, const QString& name = u"doc.txt"_s) {
         const QString path = dir.filePath(name);
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
         return path;
     }
-    QByteArray bytesOf(const QString& path)
-    {
+    QByteArray bytesOf(const QString& path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    static QStringList rows(const LoadedDocument& document)
-    {
+    static QStringList rows(const LoadedDocument& document) {
         QStringList result;
         for (qsizetype i = 0; i < document.lines.count(); ++i)
             result.append(document.lines.line(i).toString());
@@ -48,8 +45,7 @@ struct ReadCase {
 
 class ReadingEncodings : public DocumentFileTest, public ::testing::WithParamInterface<ReadCase> {};
 
-TEST_P(ReadingEncodings, DecodesOnceAndRemembersTheEncoding)
-{
+TEST_P(ReadingEncodings, DecodesOnceAndRemembersTheEncoding) {
     const ReadCase& c = GetParam();
     const DocumentReadResult result = readDocument(write(c.bytes), *LegacyCodePage::cp932());
     ASSERT_TRUE(result.document) << result.errorText.toStdString();
@@ -58,23 +54,53 @@ TEST_P(ReadingEncodings, DecodesOnceAndRemembersTheEncoding)
     EXPECT_EQ(result.document->decodedCleanly, c.clean);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ReadingEncodings,
-    ::testing::Values(
-        ReadCase{"utf16le", QByteArray("\xFF\xFE\xE5\x65\x2C\x67\r\0\n\0a\0", 12), {u"日本"_s, u"a"_s}, TextEncoding::Utf16LE, true},
-        ReadCase{"utf16be", QByteArray("\xFE\xFF\x65\xE5\x67\x2C\0\r\0\n\0a", 12), {u"日本"_s, u"a"_s}, TextEncoding::Utf16BE, true},
-        ReadCase{"utf16le_nul_ends_text", QByteArray("\xFF\xFE" "a\0\0\0b\0", 8), {u"a"_s}, TextEncoding::Utf16LE, true},
-        ReadCase{"utf8_signature", "\xEF\xBB\xBF\xE6\x97\xA5\r\n", {u"日"_s}, TextEncoding::Utf8WithSignature, true},
-        ReadCase{"utf8_signature_broken_bytes_kept_visible", "\xEF\xBB\xBFok\r\n\xC3(x", {u"ok"_s, u"\uFFFD(x"_s},
-                 TextEncoding::Utf8WithSignature, false},
-        ReadCase{"utf8_without_signature", "\xE6\x97\xA5\xE6\x9C\xAC\n", {u"日本"_s}, TextEncoding::Utf8, true},
-        ReadCase{"cp932_without_signature", "\x93\xfa\x96\x7b\r\n\xb1\r\n", {u"日本"_s, u"ｱ"_s}, TextEncoding::Legacy, true},
-        ReadCase{"nul_ends_cp932_text", QByteArray("\x82\xa0\0\x82\xa2", 5), {u"あ"_s}, TextEncoding::Legacy, true},
-        ReadCase{"empty_file", "", {}, TextEncoding::Utf8, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, ReadingEncodings,
+                         ::testing::Values(ReadCase{"utf16le",
+                                                    QByteArray("\xFF\xFE\xE5\x65\x2C\x67\r\0\n\0a\0", 12),
+                                                    {u"日本"_s, u"a"_s},
+                                                    TextEncoding::Utf16LE,
+                                                    true},
+                                           ReadCase{"utf16be",
+                                                    QByteArray("\xFE\xFF\x65\xE5\x67\x2C\0\r\0\n\0a", 12),
+                                                    {u"日本"_s, u"a"_s},
+                                                    TextEncoding::Utf16BE,
+                                                    true},
+                                           ReadCase{"utf16le_nul_ends_text",
+                                                    QByteArray("\xFF\xFE"
+                                                               "a\0\0\0b\0",
+                                                               8),
+                                                    {u"a"_s},
+                                                    TextEncoding::Utf16LE,
+                                                    true},
+                                           ReadCase{"utf8_signature",
+                                                    "\xEF\xBB\xBF\xE6\x97\xA5\r\n",
+                                                    {u"日"_s},
+                                                    TextEncoding::Utf8WithSignature,
+                                                    true},
+                                           ReadCase{"utf8_signature_broken_bytes_kept_visible",
+                                                    "\xEF\xBB\xBFok\r\n\xC3(x",
+                                                    {u"ok"_s, u"\uFFFD(x"_s},
+                                                    TextEncoding::Utf8WithSignature,
+                                                    false},
+                                           ReadCase{"utf8_without_signature",
+                                                    "\xE6\x97\xA5\xE6\x9C\xAC\n",
+                                                    {u"日本"_s},
+                                                    TextEncoding::Utf8,
+                                                    true},
+                                           ReadCase{"cp932_without_signature",
+                                                    "\x93\xfa\x96\x7b\r\n\xb1\r\n",
+                                                    {u"日本"_s, u"ｱ"_s},
+                                                    TextEncoding::Legacy,
+                                                    true},
+                                           ReadCase{"nul_ends_cp932_text",
+                                                    QByteArray("\x82\xa0\0\x82\xa2", 5),
+                                                    {u"あ"_s},
+                                                    TextEncoding::Legacy,
+                                                    true},
+                                           ReadCase{"empty_file", "", {}, TextEncoding::Utf8, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DocumentFileTest, ReadFailuresGiveTheSystemsReason)
-{
+TEST_F(DocumentFileTest, ReadFailuresGiveTheSystemsReason) {
     const DocumentReadResult missing = readDocument(dir.filePath(u"none.txt"_s));
     EXPECT_FALSE(missing.document);
     EXPECT_FALSE(missing.errorText.isEmpty());
@@ -86,8 +112,7 @@ TEST_F(DocumentFileTest, ReadFailuresGiveTheSystemsReason)
     EXPECT_EQ(folder.errorText, systemErrorText(EISDIR));
 }
 
-TEST_F(DocumentFileTest, ExistenceTestsTellFilesFromFolders)
-{
+TEST_F(DocumentFileTest, ExistenceTestsTellFilesFromFolders) {
     const QString file = write("x");
     EXPECT_TRUE(fileExists(file));
     EXPECT_FALSE(folderExists(file));
@@ -98,8 +123,7 @@ TEST_F(DocumentFileTest, ExistenceTestsTellFilesFromFolders)
     EXPECT_FALSE(fileModifiedTime(dir.filePath(u"none"_s)).has_value());
 }
 
-TEST_F(DocumentFileTest, SystemErrorTextHasNoTrailingStop)
-{
+TEST_F(DocumentFileTest, SystemErrorTextHasNoTrailingStop) {
     for (int error : {ENOENT, EACCES, EIO, ENOMEM}) {
         const QString text = systemErrorText(error);
         EXPECT_FALSE(text.isEmpty());
@@ -115,11 +139,11 @@ struct WriteCase {
 
 class WritingBack : public DocumentFileTest, public ::testing::WithParamInterface<WriteCase> {};
 
-TEST_P(WritingBack, InTheEncodingTheDocumentWasReadIn)
-{
+TEST_P(WritingBack, InTheEncodingTheDocumentWasReadIn) {
     const QString path = write("old content that is longer than the new one\r\n");
     QString error;
-    ASSERT_TRUE(writeDocumentText(path, u"日本\r\na\r\n", GetParam().encoding, &error, *LegacyCodePage::cp932()))
+    ASSERT_TRUE(
+        writeDocumentText(path, u"日本\r\na\r\n", GetParam().encoding, &error, *LegacyCodePage::cp932()))
         << error.toStdString();
     EXPECT_EQ(bytesOf(path), GetParam().bytes);
     const DocumentReadResult again = readDocument(path, *LegacyCodePage::cp932());
@@ -129,16 +153,17 @@ TEST_P(WritingBack, InTheEncodingTheDocumentWasReadIn)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, WritingBack,
-    ::testing::Values(
-        WriteCase{"utf16le", TextEncoding::Utf16LE, QByteArray("\xFF\xFE\xE5\x65\x2C\x67\r\0\n\0a\0\r\0\n\0", 16)},
-        WriteCase{"utf16be", TextEncoding::Utf16BE, QByteArray("\xFE\xFF\x65\xE5\x67\x2C\0\r\0\n\0a\0\r\0\n", 16)},
-        WriteCase{"utf8_signature", TextEncoding::Utf8WithSignature, "\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC\r\na\r\n"},
-        WriteCase{"utf8", TextEncoding::Utf8, "\xE6\x97\xA5\xE6\x9C\xAC\r\na\r\n"},
-        WriteCase{"cp932", TextEncoding::Legacy, "\x93\xfa\x96\x7b\r\na\r\n"}),
+    ::testing::Values(WriteCase{"utf16le", TextEncoding::Utf16LE,
+                                QByteArray("\xFF\xFE\xE5\x65\x2C\x67\r\0\n\0a\0\r\0\n\0", 16)},
+                      WriteCase{"utf16be", TextEncoding::Utf16BE,
+                                QByteArray("\xFE\xFF\x65\xE5\x67\x2C\0\r\0\n\0a\0\r\0\n", 16)},
+                      WriteCase{"utf8_signature", TextEncoding::Utf8WithSignature,
+                                "\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC\r\na\r\n"},
+                      WriteCase{"utf8", TextEncoding::Utf8, "\xE6\x97\xA5\xE6\x9C\xAC\r\na\r\n"},
+                      WriteCase{"cp932", TextEncoding::Legacy, "\x93\xfa\x96\x7b\r\na\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DocumentFileTest, UnrepresentableCharacterRefusesTheWriteAndKeepsTheFile)
-{
+TEST_F(DocumentFileTest, UnrepresentableCharacterRefusesTheWriteAndKeepsTheFile) {
     const QString path = write("\x82\xa0\r\n");
     QString error;
     EXPECT_FALSE(writeDocumentText(path, u"あ€\r\n", TextEncoding::Legacy, &error, *LegacyCodePage::cp932()));
@@ -146,8 +171,7 @@ TEST_F(DocumentFileTest, UnrepresentableCharacterRefusesTheWriteAndKeepsTheFile)
     EXPECT_EQ(bytesOf(path), QByteArray("\x82\xa0\r\n"));
 }
 
-TEST_F(DocumentFileTest, ReadOnlyFileIsNotReplaced)
-{
+TEST_F(DocumentFileTest, ReadOnlyFileIsNotReplaced) {
     const QString path = write("keep\r\n");
     QFile::setPermissions(path, QFile::ReadOwner);
     QString error;

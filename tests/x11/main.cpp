@@ -5,8 +5,7 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // The server and the window manager come first: the application connects to them.
     kopix::test::XServer server;
     QString error;

@@ -16,24 +16,24 @@ namespace {
 
 class RealCopy : public RealKopixFixture {
 protected:
-    QStringList rowAt(int row) const
-    {
+    QStringList rowAt(int row) const {
         const QRect rect = window->LBox->visualRect(window->LBox->model()->index(row, 0));
         return at(window->LBox->viewport(), QPoint(20, rect.center().y()));
     }
     QStringList onStrip(const QFrame* strip, int dy = 0) const { return at(strip, QPoint(8, 40 + dy)); }
     // The colour the screen shows in the middle of a strip.
-    QColor stripOnScreen(const QFrame* strip) const
-    {
+    QColor stripOnScreen(const QFrame* strip) const {
         waitFor([] { return false; }, 100); // let the repaint reach the server
         const QPoint centre = strip->mapToGlobal(strip->rect().center());
-        return QGuiApplication::primaryScreen()->grabWindow(0, centre.x(), centre.y(), 1, 1).toImage().pixelColor(0, 0);
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(0, centre.x(), centre.y(), 1, 1)
+            .toImage()
+            .pixelColor(0, 0);
     }
     bool copied() const { return window->copyState() == TSTS::SelC; }
 };
 
-TEST_F(RealCopy, ClickShiftClickAndSlideOntoTheRightStrip)
-{
+TEST_F(RealCopy, ClickShiftClickAndSlideOntoTheRightStrip) {
     startFramed("A\r\nB\r\nC\r\n");
     ASSERT_TRUE(xdotool(QStringList{u"mousemove"_s} + rowAt(0) + QStringList{u"click"_s, u"1"_s}));
     ASSERT_TRUE(waitFor([this] { return window->copyState() == TSTS::SelN; }));
@@ -47,8 +47,7 @@ TEST_F(RealCopy, ClickShiftClickAndSlideOntoTheRightStrip)
     EXPECT_EQ(stripOnScreen(window->Pnl2), QColor(0, 0, 128));
 }
 
-TEST_F(RealCopy, OneRowGivesItsTextWithoutALineEnd)
-{
+TEST_F(RealCopy, OneRowGivesItsTextWithoutALineEnd) {
     startFramed("first\r\nsecond row\r\n");
     xdotool(QStringList{u"mousemove"_s} + rowAt(1) + QStringList{u"click"_s, u"1"_s});
     xdotool(QStringList{u"mousemove"_s} + onStrip(window->Pnl1));
@@ -56,8 +55,7 @@ TEST_F(RealCopy, OneRowGivesItsTextWithoutALineEnd)
     EXPECT_EQ(clipboardBytes(), QByteArray("second row"));
 }
 
-TEST_F(RealCopy, SlidingWithShiftHeldCopiesNothingUntilAPlainMove)
-{
+TEST_F(RealCopy, SlidingWithShiftHeldCopiesNothingUntilAPlainMove) {
     startFramed("A\r\nB\r\n");
     xdotool(QStringList{u"mousemove"_s} + rowAt(0) + QStringList{u"click"_s, u"1"_s});
     xdotool(QStringList{u"keydown"_s, u"shift"_s, u"mousemove"_s} + onStrip(window->Pnl1));
@@ -69,8 +67,7 @@ TEST_F(RealCopy, SlidingWithShiftHeldCopiesNothingUntilAPlainMove)
     EXPECT_EQ(clipboardBytes(), QByteArray("A"));
 }
 
-TEST_F(RealCopy, ADragEndingOnTheStripCopiesOnlyAfterTheButtonIsUp)
-{
+TEST_F(RealCopy, ADragEndingOnTheStripCopiesOnlyAfterTheButtonIsUp) {
     startFramed("A\r\nB\r\nC\r\n");
     xdotool(QStringList{u"mousemove"_s} + rowAt(0) + QStringList{u"mousedown"_s, u"1"_s});
     xdotool(QStringList{u"mousemove"_s} + rowAt(1));
@@ -83,14 +80,14 @@ TEST_F(RealCopy, ADragEndingOnTheStripCopiesOnlyAfterTheButtonIsUp)
     EXPECT_EQ(clipboardBytes(), QByteArray("A\r\nB\r\n"));
 }
 
-TEST_F(RealCopy, SlidingWhileAnotherWindowIsActiveCopiesNothing)
-{
+TEST_F(RealCopy, SlidingWhileAnotherWindowIsActiveCopiesNothing) {
     startFramed("A\r\nB\r\n");
     xdotool(QStringList{u"mousemove"_s} + rowAt(0) + QStringList{u"click"_s, u"1"_s});
     QWidget other;
     other.setGeometry(700, 500, 200, 150);
     other.show();
-    ASSERT_TRUE(waitFor([&other] { return other.windowHandle() && other.windowHandle()->frameMargins().top() > 0; }));
+    ASSERT_TRUE(
+        waitFor([&other] { return other.windowHandle() && other.windowHandle()->frameMargins().top() > 0; }));
     xdotool({u"windowactivate"_s, u"--sync"_s, QString::number(other.winId())});
     ASSERT_TRUE(waitFor([&other] { return other.isActiveWindow(); }));
     xdotool(QStringList{u"mousemove"_s} + onStrip(window->Pnl1));
@@ -99,27 +96,30 @@ TEST_F(RealCopy, SlidingWhileAnotherWindowIsActiveCopiesNothing)
     EXPECT_EQ(window->copyState(), TSTS::SelN);
 }
 
-TEST_F(RealCopy, EnterInTheIdleStateCopiesTheSelection)
-{
+TEST_F(RealCopy, EnterInTheIdleStateCopiesTheSelection) {
     startFramed("one\r\ntwo\r\nthree\r\n");
-    window->LBox->selectionModel()->select(window->LBox->model()->index(2, 0), QItemSelectionModel::ClearAndSelect);
+    window->LBox->selectionModel()->select(window->LBox->model()->index(2, 0),
+                                           QItemSelectionModel::ClearAndSelect);
     ASSERT_EQ(window->copyState(), TSTS::Sel0);
     xdotool({u"key"_s, u"--window"_s, QString::number(windowId()), u"Return"_s});
     ASSERT_TRUE(waitFor([this] { return copied(); }));
     EXPECT_EQ(clipboardBytes(), QByteArray("three"));
 }
 
-TEST_F(RealCopy, WideRowRunsOutOfSightAndSelectedRowsShowTheHighlight)
-{
-    startFramed("short\r\n表示しきれない長い行は右端で途切れるだけで三点リーダーは付きません。まだまだ続きます。\r\n");
-    window->LBox->selectionModel()->select(window->LBox->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
-    window->LBox->selectionModel()->setCurrentIndex(window->LBox->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+TEST_F(RealCopy, WideRowRunsOutOfSightAndSelectedRowsShowTheHighlight) {
+    startFramed("short\r\n表示しきれない長い行は右端で途切れるだけで三点リーダーは付きません。まだまだ続きま"
+                "す。\r\n");
+    window->LBox->selectionModel()->select(window->LBox->model()->index(0, 0),
+                                           QItemSelectionModel::ClearAndSelect);
+    window->LBox->selectionModel()->setCurrentIndex(window->LBox->model()->index(0, 0),
+                                                    QItemSelectionModel::NoUpdate);
     waitFor([] { return false; }, 200);
     const QRect wide = window->LBox->visualRect(window->LBox->model()->index(1, 0));
     const QPoint origin = window->LBox->viewport()->mapToGlobal(wide.topLeft());
-    const QImage row = QGuiApplication::primaryScreen()
-                           ->grabWindow(0, origin.x(), origin.y(), window->LBox->viewport()->width(), wide.height())
-                           .toImage();
+    const QImage row =
+        QGuiApplication::primaryScreen()
+            ->grabWindow(0, origin.x(), origin.y(), window->LBox->viewport()->width(), wide.height())
+            .toImage();
     // Glyphs reach the right edge in their upper half; an ellipsis would leave only dots on the baseline.
     int inkNearTheEdge = 0;
     for (int x = row.width() - 12; x < row.width(); ++x)
@@ -128,8 +128,12 @@ TEST_F(RealCopy, WideRowRunsOutOfSightAndSelectedRowsShowTheHighlight)
     EXPECT_GT(inkNearTheEdge, 0);
 
     const QRect first = window->LBox->visualRect(window->LBox->model()->index(0, 0));
-    const QPoint inside = window->LBox->viewport()->mapToGlobal(QPoint(first.right() - 4, first.center().y()));
-    const QColor shown = QGuiApplication::primaryScreen()->grabWindow(0, inside.x(), inside.y(), 1, 1).toImage().pixelColor(0, 0);
+    const QPoint inside =
+        window->LBox->viewport()->mapToGlobal(QPoint(first.right() - 4, first.center().y()));
+    const QColor shown = QGuiApplication::primaryScreen()
+                             ->grabWindow(0, inside.x(), inside.y(), 1, 1)
+                             .toImage()
+                             .pixelColor(0, 0);
     EXPECT_EQ(shown, window->LBox->palette().color(QPalette::Active, QPalette::Highlight));
 }
 

@@ -19,8 +19,7 @@ protected:
     bool above() const { return netWmState(windowId()).contains(u"_NET_WM_STATE_ABOVE"_s); }
 };
 
-TEST_F(RealWindow, StaysOnTopAndLeavesItOnlyWhileAMessageBoxIsOpen)
-{
+TEST_F(RealWindow, StaysOnTopAndLeavesItOnlyWhileAMessageBoxIsOpen) {
     const QString doc = writeFile(u"doc.txt"_s, "line\r\n");
     start(doc);
     ASSERT_TRUE(waitFor([this] { return above(); })) << netWmState(windowId()).toStdString();
@@ -30,7 +29,7 @@ TEST_F(RealWindow, StaysOnTopAndLeavesItOnlyWhileAMessageBoxIsOpen)
     QTimer::singleShot(300, [&] {
         QWidget* box = QApplication::activeModalWidget();
         boxSeen = box && box->objectName() == u"MsgDlg"_s;
-        wasAboveDuringBox = !waitFor([this] { return !above(); }) ;
+        wasAboveDuringBox = !waitFor([this] { return !above(); });
         if (box)
             box->close();
     });
@@ -42,8 +41,7 @@ TEST_F(RealWindow, StaysOnTopAndLeavesItOnlyWhileAMessageBoxIsOpen)
     EXPECT_TRUE(window->isVisible());
 }
 
-TEST_F(RealWindow, AsksForMinimiseButNoMaximise)
-{
+TEST_F(RealWindow, AsksForMinimiseButNoMaximise) {
     // What the window asks of the window manager (openbox itself keeps its maximise button regardless;
     // other window managers drop it).
     start(writeFile(u"doc.txt"_s, "x\r\n"));
@@ -62,8 +60,7 @@ TEST_F(RealWindow, AsksForMinimiseButNoMaximise)
     EXPECT_FALSE(decorations & DecorMaximize);
 }
 
-TEST_F(RealWindow, MessageBoxSitsOverTheMainWindow)
-{
+TEST_F(RealWindow, MessageBoxSitsOverTheMainWindow) {
     writeFile(u"Kopix.ini"_s, "[fC]\r\nA_L=300\r\nA_T=200\r\n");
     start(writeFile(u"doc.txt"_s, "x\r\n"));
     ASSERT_TRUE(waitFor([this] { return window->windowHandle()->frameMargins().top() > 0; }))
@@ -85,8 +82,7 @@ TEST_F(RealWindow, MessageBoxSitsOverTheMainWindow)
     EXPECT_EQ(boxAt, QPoint(mainAt.x() + mainAt.width() / 2 - 170, mainAt.y() + mainAt.height() / 2 - 50));
 }
 
-TEST_F(RealWindow, FolderOnANonRemovableDiskAsksNothingAtClose)
-{
+TEST_F(RealWindow, FolderOnANonRemovableDiskAsksNothingAtClose) {
     start(writeFile(u"doc.txt"_s, "x\r\n"));
     EXPECT_FALSE(linux.isOnRemovableDrive(programDir()));
     EXPECT_TRUE(closeAndDestroy());
