@@ -77,7 +77,6 @@ public:
     QPlainTextEdit* correctionEditor();
     bool correctionsPending() const;
     TSTS copyState() const { return STS; }
-    // The rectangle the window had when the close was accepted, written at exit.
     QRect rcTV; // work area of the screen nearest the window, fixed at start-up
     int rcTV_W = 0;
     int rcTV_H = 0;
@@ -208,7 +207,7 @@ private:
     bool m_memoStale = false; // the editor has not been given the current lines yet
     bool m_shown = false;
     bool m_shrunk = false;
-    std::optional<QRect> m_rectAtClose;
+    std::optional<QRect> m_rectAtClose; // the window's rectangle when the close was accepted, written at exit
 };
 
 } // namespace kopix
