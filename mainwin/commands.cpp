@@ -13,7 +13,7 @@ namespace kopix {
 
 namespace {
 
-struct ActionSpec {
+struct ActionEntry {
     const char16_t* name;
     const char16_t* category;
     const char16_t* caption;
@@ -23,7 +23,7 @@ struct ActionSpec {
 };
 
 // In the order the program lists its commands.
-const ActionSpec actionTable[] = {
+const ActionEntry actionTable[] = {
     {u"ActMenu", u"ファイル", u"ActMenu", "", 0, u""},
     {u"FileOpen", u"ファイル", u"開く(&O)...", "Ctrl+O", 120, u"開くダイアログ"},
     {u"ActNote", u"ファイル", u"表示文書をメモ帳で出す(&M)", "F3", 128, u"表示文書をメモ帳で出す"},
@@ -70,12 +70,12 @@ QAction* TfC::makeAction(const QString& name, const QString& category, const QSt
 }
 
 void TfC::CreateActions() {
-    for (const ActionSpec& spec : actionTable) {
-        QAction* action = makeAction(QString::fromUtf16(spec.name), QString::fromUtf16(spec.category),
-                                     QString::fromUtf16(spec.caption));
-        action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
-        action->setProperty("helpContext", spec.helpContext);
-        action->setToolTip(QString::fromUtf16(spec.hint));
+    for (const ActionEntry& entry : actionTable) {
+        QAction* action = makeAction(QString::fromUtf16(entry.name), QString::fromUtf16(entry.category),
+                                     QString::fromUtf16(entry.caption));
+        action->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
+        action->setProperty("helpContext", entry.helpContext);
+        action->setToolTip(QString::fromUtf16(entry.hint));
     }
     for (int i = 0; i < 26; ++i) {
         QAction* slot = makeAction(QStringLiteral("ActSI%1").arg(i), QStringLiteral("表示文書中のしおり"),
