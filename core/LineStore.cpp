@@ -58,9 +58,4 @@ QString LineStore::joinedWithCrLf() const {
     return joined;
 }
 
-qsizetype LineStore::bytesUsed() const {
-    return m_text.capacity() * qsizetype(sizeof(char16_t)) +
-           qsizetype(m_starts.capacity() * sizeof(qsizetype));
-}
-
 } // namespace kopix

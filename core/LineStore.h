@@ -35,8 +35,6 @@ public:
     qsizetype textLength() const { return m_starts.empty() ? 0 : m_starts.back(); }
     // Every line followed by CR LF: the text the correction editor starts from.
     QString joinedWithCrLf() const;
-    // Bytes held, for the memory figures of the benchmarks.
-    qsizetype bytesUsed() const;
 
 private:
     QString m_text;
