@@ -20,9 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QColor aqua(0, 255, 255);
-const QColor navy(0, 0, 128);
-
 class CopyGesture : public KopixFixture {
 protected:
     void SetUp() override {
@@ -54,7 +51,6 @@ protected:
         QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
         QApplication::sendEvent(window->LBox, &press);
     }
-    QColor strip(QFrame* f) const { return f->palette().color(QPalette::Window); }
     QString clipboard() const { return QGuiApplication::clipboard()->text(); }
     QList<int> selectedRows() const {
         QList<int> rows;

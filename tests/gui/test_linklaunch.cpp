@@ -1,5 +1,6 @@
 // Link launching offscreen, with real timers and the recording desktop: when the browser is called, with
 // what, and the strips' colours through both waits.
+#include "support/EventWait.h"
 #include "support/KopixFixture.h"
 
 #include "mainwin/DocumentListView.h"
@@ -18,10 +19,6 @@ using namespace kopix::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QColor green(0, 128, 0);
-const QColor aqua(0, 255, 255);
-const QColor navy(0, 0, 128);
 
 enum Row {
     Https,
@@ -66,21 +63,6 @@ protected:
         QTest::mouseClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseDClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     }
-    QColor strip(const QFrame* f) const { return f->palette().color(QPalette::Window); }
-    bool stripsAre(const QColor& colour) const {
-        return strip(window->Pnl1) == colour && strip(window->Pnl2) == colour;
-    }
-    bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!condition()) {
-            if (clock.elapsed() > timeoutMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::msleep(1);
-        }
-        return true;
-    }
     QStringList opened() const {
         QStringList urls;
         for (const QUrl& url : platform.openedUrls)
@@ -102,7 +84,7 @@ TEST_F(LinkLaunch, GreenAtOnceBrowserAfterTwentyMsAquaASecondLater) {
     EXPECT_TRUE(timer->isActive());
     EXPECT_EQ(timer->interval(), 20);
 
-    ASSERT_TRUE(waitUntil([this] { return !platform.openedUrls.isEmpty(); }, 2000));
+    ASSERT_TRUE(waitFor([this] { return !platform.openedUrls.isEmpty(); }, 2000));
     const qint64 calledAt = clock.elapsed();
     EXPECT_GE(calledAt, 15);
     EXPECT_LT(calledAt, 500);
@@ -110,7 +92,7 @@ TEST_F(LinkLaunch, GreenAtOnceBrowserAfterTwentyMsAquaASecondLater) {
     EXPECT_TRUE(stripsAre(green));
     EXPECT_EQ(timer->interval(), 1000);
 
-    ASSERT_TRUE(waitUntil([this] { return stripsAre(aqua); }, 3000));
+    ASSERT_TRUE(waitFor([this] { return stripsAre(aqua); }, 3000));
     const qint64 aquaAfterCall = clock.elapsed() - calledAt;
     EXPECT_GE(aquaAfterCall, 950);
     EXPECT_LT(aquaAfterCall, 1600);
@@ -121,13 +103,13 @@ TEST_F(LinkLaunch, GreenAtOnceBrowserAfterTwentyMsAquaASecondLater) {
 
 TEST_F(LinkLaunch, ReenteringSelectionDuringTheLaunchKeepsTheStripsGreen) {
     doubleClick(Http);
-    ASSERT_TRUE(waitUntil([this] { return !platform.openedUrls.isEmpty(); }, 2000));
+    ASSERT_TRUE(waitFor([this] { return !platform.openedUrls.isEmpty(); }, 2000));
     // A cursor key selects (and enters the selection state again) during the showing wait.
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QApplication::sendEvent(window->LBox, &down);
     EXPECT_EQ(window->copyState(), TSTS::SelN);
     EXPECT_TRUE(stripsAre(green));
-    ASSERT_TRUE(waitUntil([this] { return idle(); }, 3000));
+    ASSERT_TRUE(waitFor([this] { return idle(); }, 3000));
     EXPECT_TRUE(stripsAre(aqua));
 }
 
@@ -147,10 +129,10 @@ TEST_F(LinkLaunch, LinkRowsThatAreNoWebAddressesFlashGreenButOpenNothing) {
         doubleClick(row);
         clock.start();
         EXPECT_TRUE(stripsAre(green)) << row;
-        ASSERT_TRUE(waitUntil([this] { return timer->interval() == 1000; }, 2000)) << row;
+        ASSERT_TRUE(waitFor([this] { return timer->interval() == 1000; }, 2000)) << row;
         EXPECT_LT(clock.elapsed(), 500) << row;
         EXPECT_TRUE(stripsAre(green)) << row << ": same timing as a real launch";
-        ASSERT_TRUE(waitUntil([this] { return idle(); }, 3000)) << row;
+        ASSERT_TRUE(waitFor([this] { return idle(); }, 3000)) << row;
         EXPECT_GE(clock.elapsed(), 950) << row;
         EXPECT_TRUE(stripsAre(aqua)) << row;
     }
@@ -159,7 +141,7 @@ TEST_F(LinkLaunch, LinkRowsThatAreNoWebAddressesFlashGreenButOpenNothing) {
 
 TEST_F(LinkLaunch, ThreeHundredCharactersOpenWhole) {
     doubleClick(Exactly300);
-    ASSERT_TRUE(waitUntil([this] { return !platform.openedUrls.isEmpty(); }, 2000));
+    ASSERT_TRUE(waitFor([this] { return !platform.openedUrls.isEmpty(); }, 2000));
     EXPECT_EQ(opened(), QStringList{url300});
 }
 
@@ -169,24 +151,24 @@ TEST_F(LinkLaunch, ASecondLinkBeforeTheCallReplacesTheFirstAndKeepsTheShortWait)
     QThread::msleep(12);
     doubleClick(Http);
     EXPECT_LE(timer->remainingTime(), 12) << "the 20 ms wait already running goes on, it does not start over";
-    ASSERT_TRUE(waitUntil([this] { return !platform.openedUrls.isEmpty(); }, 2000));
-    ASSERT_TRUE(waitUntil([this] { return idle(); }, 3000));
+    ASSERT_TRUE(waitFor([this] { return !platform.openedUrls.isEmpty(); }, 2000));
+    ASSERT_TRUE(waitFor([this] { return idle(); }, 3000));
     EXPECT_EQ(opened(), QStringList{u"http://example.com/two"_s}) << "the older text is never opened";
 }
 
 TEST_F(LinkLaunch, ASecondLinkWhileShowingOpensBothTheSecondTwentyMsAfterItsDoubleClick) {
     doubleClick(Https);
-    ASSERT_TRUE(waitUntil([this] { return platform.openedUrls.size() == 1; }, 2000));
+    ASSERT_TRUE(waitFor([this] { return platform.openedUrls.size() == 1; }, 2000));
     QTest::qWait(200);
     QElapsedTimer clock;
     doubleClick(Http);
     clock.start();
     EXPECT_EQ(timer->interval(), 20) << "the showing wait is replaced by a fresh short one";
-    ASSERT_TRUE(waitUntil([this] { return platform.openedUrls.size() == 2; }, 2000));
+    ASSERT_TRUE(waitFor([this] { return platform.openedUrls.size() == 2; }, 2000));
     EXPECT_LT(clock.elapsed(), 500);
     EXPECT_EQ(opened(), (QStringList{u"https://example.com/one"_s, u"http://example.com/two"_s}));
     EXPECT_TRUE(stripsAre(green));
-    ASSERT_TRUE(waitUntil([this] { return idle(); }, 3000));
+    ASSERT_TRUE(waitFor([this] { return idle(); }, 3000));
     EXPECT_GE(clock.elapsed(), 950) << "a full second of green after the second call";
     EXPECT_TRUE(stripsAre(aqua));
 }
@@ -196,7 +178,7 @@ TEST_F(LinkLaunch, ANonLinkDoubleClickDuringALaunchChangesNothing) {
     QThread::msleep(12);
     doubleClick(Plain);
     EXPECT_LE(timer->remainingTime(), 12);
-    ASSERT_TRUE(waitUntil([this] { return !platform.openedUrls.isEmpty(); }, 2000));
+    ASSERT_TRUE(waitFor([this] { return !platform.openedUrls.isEmpty(); }, 2000));
     EXPECT_EQ(opened(), QStringList{u"https://example.com/one"_s}) << "the link's text is still the target";
 }
 
@@ -207,20 +189,20 @@ TEST_F(LinkLaunch, ACopyDuringTheLaunchTurnsTheStripsNavyAndTheSecondTickLeavesT
     EXPECT_EQ(window->copyState(), TSTS::SelC);
     EXPECT_TRUE(stripsAre(navy));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), u"https://example.com/one"_s);
-    ASSERT_TRUE(waitUntil([this] { return !platform.openedUrls.isEmpty(); }, 2000));
+    ASSERT_TRUE(waitFor([this] { return !platform.openedUrls.isEmpty(); }, 2000));
     EXPECT_TRUE(stripsAre(navy));
-    ASSERT_TRUE(waitUntil([this] { return idle(); }, 3000));
+    ASSERT_TRUE(waitFor([this] { return idle(); }, 3000));
     EXPECT_TRUE(stripsAre(navy)) << "only a waiting selection is repainted when the launch ends";
 }
 
 TEST_F(LinkLaunch, ADoubleClickBelowTheRowsUsesTheCaretRow) {
     // The list has room below its last row; a double-click there still means the row pressed last.
     doubleClick(Http);
-    ASSERT_TRUE(waitUntil([this] { return idle(); }, 3000));
+    ASSERT_TRUE(waitFor([this] { return idle(); }, 3000));
     platform.openedUrls.clear();
     QTest::mouseDClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier,
                        QPoint(20, window->LBox->viewport()->height() - 2));
-    ASSERT_TRUE(waitUntil([this] { return !platform.openedUrls.isEmpty(); }, 2000));
+    ASSERT_TRUE(waitFor([this] { return !platform.openedUrls.isEmpty(); }, 2000));
     EXPECT_EQ(opened(), QStringList{u"http://example.com/two"_s});
 }
 
@@ -232,8 +214,8 @@ TEST_F(LinkLaunch, ALaunchFromTheIdleStateGivesTheStripsTheirColourBack) {
     const QColor buttonFace = strip(window->Pnl1);
     QTest::mouseDClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier,
                        QPoint(20, window->LBox->viewport()->height() - 2));
-    ASSERT_TRUE(waitUntil([this] { return !platform.openedUrls.isEmpty(); }, 2000));
-    ASSERT_TRUE(waitUntil([this] { return idle(); }, 3000));
+    ASSERT_TRUE(waitFor([this] { return !platform.openedUrls.isEmpty(); }, 2000));
+    ASSERT_TRUE(waitFor([this] { return idle(); }, 3000));
     EXPECT_EQ(window->copyState(), TSTS::Sel0);
     EXPECT_TRUE(stripsAre(buttonFace)) << "the green does not stay behind";
 }

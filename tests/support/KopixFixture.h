@@ -4,6 +4,8 @@
 #include "support/FakePlatform.h"
 
 #include <QByteArray>
+#include <QColor>
+#include <QFrame>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -12,6 +14,11 @@
 #include <memory>
 
 namespace kopix::test {
+
+// The strips' colours as the user sees them.
+inline const QColor aqua(0, 255, 255);
+inline const QColor navy(0, 0, 128);
+inline const QColor green(0, 128, 0);
 
 // A program folder of its own for each test, with the fake desktop; the window is made by start().
 class KopixFixture : public ::testing::Test {
@@ -31,6 +38,11 @@ protected:
     // Closes the window as the user would and destroys it (the settings file is written).
     bool closeAndDestroy();
     QStringList rows() const;
+    // The colour a copy strip paints itself in.
+    static QColor strip(const QFrame* f) { return f->palette().color(QPalette::Window); }
+    bool stripsAre(const QColor& colour) const {
+        return strip(window->Pnl1) == colour && strip(window->Pnl2) == colour;
+    }
     // Replaces the correction editor's text as typing would (so it counts as modified).
     void editCorrections(const QString& text);
 

@@ -109,24 +109,8 @@ bool xdotool(const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral("xdotool"), arguments);
     process.waitForFinished(10000);
-    // Let the program see what the tool did.
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 60)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    pumpEvents(60); // let the program see what the tool did
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-    return true;
 }
 
 QString netWmState(unsigned long window) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/EventWait.h"
+
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -32,8 +34,6 @@ QString runTool(const QString& program, const QStringList& arguments);
 QByteArray clipboardBytes();
 // Runs xdotool with the arguments, then lets this program handle what it caused.
 bool xdotool(const QStringList& arguments);
-// Processes events until condition() holds or timeoutMs passes; returns condition().
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 // The _NET_WM_STATE atoms of a window, as xprop prints them.
 QString netWmState(unsigned long window);
 

@@ -355,7 +355,7 @@ TEST_F(RealClipboard, TextSentInPiecesIsAssembledAndALongOneReadOnlyAsFarAsNeede
     EXPECT_TRUE(previewIs(u" 0123456789abcde…"_s)) << preview().toStdString();
     EXPECT_LT(clock.elapsed(), 1000) << "the preview does not wait for two megabytes in pieces";
     // The rest is still taken in, so the owner finishes its transfer without meeting a vanished window.
-    waitFor([] { return false; }, 1500);
+    pumpEvents(1500);
     EXPECT_EQ(owner.errors(), 0);
 }
 
@@ -370,13 +370,13 @@ TEST_F(RealClipboard, AHungOwnerDoesNotFreezeTheWindow) {
     startFramed("A\r\n");
     ASSERT_TRUE(previewIs(u"before the hang"_s));
     Watch& w = watch();
-    waitFor([] { return false; }, 100);
+    pumpEvents(100);
     const qint64 takenAt = w.clock.elapsed();
     auto hung = std::make_unique<TestOwner>(
         QList<std::pair<QByteArray, QByteArray>>{{"UTF8_STRING", "never"}}, TestOwner::Answers::Never);
     ASSERT_TRUE(hung->owns());
     ASSERT_TRUE(waitFor([&w] { return w.boxAt >= 0; }, 3000)) << "the read gives up and says so";
-    waitFor([] { return false; }, 300);
+    pumpEvents(300);
     const qint64 gaveUpAfter = w.boxAt - takenAt;
     std::printf("[ figures  ] hung clipboard owner: read given up after %lld ms; longest pause of the event "
                 "loop meanwhile %lld ms\n",
@@ -394,10 +394,10 @@ TEST_F(RealClipboard, ANewerCopyOvertakesAReadStuckOnAHungOwner) {
     startFramed("A\r\n");
     Watch& w = watch();
     TestOwner hung({{"UTF8_STRING", "never"}}, TestOwner::Answers::Never);
-    waitFor([] { return false; }, 100);
+    pumpEvents(100);
     ASSERT_TRUE(xclipIn("fresh"));
     EXPECT_TRUE(previewIs(u"fresh"_s, 700)) << preview().toStdString();
-    waitFor([] { return false; }, 1200);
+    pumpEvents(1200);
     EXPECT_LT(w.boxAt, 0) << "the abandoned read reports nothing: " << w.boxText.toStdString();
     EXPECT_EQ(preview(), u"fresh"_s);
 }
@@ -406,12 +406,12 @@ TEST_F(RealClipboard, AnOwnerAnsweringAnAbandonedReadLateFindsTheWindowStillTher
     startFramed("A\r\n");
     TestOwner slow({{"UTF8_STRING", "slow"}}, TestOwner::Answers::Late);
     ASSERT_TRUE(slow.owns());
-    waitFor([] { return false; }, 100);
+    pumpEvents(100);
     // Our own copy overtakes the read that waits for the slow owner.
     QGuiApplication::clipboard()->setText(u"mine"_s);
     EXPECT_TRUE(previewIs(u"mine"_s));
     ASSERT_TRUE(waitFor([&slow] { return slow.answers() > 0; }, 2000));
-    waitFor([] { return false; }, 200);
+    pumpEvents(200);
     EXPECT_EQ(slow.errors(), 0) << "an owner such as xclip dies of the error it would get";
     EXPECT_EQ(preview(), u"mine"_s) << "the late answer changes nothing";
 }
