@@ -33,14 +33,17 @@ namespace kopix {
 
 namespace {
 
-QFont designFont(const QStringList& families) {
+// A face of the design, then Japanese faces of a Linux desktop; a pixel size when one is given.
+QFont designFont(const QString& face, int pixelSize = 0) {
     QFont font;
-    QStringList withFallbacks = families;
-    // Japanese faces of a Linux desktop, so Japanese text never shows as boxes.
+    QStringList withFallbacks{face};
+    // So Japanese text never shows as boxes.
     withFallbacks << QStringLiteral("IPAGothic") << QStringLiteral("IPAPGothic")
                   << QStringLiteral("Noto Sans CJK JP") << QStringLiteral("Noto Sans Mono CJK JP")
                   << QStringLiteral("VL Gothic") << QStringLiteral("TakaoGothic");
     font.setFamilies(withFallbacks);
+    if (pixelSize > 0)
+        font.setPixelSize(pixelSize);
     return font;
 }
 
@@ -65,11 +68,7 @@ TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
       m_platform(platform) {
     setObjectName(QStringLiteral("fC"));
     setWindowTitle(QStringLiteral("Kopix"));
-    setFont([] {
-        QFont font = designFont({QStringLiteral("MS UI Gothic")});
-        font.setPixelSize(14);
-        return font;
-    }());
+    setFont(designFont(QStringLiteral("MS UI Gothic"), 14));
     CreateComponents();
     CreateActions();
     ConnectCopyGesture();
@@ -108,7 +107,7 @@ void TfC::CreateComponents() {
     m_delegate->setRules({&RKeyw, &RFontS, &RFontC});
     LBox->setModel(m_model);
     LBox->setItemDelegate(m_delegate);
-    LBox->setFont(designFont({QStringLiteral("ＭＳ ゴシック")}));
+    LBox->setFont(designFont(QStringLiteral("ＭＳ ゴシック")));
     LBox->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(LBox, &DocumentListView::filesDropped, this, &TfC::FilesDropped);
 
@@ -150,11 +149,7 @@ void TfC::CreateComponents() {
     SBar->setObjectName(QStringLiteral("SBar"));
     SBar->setFixedHeight(19);
     SBar->setSizeGripEnabled(true);
-    SBar->setFont([] {
-        QFont font = designFont({QStringLiteral("ＭＳ ゴシック")});
-        font.setPixelSize(14);
-        return font;
-    }());
+    SBar->setFont(designFont(QStringLiteral("ＭＳ ゴシック"), 14));
     {
         // Button text, as the bar's own font colour; the panels inherit it.
         QPalette palette = SBar->palette();
