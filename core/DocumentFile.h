@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FileSystem.h"
 #include "core/LineStore.h"
 #include "core/TextCodec.h"
 
@@ -23,20 +24,10 @@ struct DocumentReadResult {
     QString errorText; // the system's reason when document is empty
 };
 
-// Reads the whole file in one piece, decodes it once and cuts it into lines.
-DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legacy = LegacyCodePage::system());
-
-// Whether a file (not a folder) exists at path.
-bool fileExists(const QString& path);
-bool folderExists(const QString& path);
-// Whether a file may be replaced: it does not exist yet, or it has a write permission bit and this process
-// may write it. A file without any write bit counts as read-only even for root.
-bool isWritableFile(const QString& path);
-// The last-modification time of a file, nanoseconds since the epoch; nullopt when it cannot be read.
-std::optional<qint64> fileModifiedTime(const QString& path);
-
-// The system's text for an error number, with trailing blanks, control characters and full stops removed.
-QString systemErrorText(int errorNumber);
+// Reads the whole file in one piece, decodes it once and cuts it into lines. Only a regular file of at
+// most maxBytes is read (see readRegularFile); a file that cannot be read gives the reason instead.
+DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legacy = LegacyCodePage::system(),
+                                qint64 maxBytes = documentSizeLimit());
 
 // Writes text in the given encoding, atomically (a temporary file renamed over the old one), so the old
 // content survives any failure. Returns false with the reason in *errorText.

@@ -60,7 +60,7 @@ class Cp932CodePage final : public LegacyCodePage {
 public:
     QString name() const override { return QStringLiteral("CP932"); }
 
-    QString decode(QByteArrayView bytes) const override {
+    QString decode(QByteArrayView bytes, bool* clean) const override {
         const auto* in = reinterpret_cast<const uchar*>(bytes.data());
         const qsizetype size = bytes.size();
         // Never more characters than bytes.
@@ -68,6 +68,8 @@ public:
         auto* const first = reinterpret_cast<char16_t*>(text.data());
         char16_t* out = first;
         qsizetype i = 0;
+        // The middle dot stands for bytes without a character; a real one (81 45) is not counted here.
+        bool substituted = false;
         while (i < size) {
             // Documents are mostly ASCII between the Japanese: take eight plain bytes at a time.
             while (size - i >= 8) {
@@ -98,16 +100,24 @@ public:
             // character of its own) and the end of the input.
             if (i + 1 == size || in[i + 1] == 0) {
                 *out++ = Cp932DefaultChar;
+                substituted = true;
                 ++i;
                 continue;
             }
             const unsigned column = static_cast<unsigned>(in[i + 1]) - cp932::TrailFirst;
             const char16_t ch =
                 column < static_cast<unsigned>(cp932::TrailCount) ? cp932::doubleByte[row][column] : 0;
-            *out++ = ch != 0 ? ch : Cp932DefaultChar;
+            if (ch != 0) {
+                *out++ = ch;
+            } else {
+                *out++ = Cp932DefaultChar;
+                substituted = true;
+            }
             i += 2;
         }
         text.truncate(out - first);
+        if (clean)
+            *clean = !substituted;
         return text;
     }
 
@@ -162,10 +172,15 @@ public:
 
     QString name() const override { return m_name; }
 
-    QString decode(QByteArrayView bytes) const override {
+    QString decode(QByteArrayView bytes, bool* clean) const override {
+        if (clean)
+            *clean = true;
         IconvHandle converter("UTF-16LE", m_iconvName.constData());
-        if (!converter.isValid()) // checked by byName(); only a broken iconv gets here
+        if (!converter.isValid()) { // checked by byName(); only a broken iconv gets here
+            if (clean)
+                *clean = bytes.isEmpty();
             return QString(bytes.size(), QChar::ReplacementCharacter);
+        }
 
         QByteArray utf16(bytes.size() * 4 + 16, Qt::Uninitialized);
         char* in = const_cast<char*>(bytes.data());
@@ -187,6 +202,8 @@ public:
             if (convert(&in, &inLeft) == 0)
                 break;
             // An invalid or cut-off sequence: one replacement character for its first byte, then go on.
+            if (clean)
+                *clean = false;
             if (utf16.size() - written < 2)
                 utf16.resize(utf16.size() * 2);
             qToLittleEndian<char16_t>(QChar::ReplacementCharacter, utf16.data() + written);

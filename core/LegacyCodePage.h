@@ -17,8 +17,10 @@ public:
 
     virtual QString name() const = 0; // e.g. "CP932"
 
-    // Never fails: bytes that are invalid in this page become defined characters.
-    virtual QString decode(QByteArrayView bytes) const = 0;
+    // Never fails: bytes that are invalid in this page become defined characters. *clean (when given)
+    // tells whether every byte sequence had a character of its own; false when something was put in
+    // the place of invalid bytes, so writing the text back would not give those bytes again.
+    virtual QString decode(QByteArrayView bytes, bool* clean = nullptr) const = 0;
 
     // Encodes text; returns std::nullopt when some character has no code in this page (and sets
     // *firstUnrepresentable to its index in text when the pointer is given). Never substitutes '?'

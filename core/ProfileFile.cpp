@@ -1,6 +1,7 @@
 #include "core/ProfileFile.h"
 
-#include "core/DocumentFile.h"
+#include "core/FileSystem.h"
+#include "core/LegacyCodePage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -204,19 +205,22 @@ ProfileFile ProfileFile::fromBytes(const QByteArray& bytes) {
 }
 
 ProfileFile ProfileFile::load(const QString& path) {
-    if (!QFileInfo::exists(path))
+    if (!pathExists(path))
         return {};
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+    // A settings file that is a pipe, a device or huge was not written by Kopix: it is not read (reading
+    // might never end) and, as it could not be read, never replaced.
+    FileBytes file = readRegularFile(path, SettingsFileSizeLimit);
+    if (!file.bytes) {
         ProfileFile unreadable;
         unreadable.m_unreadablePath = path;
-        unreadable.m_readError = file.errorString();
+        unreadable.m_readError = file.errorText;
         return unreadable;
     }
-    return fromBytes(bytes);
+    return fromBytes(*file.bytes);
+}
+
+QString ProfileFile::readError() const {
+    return m_readError;
 }
 
 bool ProfileFile::exists() const {
@@ -356,7 +360,7 @@ bool ProfileFile::save(const QString& path, QString* errorText) const {
         return false;
     };
     const QFileInfo target(path);
-    if (!m_unreadablePath.isEmpty() && target.exists() && target == QFileInfo(m_unreadablePath))
+    if (!m_unreadablePath.isEmpty() && pathExists(path) && target == QFileInfo(m_unreadablePath))
         return fail(m_readError);
     if (target.isDir())
         return fail(qt_error_string(EISDIR));

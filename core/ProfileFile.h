@@ -19,9 +19,12 @@ public:
     ProfileFile(); // an empty, new file
     // The bytes of a file that exists (exists() is true).
     static ProfileFile fromBytes(const QByteArray& bytes);
-    // Reads the file; a missing or unreadable file gives an empty profile with exists() == false.
+    // Reads the file; a missing or unreadable file gives an empty profile with exists() == false. Only a
+    // regular file of at most SettingsFileSizeLimit bytes is read.
     static ProfileFile load(const QString& path);
     bool exists() const; // true when loaded from an existing file
+    // Why load() could not read the file there ("" when it could, or there was none).
+    QString readError() const;
 
     // Lookup exactly like GetPrivateProfileStringW with a 2048-character buffer. A null defaultValue
     // behaves as "".

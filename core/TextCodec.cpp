@@ -128,9 +128,7 @@ QString decodeAs(QByteArrayView body, TextEncoding encoding, const LegacyCodePag
     case TextEncoding::Legacy:
         break;
     }
-    if (clean)
-        *clean = true; // every byte sequence means something in the legacy page
-    return legacy.decode(body);
+    return legacy.decode(body, clean);
 }
 
 DecodedText decodeText(QByteArrayView bytes, const LegacyCodePage& legacy) {
@@ -149,7 +147,7 @@ DecodedText decodeText(QByteArrayView bytes, const LegacyCodePage& legacy) {
         result.text = std::move(*text);
     } else {
         result.encoding = TextEncoding::Legacy;
-        result.text = legacy.decode(bytes);
+        result.text = legacy.decode(bytes, &result.clean);
     }
     return result;
 }

@@ -21,9 +21,9 @@ struct DecodedText {
 
 // Signature FF FE -> UTF-16LE, FE FF -> UTF-16BE, EF BB BF -> UTF-8 (invalid bytes become U+FFFD and
 // clean=false: the text is NOT thrown away), otherwise UTF-8 when the bytes are valid UTF-8, else the
-// legacy page. An empty input is TextEncoding::Utf8 with empty text. Odd trailing byte of UTF-16:
-// U+FFFD, clean=false. Unpaired surrogates in UTF-16 are kept as they are (so writing the text back
-// gives the same bytes) but make clean false.
+// legacy page (clean=false when some bytes had no character there). An empty input is TextEncoding::Utf8 with
+// empty text. Odd trailing byte of UTF-16: U+FFFD, clean=false. Unpaired surrogates in UTF-16 are kept as
+// they are (so writing the text back gives the same bytes) but make clean false.
 DecodedText decodeText(QByteArrayView bytes, const LegacyCodePage& legacy = LegacyCodePage::system());
 
 // Bytes for writing text back in an encoding, signature included where the encoding has one.

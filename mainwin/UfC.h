@@ -163,7 +163,11 @@ private:
     void EnableDocActions(bool enabled);
     void ShowLines(LineStore lines);
     void FilesDropped(const QStringList& paths);
-    bool SaveCorrections(); // false when the corrections could not be written
+    // Writes the corrections to the document on display; false when they were not written (the user
+    // declined, or the write failed), and then they are still pending.
+    bool SaveCorrections();
+    // Before another document replaces the editor's text: true when nothing is pending or it was saved.
+    bool SavePendingCorrections();
     void OnUsedFLChange();
 
     void SetSTS(TSTS state);

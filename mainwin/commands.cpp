@@ -144,7 +144,7 @@ void TfC::ActF0Execute(QAction* sender) {
     const QString name = sender->objectName();
     const int slot = name.right(1).toInt();
     const QString path = m_usedFL.entry(slot);
-    if (!path.isEmpty())
+    if (!path.isEmpty() && SavePendingCorrections())
         OpenDocument(path);
 }
 

@@ -27,7 +27,8 @@ const QString placeholderLine3 = QStringLiteral("が読めませんでした。"
 
 void TfC::OpenDocument(const QString& path) {
     const int found = m_usedFL.indexOf(path);
-    if (!fileExists(path)) {
+    // A folder, a pipe or a device of that name is there but is no document: the read says why.
+    if (!pathExists(path)) {
         MsgDlgCenter(path + QStringLiteral("\r\nこのファイルが見つかりません。\r\nパスとファイル名が正しいか"
                                            "どうか確認してください。"),
                      MsgDlgType::Warning, mbOK, 0);
@@ -90,18 +91,24 @@ bool TfC::correctionsPending() const {
 bool TfC::SaveCorrections() {
     QString text = correctionEditor()->toPlainText();
     text.replace(u'\n', QStringLiteral("\r\n"));
+    // Writing over a file that did not read cleanly replaces what could not be read; only an explicit
+    // OK does that. Any other answer keeps the corrections, and whoever asked for the save stops.
     if (!m_displayedClean &&
         MsgDlgCenter(
             fileNamePart(m_displayedPath) +
-                QStringLiteral(
-                    " には読めなかった文字があります。\r\n訂正を書き込むと、その文字は置き換えられます。"),
+                QStringLiteral(" には読めなかった文字があります。\r\n訂正を書き込むと、その文字は置き換え"
+                               "られます。\r\n「無視」では書き込まず、訂正はそのまま残ります。"),
             MsgDlgType::Confirmation, mbOK | mbIgnore, 0) != mrOk)
-        return true; // the user keeps the file as it is
+        return false;
     QString reason;
     if (writeDocumentText(m_displayedPath, text, m_displayedEncoding, &reason))
         return true;
     m_platform.showErrorBox(this, m_applicationTitle, errorBoxText(reason));
     return false;
+}
+
+bool TfC::SavePendingCorrections() {
+    return !correctionsPending() || SaveCorrections();
 }
 
 void TfC::OpenIfTxt(const QString& path) {
@@ -174,16 +181,20 @@ void TfC::FileOpenExecute() {
 }
 
 void TfC::FileOpenAccept(const QString& path) {
-    // Corrections go to their own document before another one is shown; if they cannot be written the
+    // Corrections go to their own document before another one is shown; if they are not written the
     // other document is not opened, so they are not lost.
-    if (correctionsPending() && !SaveCorrections())
+    if (!SavePendingCorrections())
         return;
     OpenDocument(path);
 }
 
 void TfC::FilesDropped(const QStringList& paths) {
-    if (!paths.isEmpty())
-        OpenIfTxt(paths.constFirst());
+    // A file that is not a text file is ignored, corrections and all; a text file is opened like one
+    // from the open dialog.
+    if (paths.isEmpty() || !hasTxtExtension(paths.constFirst()))
+        return;
+    if (SavePendingCorrections())
+        OpenDocument(paths.constFirst());
 }
 
 } // namespace kopix

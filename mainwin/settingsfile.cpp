@@ -1,7 +1,7 @@
 // Reading the settings file at start-up and writing it at exit.
 #include "mainwin/UfC.h"
 
-#include "core/DocumentFile.h"
+#include "core/FileSystem.h"
 #include "core/ProfileFile.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
@@ -75,9 +75,14 @@ void TfC::WriteSettingsFile() {
     writeExitSettings(ini, s);
 
     QString reason;
-    if (!ini.save(path, &reason))
-        m_platform.showErrorBox(this, m_applicationTitle,
-                                errorBoxText(QStringLiteral("%1 に書き込めません").arg(path)));
+    if (!ini.save(path, &reason)) {
+        // The reason goes on a line of its own: a folder that is read-only asks for something else than
+        // a settings file that is a pipe or was not written by Kopix.
+        QString text = errorBoxText(QStringLiteral("%1 に書き込めません").arg(path));
+        if (!reason.isEmpty())
+            text += QStringLiteral("\r\n") + reason;
+        m_platform.showErrorBox(this, m_applicationTitle, text);
+    }
 }
 
 } // namespace kopix

@@ -2,6 +2,7 @@
 
 #include "mainwin/UfC.h"
 #include "support/FakePlatform.h"
+#include "support/QtPrinters.h"
 
 #include <QByteArray>
 #include <QColor>

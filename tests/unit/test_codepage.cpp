@@ -121,6 +121,35 @@ TEST(Cp932, MultiByteCharactersDecodeAtEveryOffsetOfTheAsciiFastPath) {
     }
 }
 
+// A decode is clean when every byte sequence had a character of its own, so that writing the text back
+// gives the same bytes; the middle dot put in place of invalid bytes makes it unclean, a real one does not.
+TEST(Cp932, DecodeReportsWhetherItPutAnythingInPlaceOfInvalidBytes) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool clean;
+    };
+    const auto page = LegacyCodePage::cp932();
+    for (const Case& c :
+         {Case{"ascii", "ABC", true}, Case{"kanji", "\x93\xFA\x96\x7B\x8C\xEA", true},
+          Case{"real middle dot", "\x81\x45", true},
+          Case{"single bytes without a character of their own", "\x80\xA0\xFD\xFE\xFF", true},
+          Case{"lead byte before a space", "caf\xE9 ok", false},
+          Case{"lone lead byte at the end", "A\x81", false}, Case{"unassigned pair", "\x85\x40", false},
+          Case{"lead byte before 0x7F", "x\x81\x7Fy", false},
+          Case{"invalid pair after a long ascii run", QByteArray(40, 'a') + "\xEB\x40", false}}) {
+        bool clean = !c.clean;
+        const QString text = page->decode(c.bytes, &clean);
+        EXPECT_EQ(clean, c.clean) << c.name;
+        if (c.clean) {
+            EXPECT_EQ(page->encode(text).value_or("<none>"), c.bytes)
+                << c.name << ": clean means it round-trips";
+        }
+    }
+    bool clean = true;
+    EXPECT_EQ(page->decode("caf\xE9 ok", &clean), u"caf\u30FBok"_s);
+}
+
 TEST(Cp932, EncodeReportsTheFirstCharacterWithoutCode) {
     struct Case {
         QString text;
@@ -155,7 +184,11 @@ TEST(IconvCodePage, DecodesEncodesAndRefusesWhatThePageLacks) {
     const auto page = LegacyCodePage::byName(QStringLiteral("1252"));
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->decode("caf\xE9 \x80"), u"café €"_s);
-    EXPECT_EQ(page->decode("a\x81z"), u"a\uFFFDz"_s); // 0x81 has no character in 1252
+    bool clean = false;
+    EXPECT_EQ(page->decode("caf\xE9", &clean), u"café"_s);
+    EXPECT_TRUE(clean);
+    EXPECT_EQ(page->decode("a\x81z", &clean), u"a\uFFFDz"_s); // 0x81 has no character in 1252
+    EXPECT_FALSE(clean);
     EXPECT_EQ(page->encode(u"café €"_s).value_or("<none>"), QByteArray("caf\xE9 \x80"));
     for (const QString& text : {u"ok日本"_s, u"ok\xD800"_s}) {
         qsizetype failedAt = -1;

@@ -6,6 +6,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <future>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace kopix;
@@ -103,13 +111,95 @@ INSTANTIATE_TEST_SUITE_P(Table, ReadingEncodings,
 TEST_F(DocumentFileTest, ReadFailuresGiveTheSystemsReason) {
     const DocumentReadResult missing = readDocument(dir.filePath(u"none.txt"_s));
     EXPECT_FALSE(missing.document);
-    EXPECT_FALSE(missing.errorText.isEmpty());
+    EXPECT_EQ(missing.errorText, systemErrorText(ENOENT));
     EXPECT_FALSE(missing.errorText.endsWith(u'.'));
+}
 
-    QDir(dir.path()).mkdir(u"folder.txt"_s);
-    const DocumentReadResult folder = readDocument(dir.filePath(u"folder.txt"_s));
-    EXPECT_FALSE(folder.document);
-    EXPECT_EQ(folder.errorText, systemErrorText(EISDIR));
+// Only regular files are documents. Whatever else has a document's name is refused at once, with a reason
+// of its own: a pipe would wait for a writer for ever, /dev/zero never ends.
+TEST_F(DocumentFileTest, OnlyRegularFilesAreReadAndNothingBlocks) {
+    struct Case {
+        const char* name;
+        std::function<QString()> make; // makes the thing, returns its path
+        const char16_t* reason;
+    };
+    const auto linkTo = [this](const char* target, const QString& name) {
+        const QString path = dir.filePath(name);
+        EXPECT_EQ(::symlink(target, QFile::encodeName(path).constData()), 0);
+        return path;
+    };
+    const Case cases[] = {
+        {"folder",
+         [this] {
+             QDir(dir.path()).mkdir(u"d.txt"_s);
+             return dir.filePath(u"d.txt"_s);
+         },
+         u"フォルダーであり、ファイルではありません"},
+        {"named pipe",
+         [this] {
+             const QString path = dir.filePath(u"pipe.txt"_s);
+             EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+             return path;
+         },
+         u"名前付きパイプ（FIFO）であり、通常のファイルではありません"},
+        {"link to a device", [&] { return linkTo("/dev/zero", u"x.txt"_s); },
+         u"デバイスであり、通常のファイルではありません"},
+        {"socket",
+         [this] {
+             const QString path = dir.filePath(u"s.txt"_s);
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             const QByteArray encoded = QFile::encodeName(path);
+             std::strncpy(address.sun_path, encoded.constData(), sizeof address.sun_path - 1);
+             EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+             ::close(fd);
+             return path;
+         },
+         u"ソケットであり、通常のファイルではありません"},
+        {"link to nothing", [&] { return linkTo("/nonexistent/kopix", u"dangling.txt"_s); }, nullptr},
+    };
+    for (const Case& c : cases) {
+        const QString path = c.make();
+        auto read = std::async(std::launch::async, [&path] { return readDocument(path); });
+        if (read.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << c.name << ": the read blocks";
+            // Let a reader waiting at a pipe go, so the test can end.
+            ::close(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK));
+            read.wait();
+            continue;
+        }
+        const DocumentReadResult result = read.get();
+        EXPECT_FALSE(result.document) << c.name;
+        EXPECT_EQ(result.errorText, c.reason ? QString::fromUtf16(c.reason) : systemErrorText(ENOENT))
+            << c.name;
+    }
+}
+
+TEST_F(DocumentFileTest, AFileOverTheLimitIsRefusedWithItsSize) {
+    const QString path = write(QByteArray(3 * 1024 * 1024 / 2, 'a'));
+    const DocumentReadResult tooLarge = readDocument(path, *LegacyCodePage::cp932(), 1024 * 1024);
+    EXPECT_FALSE(tooLarge.document);
+    EXPECT_EQ(tooLarge.errorText, u"ファイルが大きすぎます（1.5 MiB。読めるのは 1 MiB まで）"_s);
+    const DocumentReadResult atTheLimit = readDocument(path, *LegacyCodePage::cp932(), 3 * 1024 * 1024 / 2);
+    ASSERT_TRUE(atTheLimit.document);
+    EXPECT_EQ(atTheLimit.document->lines.textLength(), 3 * 1024 * 1024 / 2);
+    EXPECT_GE(documentSizeLimit(), 64 * 1024 * 1024) << "any machine holds a 64 MiB document";
+    EXPECT_LE(documentSizeLimit(), qint64(1) << 30);
+}
+
+TEST(ByteSizeText, ShowsOneDecimalWhereItMatters) {
+    const std::pair<qint64, const char16_t*> cases[] = {
+        {0, u"0 バイト"},
+        {1023, u"1023 バイト"},
+        {1024, u"1 KiB"},
+        {1536, u"1.5 KiB"},
+        {qint64(1) << 20, u"1 MiB"},
+        {(qint64(1) << 30) * 2, u"2 GiB"},
+        {(qint64(1) << 30) + 1, u"1 GiB"},
+    };
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(byteSizeText(bytes), QString::fromUtf16(text)) << bytes;
 }
 
 TEST_F(DocumentFileTest, ExistenceTestsTellFilesFromFolders) {

@@ -1,14 +1,20 @@
+#include "core/FileSystem.h"
 #include "core/ProfileFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using kopix::encodeText;
 using kopix::LegacyCodePage;
 using kopix::ProfileFile;
+using kopix::SettingsFileSizeLimit;
 using kopix::TextEncoding;
 using namespace Qt::StringLiterals;
 
@@ -249,6 +255,38 @@ TEST_F(ProfileSave, FilesWithoutRightsAreLeftAlone) {
     EXPECT_EQ(entries(m_dir.path()), (QStringList{u"readonly.ini"_s, u"ro"_s, u"writeonly.ini"_s}));
     for (const QString& name : {readOnly, writeOnly, inFolder})
         EXPECT_EQ(content(name), QByteArray("[fC]\r\nA_L=0\r\n")) << name.toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// A settings file that is no regular file or is far too big for one: read as no settings at once, and
+// never replaced, whatever it is.
+TEST_F(ProfileSave, SettingsThatAreNoPlainSettingsFileAreNeitherReadNorReplaced) {
+    const QString toZero = path(u"zero.ini"_s);
+    ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(toZero).constData()), 0);
+    const QString pipe = path(u"pipe.ini"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString huge = path(u"huge.ini"_s);
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(SettingsFileSizeLimit + 1));
+    }
+    for (const QString& target : {toZero, pipe, huge}) {
+        ProfileFile profile = ProfileFile::load(target);
+        EXPECT_FALSE(profile.exists()) << target.toStdString();
+        EXPECT_FALSE(profile.readError().isEmpty()) << target.toStdString();
+        EXPECT_EQ(profile.readString(u"fC", u"A_L", u"20"), u"20"_s);
+        profile.writeString(u"fC", u"A_L", u"5");
+        QString reason;
+        EXPECT_FALSE(profile.save(target, &reason)) << target.toStdString();
+        EXPECT_EQ(reason, profile.readError());
+    }
+    EXPECT_TRUE(QFileInfo(toZero).isSymLink());
+    EXPECT_EQ(QFileInfo(huge).size(), SettingsFileSizeLimit + 1);
+    EXPECT_EQ(ProfileFile::load(toZero).readError(), u"デバイスであり、通常のファイルではありません"_s);
 }
 
 } // namespace

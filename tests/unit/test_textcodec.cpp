@@ -41,6 +41,7 @@ TEST(DecodeText, FindsTheEncodingAndKeepsAllText) {
         {"second signature is text", hex("efbbbfefbbbf61"), TextEncoding::Utf8WithSignature, u"\uFEFFa"_s, true},
         {"utf8 signature, invalid byte", hex("efbbbf6f6b936f6b"), TextEncoding::Utf8WithSignature, u"ok\uFFFDok"_s, false},
         {"cp932", hex("93fa967b"), TextEncoding::Legacy, u"日本"_s, true},
+        {"cp932 with bytes it cannot read", hex("636166e9206f6b"), TextEncoding::Legacy, u"caf\u30FBok"_s, false},
         {"utf8 cut at the end is legacy", hex("61e697"), TextEncoding::Legacy, cp932().decode(hex("61e697")), true},
         // UTF-8 is checked in pieces: a character across a piece boundary, an invalid byte in a later piece
         {"utf8 across pieces", QByteArray(65535, 'a') + hex("e697a5"), TextEncoding::Utf8, QString(65535, u'a') + u"日", true},

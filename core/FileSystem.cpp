@@ -1,0 +1,181 @@
+#include "core/FileSystem.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kopix {
+
+namespace {
+
+qint64 nanoseconds(const struct stat& info) {
+    return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+bool statPath(const QString& path, struct stat* info) {
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), info) == 0;
+}
+
+// Why a thing that is not a regular file cannot be read as one.
+QString notARegularFileText(mode_t mode) {
+    if (S_ISDIR(mode))
+        return QStringLiteral("フォルダーであり、ファイルではありません");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("名前付きパイプ（FIFO）であり、通常のファイルではありません");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("デバイスであり、通常のファイルではありません");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("ソケットであり、通常のファイルではありません");
+    return QStringLiteral("通常のファイルではありません");
+}
+
+QString tooLargeText(qint64 size, qint64 maxBytes) {
+    return QStringLiteral("ファイルが大きすぎます（%1。読めるのは %2 まで）")
+        .arg(byteSizeText(size), byteSizeText(maxBytes));
+}
+
+// Reads until the end of the file, but never more than maxBytes + 1 bytes: a file that grows while it is
+// read is caught as too large too. Returns an errno value, 0 on success.
+int readAll(int fd, qint64 expected, qint64 maxBytes, QByteArray& bytes) {
+    bytes = QByteArray(qsizetype(std::min(expected, maxBytes) + 1), Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) {
+            if (filled > maxBytes)
+                break;
+            bytes.resize(qsizetype(std::min<qint64>(bytes.size() + 65536, maxBytes + 1)));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    bytes.truncate(filled);
+    return 0;
+}
+
+} // namespace
+
+bool fileExists(const QString& path) {
+    struct stat info {};
+    return statPath(path, &info) && !S_ISDIR(info.st_mode);
+}
+
+bool folderExists(const QString& path) {
+    struct stat info {};
+    return statPath(path, &info) && S_ISDIR(info.st_mode);
+}
+
+bool pathExists(const QString& path) {
+    struct stat info {};
+    return statPath(path, &info);
+}
+
+bool isWritableFile(const QString& path) {
+    struct stat info {};
+    const QByteArray encoded = QFile::encodeName(path);
+    if (::stat(encoded.constData(), &info) != 0)
+        return true; // a file that does not exist yet may be created
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(encoded.constData(), W_OK) == 0;
+}
+
+std::optional<qint64> fileModifiedTime(const QString& path) {
+    struct stat info {};
+    if (!statPath(path, &info))
+        return std::nullopt;
+    return nanoseconds(info);
+}
+
+QString systemErrorText(int errorNumber) {
+    QString text = QString::fromLocal8Bit(std::strerror(errorNumber));
+    while (!text.isEmpty() && (text.back().isSpace() || text.back().category() == QChar::Other_Control ||
+                               text.back() == u'.' || text.back() == u'。'))
+        text.chop(1);
+    return text;
+}
+
+FileBytes readRegularFile(const QString& path, qint64 maxBytes) {
+    FileBytes result;
+    const QByteArray encodedPath = QFile::encodeName(path);
+    // Looked at before it is opened: opening a named pipe would wait for a writer, opening a device may
+    // do something to it.
+    struct stat info {};
+    if (::stat(encodedPath.constData(), &info) != 0) {
+        result.errorText = systemErrorText(errno);
+        return result;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        result.errorText = notARegularFileText(info.st_mode);
+        return result;
+    }
+    if (qint64(info.st_size) > maxBytes) {
+        result.errorText = tooLargeText(info.st_size, maxBytes);
+        return result;
+    }
+    // Non-blocking in case it was swapped for a pipe since; checked again on what was opened.
+    const int fd = ::open(encodedPath.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        result.errorText = systemErrorText(errno);
+        return result;
+    }
+    QByteArray bytes;
+    int error = ::fstat(fd, &info) == 0 ? 0 : errno;
+    if (error == 0 && !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        result.errorText = notARegularFileText(info.st_mode);
+        return result;
+    }
+    if (error == 0)
+        error = readAll(fd, qint64(info.st_size), maxBytes, bytes);
+    ::close(fd);
+    if (error != 0) {
+        result.errorText = systemErrorText(error);
+        return result;
+    }
+    if (bytes.size() > maxBytes) {
+        result.errorText = tooLargeText(bytes.size(), maxBytes);
+        return result;
+    }
+    result.bytes = std::move(bytes);
+    result.modified = nanoseconds(info);
+    return result;
+}
+
+qint64 documentSizeLimit() {
+    constexpr qint64 Ceiling = qint64(1) << 30;
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return Ceiling;
+    return std::min(Ceiling, qint64(pages) * pageSize / 4);
+}
+
+QString byteSizeText(qint64 bytes) {
+    struct Unit {
+        qint64 size;
+        const char* name;
+    };
+    for (const Unit unit : {Unit{qint64(1) << 30, "GiB"}, Unit{qint64(1) << 20, "MiB"}, Unit{1024, "KiB"}}) {
+        if (bytes >= unit.size) {
+            // One decimal, none when it is zero: "1.5 MiB", "2 GiB".
+            const qint64 tenths = (bytes * 10 + unit.size / 2) / unit.size;
+            const QString number = tenths % 10 == 0
+                                       ? QString::number(tenths / 10)
+                                       : QStringLiteral("%1.%2").arg(tenths / 10).arg(tenths % 10);
+            return number + u' ' + QLatin1String(unit.name);
+        }
+    }
+    return QStringLiteral("%1 バイト").arg(bytes);
+}
+
+} // namespace kopix

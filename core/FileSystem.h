@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace kopix {
+
+// Whether a file (not a folder) exists at path, symbolic links followed.
+bool fileExists(const QString& path);
+bool folderExists(const QString& path);
+// Whether anything at all exists at path (a file, a folder, a pipe, a device), symbolic links followed.
+bool pathExists(const QString& path);
+// Whether a file may be replaced: it does not exist yet, or it has a write permission bit and this process
+// may write it. A file without any write bit counts as read-only even for root.
+bool isWritableFile(const QString& path);
+// The last-modification time of a file, nanoseconds since the epoch; nullopt when it cannot be read.
+std::optional<qint64> fileModifiedTime(const QString& path);
+
+// The system's text for an error number, with trailing blanks, control characters and full stops removed.
+QString systemErrorText(int errorNumber);
+
+// A whole file read in one piece.
+struct FileBytes {
+    std::optional<QByteArray> bytes;
+    QString errorText;              // why there are no bytes
+    std::optional<qint64> modified; // last-modification time, nanoseconds since the epoch
+};
+
+// Reads the whole of a regular file, symbolic links followed. Anything else (a folder, a named pipe, a
+// device, a socket) is refused with a reason the user can understand, and so is a file larger than
+// maxBytes: a pipe or /dev/zero would never end. Opening and reading never block.
+FileBytes readRegularFile(const QString& path, qint64 maxBytes);
+
+// The largest document Kopix reads: what the memory of this machine holds comfortably along with the
+// decoded text and its line index (a quarter of it), and never more than 1 GiB.
+qint64 documentSizeLimit();
+// A settings file is a few hundred bytes; anything past this was not written by Kopix.
+inline constexpr qint64 SettingsFileSizeLimit = 4 * 1024 * 1024;
+
+// "512 KiB", "1.5 MiB", "2 GiB": a size for messages.
+QString byteSizeText(qint64 bytes);
+
+} // namespace kopix
