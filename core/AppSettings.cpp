@@ -1,5 +1,6 @@
 #include "core/AppSettings.h"
 
+#include "core/PathRules.h"
 #include "core/ProfileFile.h"
 #include "core/ProfileInt.h"
 #include "core/RecentFiles.h"
@@ -25,6 +26,8 @@ StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefault
     s.top = readProfileInt(ini, u"fC", u"A_T", 20);
     s.topIndex = readProfileInt(ini, u"LB", u"TI", 0);
     s.fontSize = readProfileInt(ini, u"LB", u"FS", defaults.fontSize);
+    if (s.fontSize < MinListFontSize || s.fontSize > MaxListFontSize)
+        s.fontSize = defaults.fontSize;
     for (int n = 1; n <= RuleCount; ++n) {
         HighlightRule& rule = s.rules[size_t(n - 1)];
         rule.prefix = ini.readString(u"LB", ruleKey(u'K', n), u"");
@@ -52,7 +55,7 @@ void writeExitSettings(ProfileFile& ini, const ExitSettings& s) {
         ini.writeString(u"LB", ruleKey(u'S', n), profileIntText(rule.style));
         ini.writeString(u"LB", ruleKey(u'C', n), profileIntText(rule.color));
     }
-    ini.writeString(u"FL", u"FD", s.wDirS);
+    ini.writeString(u"FL", u"FD", storedProgramFolder(s.wDirS));
     for (int k = 0; k < RecentFiles::Size; ++k)
         ini.writeString(u"FL", QString(u"F" + QString::number(k)), s.recentFiles.value(k));
     ini.writeString(u"Memotyo", u"Notepad", s.editorPath);

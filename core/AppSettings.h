@@ -22,6 +22,10 @@ enum FontStyleBit : quint8 { StyleBold = 1, StyleItalic = 2, StyleUnderline = 4,
 
 inline constexpr int RuleCount = 3;
 
+// The list font sizes a settings file may give, in points; anything else is a slip of a hand edit.
+inline constexpr int MinListFontSize = 1;
+inline constexpr int MaxListFontSize = 72;
+
 // One prefix highlight rule: lines beginning with `prefix` are drawn in `style` and `color`.
 struct HighlightRule {
     QString prefix;

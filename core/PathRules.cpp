@@ -43,11 +43,22 @@ bool hasTxtExtension(QStringView path) {
            lower(extension[3].unicode()) == u't';
 }
 
-QString replaceFirstIgnoringCase(QStringView s, QStringView from, QStringView to) {
-    const qsizetype at = from.isEmpty() ? -1 : s.indexOf(from, 0, Qt::CaseInsensitive);
+QString storedProgramFolder(QStringView wDirS) {
+    return wDirS.isEmpty() ? QStringLiteral("/") : wDirS.toString();
+}
+
+bool programFolderMoved(QStringView fDir, QStringView wDirS) {
+    return !fDir.isEmpty() && programFolderNoSlash(fDir.toString()) != wDirS;
+}
+
+QString relocatedPath(QStringView path, QStringView fDir, QStringView wDirS) {
+    const QString from = programFolderNoSlash(fDir.toString());
+    if (from.isEmpty())
+        return wDirS + path.toString();
+    const qsizetype at = path.indexOf(from);
     if (at < 0)
-        return s.toString();
-    return s.left(at).toString() + to + s.mid(at + from.size());
+        return path.toString();
+    return path.left(at) + wDirS + path.mid(at + from.size());
 }
 
 } // namespace kopix

@@ -18,7 +18,15 @@ QString folderPart(QStringView path);
 // Whether the last path element ends in ".txt", the letters compared without regard to ASCII case only
 // (".TXT" and ".Txt" count; ".txt.bak", ".text" and full-width letters do not).
 bool hasTxtExtension(QStringView path);
-// s with its first occurrence of `from` (found ignoring letter case) replaced by `to`; s when there is none.
-QString replaceFirstIgnoringCase(QStringView s, QStringView from, QStringView to);
+// The program folder as the settings file stores it (FL FD): wDirS, except the root, whose wDirS is "",
+// which is stored as "/" (an empty FD means that the folder of the last run is not known).
+QString storedProgramFolder(QStringView wDirS);
+// Whether the program folder moved since the settings were written: fDir (as stored) is known and differs
+// from wDirS. Letter case counts, as everywhere in Linux paths.
+bool programFolderMoved(QStringView fDir, QStringView wDirS);
+// A stored path followed from the program folder of the run that wrote it (fDir as stored) to wDirS: its
+// first occurrence of the old folder is replaced by the new one (letter case counts; the path as it is when
+// there is none); a path under an old root folder gets the new folder in front.
+QString relocatedPath(QStringView path, QStringView fDir, QStringView wDirS);
 
 } // namespace kopix

@@ -9,10 +9,8 @@ void RecentFiles::fillWithoutNotice(QStringList entries) {
 }
 
 int RecentFiles::indexOf(const QString& path) const {
-    for (int i = 0; i < m_entries.size(); ++i)
-        if (m_entries[i].compare(path, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    // Notes.txt and notes.txt are two files here.
+    return int(m_entries.indexOf(path));
 }
 
 bool RecentFiles::documentOpened(const QString& path, int found) {
@@ -46,7 +44,7 @@ void RecentFiles::changed() {
 QStringList relocateRecentFiles(const std::function<QString(int)>& storedEntry, const QString& fDir,
                                 const QString& wDirS, const std::function<bool(const QString&)>& fileExists) {
     QStringList entries;
-    const bool moved = !fDir.isEmpty() && fDir != wDirS;
+    const bool moved = programFolderMoved(fDir, wDirS);
     for (int k = 0; k < RecentFiles::Size; ++k) {
         const QString stored = storedEntry(k);
         if (stored.isEmpty())
@@ -54,7 +52,7 @@ QStringList relocateRecentFiles(const std::function<QString(int)>& storedEntry, 
         if (fileExists(stored)) {
             entries.append(stored);
         } else if (moved) {
-            const QString relocated = replaceFirstIgnoringCase(stored, fDir, wDirS);
+            const QString relocated = relocatedPath(stored, fDir, wDirS);
             if (fileExists(relocated))
                 entries.append(relocated);
         }
@@ -67,9 +65,9 @@ QStringList relocateRecentFiles(const std::function<QString(int)>& storedEntry, 
 QString relocateEditorPath(const QString& stored, const QString& fDir, const QString& wDirS) {
     if (stored.isEmpty() || fDir.isEmpty())
         return QString();
-    if (fDir == wDirS)
+    if (!programFolderMoved(fDir, wDirS))
         return stored;
-    return replaceFirstIgnoringCase(stored, fDir, wDirS);
+    return relocatedPath(stored, fDir, wDirS);
 }
 
 } // namespace kopix

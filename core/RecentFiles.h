@@ -23,7 +23,7 @@ public:
     void fillWithoutNotice(QStringList entries);
     void setOnChanged(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }
 
-    // The first entry equal to path, ignoring letter case; -1 when there is none.
+    // The first entry equal to path (letter case counts: these are Linux paths); -1 when there is none.
     int indexOf(const QString& path) const;
 
     // A document at path was read; `found` is indexOf(path) taken before the file was read.

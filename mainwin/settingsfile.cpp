@@ -37,8 +37,7 @@ void TfC::ReadSettingsFile() {
 
     // The list font, the row height that follows from it, and the same font for the editor.
     QFont font = LBox->font();
-    if (s.fontSize > 0)
-        font.setPointSize(s.fontSize);
+    font.setPointSize(s.fontSize);
     LBox->setFont(font);
     RowHeight();
     Memo1->setFont(LBox->font());

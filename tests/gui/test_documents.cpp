@@ -68,6 +68,20 @@ TEST_F(Documents, ElevenDistinctFilesKeepTheNewestTen) {
     EXPECT_EQ(window->UsedFL().entries(), opened.mid(0, 10));
 }
 
+TEST_F(Documents, NamesInAnotherLetterCaseAreOtherFiles) {
+    const QString upper = writeFile(u"Notes.txt"_s, "upper\r\n");
+    const QString lower = writeFile(u"notes.txt"_s, "lower\r\n");
+    window->OpenDocument(upper);
+    window->OpenDocument(lower);
+    EXPECT_EQ(window->UsedFL().entry(0), lower);
+    EXPECT_EQ(window->UsedFL().entry(1), upper);
+    writeFile(lower, "lower, changed\r\n");
+    touch(lower, 5);
+    window->ActRefreshExecute();
+    EXPECT_EQ(rows(), (QStringList{u"lower, changed"_s}))
+        << "F4 reads the document on display, not its namesake";
+}
+
 TEST_F(Documents, OpeningAFileThatWasDeletedMovesItsEntryToTheEndAndKeepsTheDisplay) {
     const QString second = writeFile(u"second.txt"_s, "second\r\n");
     window->OpenDocument(second);

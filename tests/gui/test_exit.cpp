@@ -1,6 +1,7 @@
 // Closing: the question on a removable drive, corrections saved, and the settings file written at exit.
 #include "support/KopixFixture.h"
 
+#include "mainwin/DocumentListView.h"
 #include "mainwin/KopixApplication.h"
 
 #include <QDialog>
@@ -87,6 +88,16 @@ TEST_F(Exit, UnwritableSettingsFileShowsTheMessageAndLeavesNoPartialFile) {
     EXPECT_GT(platform.errorBoxes.first().size(), expected.size()) << "the system's reason follows";
     EXPECT_EQ(QDir(programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before)
         << "no temporary or partial file is left behind";
+}
+
+TEST_F(Exit, AFontSizeOutOfRangeIsWrittenBackAsTheDefault) {
+    for (const QByteArray stored : {"0", "-2", "5000"}) {
+        writeFile(u"Kopix.ini"_s, "[LB]\r\nFS=" + stored + "\r\n");
+        start();
+        EXPECT_EQ(window->LBox->font().pointSize(), 11) << stored.constData();
+        ASSERT_TRUE(closeAndDestroy());
+        EXPECT_TRUE(readFile(u"Kopix.ini"_s).startsWith("[LB]\r\nFS=11\r\n")) << stored.constData();
+    }
 }
 
 TEST_F(Exit, RemovedProgramFolderWritesNothingAndSaysNothing) {

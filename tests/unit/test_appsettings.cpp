@@ -52,6 +52,13 @@ TEST(StartupSettings, ValuesThatAreNoNumbersFallBackToTheirDefaults) {
     EXPECT_EQ(s.topIndex, 0);
 }
 
+TEST(StartupSettings, FontSizesOutsideTheUsableRangeFallBackToTheDefault) {
+    const std::pair<const char*, int> cases[] = {{"0", 11}, {"-3", 11}, {"5000", 11}, {"73", 11},
+                                                 {"1", 1},  {"8", 8},   {"72", 72},   {"0x0E", 14}};
+    for (const auto& [stored, size] : cases)
+        EXPECT_EQ(read(QByteArray("[LB]\r\nFS=") + stored + "\r\n").fontSize, size) << stored;
+}
+
 TEST(StartupSettings, RulesTakeHexColoursAndTheLowByteOfTheStyle) {
     const StartupSettings s = read(
         "[LB]\r\nK1=http\r\nS1=261\r\nC1=0xFF\r\nK2=☆\r\nS2=$0F\r\nC2=$FF000008\r\nK3= \"  \" \r\nC3=-1\r\n");
@@ -62,16 +69,16 @@ TEST(StartupSettings, RulesTakeHexColoursAndTheLowByteOfTheStyle) {
 
 TEST(StartupSettings, RecentFilesStopAtTheFirstEmptyKeyAndFollowTheMovedFolder) {
     const StartupSettings s =
-        read("[FL]\r\nFD=/media/OLD\r\nF0=/media/old/a.txt\r\nF1=/home/b.txt\r\nF2=\r\nF3=/home/c.txt\r\n",
+        read("[FL]\r\nFD=/media/old\r\nF0=/media/old/a.txt\r\nF1=/home/b.txt\r\nF2=\r\nF3=/home/c.txt\r\n",
              u"/media/new"_s, {u"/media/new/a.txt"_s, u"/home/b.txt"_s, u"/home/c.txt"_s});
-    EXPECT_EQ(s.fDir, u"/media/OLD"_s);
+    EXPECT_EQ(s.fDir, u"/media/old"_s);
     EXPECT_EQ(s.recentFiles.mid(0, 3), (QStringList{u"/media/new/a.txt"_s, u"/home/b.txt"_s, QString()}));
     EXPECT_EQ(s.recentFiles.size(), 10);
 }
 
 TEST(StartupSettings, EditorPathNeedsTheFolderOfTheLastWriter) {
     EXPECT_EQ(read("[Memotyo]\r\nNotepad=/usr/bin/mousepad\r\n").editorPath, QString());
-    EXPECT_EQ(read("[FL]\r\nFD=/old\r\n[Memotyo]\r\nNotepad=/OLD/bin/ed\r\n", u"/new"_s).editorPath,
+    EXPECT_EQ(read("[FL]\r\nFD=/old\r\n[Memotyo]\r\nNotepad=/old/bin/ed\r\n", u"/new"_s).editorPath,
               u"/new/bin/ed"_s);
 }
 
@@ -97,6 +104,18 @@ TEST(ExitSettings, KeysGoInTheirOrderIntoANewFile) {
         expected += "F" + QByteArray::number(k) + "=\r\n";
     expected += "[Memotyo]\r\nNotepad=/usr/bin/mousepad\r\n";
     EXPECT_EQ(ini.toBytes(), expected);
+}
+
+TEST(ExitSettings, AProgramInTheRootFolderKeepsItsEditorPathFromRunToRun) {
+    ExitSettings out;
+    out.wDirS = QString(); // the root
+    out.editorPath = u"/bin/mousepad"_s;
+    ProfileFile ini;
+    writeExitSettings(ini, out);
+    EXPECT_EQ(ini.readString(u"FL", u"FD", u"-"), u"/"_s) << "an empty FD would mean 'not known'";
+    const StartupSettings in = readStartupSettings(ProfileFile::fromBytes(ini.toBytes()), defaults, QString(),
+                                                   [](const QString&) { return true; });
+    EXPECT_EQ(in.editorPath, u"/bin/mousepad"_s);
 }
 
 TEST(ExitSettings, WhatIsWrittenReadsBackTheSame) {

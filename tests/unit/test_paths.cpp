@@ -44,8 +44,29 @@ TEST(TxtExtension, OnlyDotTxtInAnyAsciiCase) {
         EXPECT_EQ(hasTxtExtension(c.path), c.opens) << QString::fromUtf16(c.path).toStdString();
 }
 
-TEST(ReplaceFirst, IgnoresCaseAndReplacesOnlyOnce) {
-    EXPECT_EQ(replaceFirstIgnoringCase(u"/OLD/x/old/y", u"/old", u"/new"), u"/new/x/old/y"_s);
-    EXPECT_EQ(replaceFirstIgnoringCase(u"/other/y", u"/old", u"/new"), u"/other/y"_s);
-    EXPECT_EQ(replaceFirstIgnoringCase(u"/a", u"", u"/new"), u"/a"_s);
+TEST(ProgramFolderMove, FollowsTheFolderInItsOwnLetterCaseAndFromOrToTheRoot) {
+    struct Case {
+        const char16_t *path, *fDir, *wDirS, *relocated;
+        bool moved;
+    } cases[] = {
+        {u"/old/x/old/y", u"/old", u"/new", u"/new/x/old/y", true}, // only the first occurrence
+        {u"/OLD/x", u"/old", u"/new", u"/OLD/x", true},             // another folder on Linux
+        {u"/other/y", u"/old", u"/new", u"/other/y", true},
+        {u"/docs/a.txt", u"/", u"/media/usb", u"/media/usb/docs/a.txt", true}, // from the root
+        {u"/media/usb/docs/a.txt", u"/media/usb", u"", u"/docs/a.txt", true},  // to the root
+        {u"/p/a.txt", u"/p/", u"/p", u"/p/a.txt", false},
+        {u"/a.txt", u"/", u"", u"/a.txt", false},
+        {u"/a.txt", u"", u"/new", u"/a.txt", false}, // the old folder is not known
+    };
+    for (const Case& c : cases) {
+        const QString name = QString::fromUtf16(c.path) + u" " + QString::fromUtf16(c.fDir) + u" → " +
+                             QString::fromUtf16(c.wDirS);
+        EXPECT_EQ(programFolderMoved(c.fDir, c.wDirS), c.moved) << name.toStdString();
+        if (c.moved) {
+            EXPECT_EQ(relocatedPath(c.path, c.fDir, c.wDirS), QString::fromUtf16(c.relocated))
+                << name.toStdString();
+        }
+    }
+    EXPECT_EQ(storedProgramFolder(u""), u"/"_s) << "the root is known, not empty";
+    EXPECT_EQ(storedProgramFolder(u"/opt/kopix"), u"/opt/kopix"_s);
 }

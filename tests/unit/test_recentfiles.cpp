@@ -60,9 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
                                QStringList{u"/d/f3.txt"_s, u"/d/f0.txt"_s, u"/d/f1.txt"_s, u"/d/f2.txt"_s} +
                                    tenFiles().mid(4),
                                1},
-                      OpenCase{
-                          "other_case_keeps_stored_spelling", tenFiles(), u"/D/F2.TXT"_s, true,
-                          QStringList{u"/d/f2.txt"_s, u"/d/f0.txt"_s, u"/d/f1.txt"_s} + tenFiles().mid(3), 1},
+                      OpenCase{"other_letter_case_is_another_file", tenFiles(), u"/d/F2.txt"_s, true,
+                               QStringList{u"/d/F2.txt"_s} + tenFiles().mid(0, 9), 1},
                       OpenCase{"entry_0_unchanged", tenFiles(), u"/d/f0.txt"_s, true, tenFiles(), 0},
                       OpenCase{"missing_entry_moves_to_9_and_empties", tenFiles(), u"/d/f4.txt"_s, false,
                                tenFiles().mid(0, 4) + tenFiles().mid(5) + QStringList{QString()}, 1},
@@ -71,11 +70,11 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenCase{"missing_path_not_in_list", tenFiles(), u"/x.txt"_s, false, tenFiles(), 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RecentFiles, LookupIgnoresCaseBeyondAscii) {
+TEST(RecentFiles, LookupHonoursLetterCase) {
     RecentFiles list;
-    list.fillWithoutNotice(padded({u"/home/Ärger.txt"_s, u"/home/ärger.txt"_s}));
-    EXPECT_EQ(list.indexOf(u"/HOME/äRGER.TXT"_s), 0);
-    EXPECT_EQ(list.indexOf(u"/home/other.txt"_s), -1);
+    list.fillWithoutNotice(padded({u"/home/Notes.txt"_s, u"/home/notes.txt"_s}));
+    EXPECT_EQ(list.indexOf(u"/home/notes.txt"_s), 1);
+    EXPECT_EQ(list.indexOf(u"/home/NOTES.TXT"_s), -1);
     EXPECT_EQ(list.indexOf(QString()), 2) << "an empty path matches the first free slot, like any entry";
 }
 
@@ -109,11 +108,23 @@ INSTANTIATE_TEST_SUITE_P(
                        {u"/a.txt"_s, u"/c.txt"_s},
                        {u"/a.txt"_s}},
         RelocationCase{"moved_folder_finds_file_again",
-                       {u"/media/OLD/docs/a.txt"_s},
+                       {u"/media/old/docs/a.txt"_s},
                        u"/media/old"_s,
                        u"/media/new"_s,
                        {u"/media/new/docs/a.txt"_s},
                        {u"/media/new/docs/a.txt"_s}},
+        RelocationCase{"old_folder_in_another_letter_case_is_not_it",
+                       {u"/media/OLD/docs/a.txt"_s},
+                       u"/media/old"_s,
+                       u"/media/new"_s,
+                       {u"/media/new/docs/a.txt"_s},
+                       {}},
+        RelocationCase{"moved_from_the_root",
+                       {u"/docs/a.txt"_s},
+                       u"/"_s,
+                       u"/media/usb"_s,
+                       {u"/media/usb/docs/a.txt"_s},
+                       {u"/media/usb/docs/a.txt"_s}},
         RelocationCase{"moved_but_missing_everywhere_dropped",
                        {u"/media/old/a.txt"_s, u"/b.txt"_s},
                        u"/media/old"_s,
@@ -149,6 +160,9 @@ TEST(EditorPath, TakenOnlyWithKnownFolderAndMovedWithIt) {
     EXPECT_EQ(relocateEditorPath(u"/p/ed"_s, u"/p"_s, u"/p"_s), u"/p/ed"_s);
     EXPECT_EQ(relocateEditorPath(u"/usr/bin/ed"_s, QString(), u"/p"_s), QString());
     EXPECT_EQ(relocateEditorPath(QString(), u"/p"_s, u"/q"_s), QString());
+    EXPECT_EQ(relocateEditorPath(u"/bin/ed"_s, u"/"_s, QString()), u"/bin/ed"_s)
+        << "the root is a known folder";
+    EXPECT_EQ(relocateEditorPath(u"/bin/ed"_s, u"/"_s, u"/media/usb"_s), u"/media/usb/bin/ed"_s);
 }
 
 } // namespace
