@@ -8,8 +8,8 @@ namespace kopix {
 namespace {
 
 // One axis of the fit: position and length against the work area's start and length.
-void fitAxis(int& position, int& length, int areaStart, int areaLength) {
-    const int areaEnd = areaStart + areaLength;
+void fitAxis(qint64& position, qint64& length, qint64 areaStart, qint64 areaLength) {
+    const qint64 areaEnd = areaStart + areaLength;
     if (length >= areaLength) {
         position = areaStart;
         length = areaLength;
@@ -21,29 +21,45 @@ void fitAxis(int& position, int& length, int areaStart, int areaLength) {
         position = areaEnd - length;
 }
 
-qint64 gap(int aStart, int aEnd, int bStart, int bEnd) {
+// How far apart two stretches of an axis are; 0 when they overlap.
+qint64 gap(qint64 aStart, qint64 aEnd, qint64 bStart, qint64 bEnd) {
     if (aEnd <= bStart)
-        return qint64(bStart) - aEnd;
+        return bStart - aEnd;
     if (bEnd <= aStart)
-        return qint64(aStart) - bEnd;
+        return aStart - bEnd;
     return 0;
+}
+
+qint64 overlap(qint64 aStart, qint64 aEnd, qint64 bStart, qint64 bEnd) {
+    return std::max<qint64>(0, std::min(aEnd, bEnd) - std::max(aStart, bStart));
 }
 
 } // namespace
 
-QRect fitToWorkArea(const QRect& window, const QRect& workArea) {
-    int left = window.x(), width = window.width(), top = window.y(), height = window.height();
-    fitAxis(left, width, workArea.x(), workArea.width());
-    fitAxis(top, height, workArea.y(), workArea.height());
-    return QRect(left, top, width, height);
+QRect WindowRect::bounded() const {
+    constexpr qint64 Limit = qint64(1) << 30;
+    const auto within = [](qint64 value, qint64 low, qint64 high) { return std::clamp(value, low, high); };
+    return QRect(int(within(left, -Limit, Limit)), int(within(top, -Limit, Limit)),
+                 int(within(width, 0, Limit)), int(within(height, 0, Limit)));
 }
 
-int nearestScreen(const QRect& window, const QList<QRect>& screens) {
+QRect fitToWorkArea(const WindowRect& window, const QRect& workArea) {
+    qint64 left = window.left, width = window.width, top = window.top, height = window.height;
+    fitAxis(left, width, workArea.x(), workArea.width());
+    fitAxis(top, height, workArea.y(), workArea.height());
+    // Inside the work area now, so within an int.
+    return QRect(int(left), int(top), int(width), int(height));
+}
+
+int nearestScreen(const WindowRect& window, const QList<QRect>& screens) {
+    const qint64 right = window.left + window.width;
+    const qint64 bottom = window.top + window.height;
     int best = -1;
     qint64 bestOverlap = 0;
     for (int i = 0; i < screens.size(); ++i) {
-        const QRect overlap = window.intersected(screens[i]);
-        const qint64 area = overlap.isEmpty() ? 0 : qint64(overlap.width()) * overlap.height();
+        const QRect& s = screens[i];
+        const qint64 area = overlap(window.left, right, s.x(), qint64(s.x()) + s.width()) *
+                            overlap(window.top, bottom, s.y(), qint64(s.y()) + s.height());
         if (area > bestOverlap) {
             bestOverlap = area;
             best = i;
@@ -51,12 +67,13 @@ int nearestScreen(const QRect& window, const QList<QRect>& screens) {
     }
     if (best >= 0)
         return best;
-    qint64 bestDistance = std::numeric_limits<qint64>::max();
+    // Squared distances of 32-bit gaps need more than 64 bits; a double tells them apart well enough.
+    double bestDistance = std::numeric_limits<double>::max();
     for (int i = 0; i < screens.size(); ++i) {
         const QRect& s = screens[i];
-        const qint64 dx = gap(window.x(), window.x() + window.width(), s.x(), s.x() + s.width());
-        const qint64 dy = gap(window.y(), window.y() + window.height(), s.y(), s.y() + s.height());
-        const qint64 distance = dx * dx + dy * dy;
+        const double dx = double(gap(window.left, right, s.x(), qint64(s.x()) + s.width()));
+        const double dy = double(gap(window.top, bottom, s.y(), qint64(s.y()) + s.height()));
+        const double distance = dx * dx + dy * dy;
         if (distance < bestDistance) {
             bestDistance = distance;
             best = i;

@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QUrl>
 
 namespace kopix {
@@ -62,6 +63,28 @@ void DocumentListView::keyboardSearch(const QString& search) {
     }
 }
 
+void DocumentListView::setTopRow(int row) {
+    m_pendingTopRow = row;
+    if (isVisible()) {
+        doItemsLayout();
+        verticalScrollBar()->setValue(row);
+    }
+}
+
+int DocumentListView::topRow() const {
+    if (m_pendingTopRow)
+        return *m_pendingTopRow;
+    const QModelIndex top = indexAt(QPoint(0, 0));
+    return top.isValid() ? top.row() : 0;
+}
+
+void DocumentListView::updateGeometries() {
+    QListView::updateGeometries();
+    // The scroll range follows the height; the row asked for is applied against the real one.
+    if (m_pendingTopRow)
+        verticalScrollBar()->setValue(*m_pendingTopRow);
+}
+
 void DocumentListView::dragEnterEvent(QDragEnterEvent* event) {
     if (localFiles(event->mimeData()).isEmpty()) {
         event->ignore();
@@ -110,6 +133,8 @@ void DocumentListView::keyPressEvent(QKeyEvent* event) {
 
 void DocumentListView::paintEvent(QPaintEvent* event) {
     QListView::paintEvent(event);
+    // What is painted is what the user sees: from now on the scroll position is theirs.
+    m_pendingTopRow.reset();
     // An empty list with the focus still shows where the caret is: a focus frame on its first row.
     if (model() && model()->rowCount() == 0 && hasFocus()) {
         const auto* delegate = qobject_cast<const LineDelegate*>(itemDelegate());

@@ -2,6 +2,8 @@
 
 #include <QListView>
 
+#include <optional>
+
 namespace kopix {
 
 // The list of the document's lines: rows of one height, extended multi-selection, a drop target for files.
@@ -18,6 +20,12 @@ public:
     // One character moves the caret to the next row beginning with it, like a plain list box; typing
     // several characters quickly does not search for the longer text.
     void keyboardSearch(const QString& search) override;
+
+    // Puts a row at the top, as far as the list can scroll. Before the list has been shown it does not
+    // know its height yet, so the row is kept and applied once it does.
+    void setTopRow(int row);
+    // The row at the top now; before the first showing, the row that will be.
+    int topRow() const;
 
 Q_SIGNALS:
     // Local files dropped on the list, in the order given.
@@ -37,6 +45,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void updateGeometries() override;
+
+private:
+    std::optional<int> m_pendingTopRow;
 };
 
 } // namespace kopix

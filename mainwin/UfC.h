@@ -9,6 +9,7 @@
 #include "platform/MessageBox.h"
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QRect>
 
 #include <array>
@@ -57,7 +58,7 @@ public:
     void RowHeight();
     // Every message box of the main window goes through here, placed over the window.
     int MsgDlgCenter(const QString& msg, MsgDlgType dlgType, MsgDlgButtons buttons, int helpCtx);
-    // Pulls the window into the work area fixed at start-up.
+    // Pulls the window, frame included, into the work area fixed at start-up.
     void FitToWorkArea(QWidget* f);
     // A window's rectangle with its frame, in screen coordinates.
     static QRect outerRect(const QWidget* w);
@@ -151,6 +152,11 @@ private:
     void AppEventModalEnd();
     void ReadSettingsFile();
     void WriteSettingsFile();
+    // The window's frame: the native window's once it is framed, else what the desktop said ahead.
+    QMargins frameMargins() const;
+    QRect outerRectNow() const;
+    // Gives the window an outer rectangle (frame included).
+    void placeOuterRect(const QRect& outer);
 
     // Building the window.
     void CreateComponents();
@@ -212,6 +218,7 @@ private:
     bool m_shown = false;
     bool m_shrunk = false;
     std::optional<QRect> m_rectAtClose; // the window's rectangle when the close was accepted, written at exit
+    QMargins m_frame;                   // the frame the desktop said it would put around the window
 };
 
 } // namespace kopix

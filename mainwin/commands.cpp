@@ -123,6 +123,8 @@ void TfC::CreateActions() {
     BtnMenu->setMenu(PupMenu);
     BtnMenu->setIcon(menuIcon());
     BtnMenu->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // The button's own hint, not the command's caption.
+    BtnMenu->setToolTip(QStringLiteral("メニュー"));
     connect(LBox, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PupMenu->popup(LBox->viewport()->mapToGlobal(at)); });
 }

@@ -48,10 +48,8 @@ void TfC::OpenDocument(const QString& path) {
     m_displayedEncoding = document.encoding;
     m_displayedClean = document.decodedCleanly;
     m_usedFL.documentOpened(path, found);
-    if (found == 0 && TopI < m_model->rowCount()) {
-        LBox->doItemsLayout();
-        LBox->verticalScrollBar()->setValue(TopI);
-    }
+    if (found == 0 && TopI < m_model->rowCount())
+        LBox->setTopRow(TopI);
     if (document.modified)
         AgeOfFile = document.modified;
     SetSTS(TSTS::Sel0);
@@ -61,7 +59,7 @@ void TfC::OpenDocument(const QString& path) {
 void TfC::ShowLines(LineStore lines) {
     LBox->setUpdatesEnabled(false);
     m_model->setLines(std::move(lines));
-    LBox->scrollToTop();
+    LBox->setTopRow(0);
     LBox->setUpdatesEnabled(true);
     // The editor gets its copy of the lines when it is next needed; until then it is not modified.
     m_memoStale = true;

@@ -10,6 +10,7 @@
 #include "mainwin/LineDelegate.h"
 #include "mainwin/LineListModel.h"
 #include "mainwin/ModalWatcher.h"
+#include "mainwin/ToolBarStyle.h"
 #include "platform/Platform.h"
 
 #include <QCloseEvent>
@@ -45,6 +46,16 @@ QFont designFont(const QString& face, int pixelSize = 0) {
     if (pixelSize > 0)
         font.setPixelSize(pixelSize);
     return font;
+}
+
+QToolBar* makeToolBar(const QString& name, QWidget* parent) {
+    auto* bar = new QToolBar(parent);
+    bar->setObjectName(name);
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(16, 16));
+    bar->setFixedHeight(TfC::ToolButtonSize.height());
+    return bar;
 }
 
 QFrame* makeStrip(const QString& name, QWidget* parent) {
@@ -87,10 +98,7 @@ void TfC::CreateComponents() {
 
     TabCopy = new QWidget;
     TabCopy->setObjectName(QStringLiteral("TabCopy"));
-    ToolBar1 = new QToolBar(TabCopy);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setIconSize(QSize(16, 16));
-    ToolBar1->setFixedHeight(ToolButtonSize.height());
+    ToolBar1 = makeToolBar(QStringLiteral("ToolBar1"), TabCopy);
     BtnMenu = new QToolButton(ToolBar1);
     BtnMenu->setObjectName(QStringLiteral("BtnMenu"));
     BtnMenu->setFixedSize(ToolButtonSize);
@@ -126,9 +134,7 @@ void TfC::CreateComponents() {
 
     TabNote = new QWidget;
     TabNote->setObjectName(QStringLiteral("TabNote"));
-    ToolBar2 = new QToolBar(TabNote);
-    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
-    ToolBar2->setFixedHeight(ToolButtonSize.height());
+    ToolBar2 = makeToolBar(QStringLiteral("ToolBar2"), TabNote);
     Memo1 = new QPlainTextEdit(TabNote);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -144,6 +150,11 @@ void TfC::CreateComponents() {
             correctionEditor();
     });
     setCentralWidget(PageControl1);
+    // Made after the tool bars, so it is destroyed after them.
+    auto* toolBarStyle = new ToolBarStyle;
+    toolBarStyle->setParent(this);
+    for (QToolBar* bar : {ToolBar1, ToolBar2})
+        bar->setStyle(toolBarStyle);
 
     SBar = new QStatusBar(this);
     SBar->setObjectName(QStringLiteral("SBar"));
@@ -294,13 +305,34 @@ QRect TfC::outerRect(const QWidget* w) {
     return w->frameGeometry();
 }
 
+QMargins TfC::frameMargins() const {
+    // Once the window is framed the native window knows its frame; before, the window manager's answer
+    // to the question asked at start-up.
+    if (const QWindow* handle = windowHandle(); handle && isVisible() && !handle->frameMargins().isNull())
+        return handle->frameMargins();
+    return m_frame;
+}
+
+QRect TfC::outerRectNow() const {
+    // A top-level's position is its frame's, also while Qt does not know the frame yet.
+    return QRect(pos(), size().grownBy(frameMargins()));
+}
+
+void TfC::placeOuterRect(const QRect& outer) {
+    const QSize client = outer.size().shrunkBy(frameMargins());
+    if (client != size())
+        resize(client);
+    move(outer.topLeft());
+}
+
 void TfC::FitToWorkArea(QWidget* f) {
-    const QRect outer = outerRect(f);
-    const QSize frameExtra = outer.size() - f->size();
+    // The main window is the only window fitted; its frame must end inside the work area too.
+    if (f != this)
+        return;
+    const QRect outer = outerRectNow();
     const QRect fitted = fitToWorkArea(outer, rcTV);
-    if (fitted.size() != outer.size())
-        f->resize(fitted.size() - frameExtra);
-    f->move(fitted.topLeft());
+    if (fitted != outer)
+        placeOuterRect(fitted);
 }
 
 void TfC::RowHeight() {

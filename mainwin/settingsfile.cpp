@@ -3,6 +3,7 @@
 
 #include "core/FileSystem.h"
 #include "core/ProfileFile.h"
+#include "core/WindowGeometry.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
 #include "platform/Platform.h"
@@ -13,11 +14,13 @@ namespace kopix {
 
 void TfC::ReadSettingsFile() {
     const ProfileFile ini = ProfileFile::load(settingsFilePath());
-    const QSize frameExtra = frameGeometry().size() - size();
+    // Sizes in the settings file are outer sizes; the frame is asked for before the window is shown.
+    m_frame = m_platform.frameExtents(this);
+    const QSize frameExtra(m_frame.left() + m_frame.right(), m_frame.top() + m_frame.bottom());
 
     StartupDefaults defaults;
-    defaults.outerWidth = frameGeometry().width();
-    defaults.outerHeight = frameGeometry().height();
+    defaults.outerWidth = width() + frameExtra.width();
+    defaults.outerHeight = height() + frameExtra.height();
     defaults.minimumWidth = minimumWidth() + frameExtra.width();
     defaults.minimumHeight = minimumHeight() + frameExtra.height();
     defaults.fontSize = 11;
@@ -25,13 +28,13 @@ void TfC::ReadSettingsFile() {
     defaults.fontColor = clWindowText;
     const StartupSettings s = readStartupSettings(ini, defaults, wDirS, fileExists);
 
-    // Size and position, then into the work area of the nearest screen.
-    resize(s.width - frameExtra.width(), s.height - frameExtra.height());
-    move(s.left, s.top);
-    rcTV = m_platform.workAreaNear(QRect(s.left, s.top, s.width, s.height));
+    // Size and position, pulled into the work area of the nearest screen before the window takes them:
+    // a hand-edited position may lie anywhere in the 32-bit range.
+    const WindowRect wanted(s.left, s.top, s.width, s.height);
+    rcTV = m_platform.workAreaNear(wanted.bounded());
     rcTV_W = rcTV.width();
     rcTV_H = rcTV.height();
-    FitToWorkArea(this);
+    placeOuterRect(fitToWorkArea(wanted, rcTV));
 
     TopI = s.topIndex;
 
@@ -63,8 +66,7 @@ void TfC::WriteSettingsFile() {
     s.height = m_shrunk ? FukugenHeight : normal.height();
     s.left = normal.left();
     s.top = normal.top();
-    const QModelIndex top = LBox->indexAt(QPoint(0, 0));
-    s.topIndex = top.isValid() ? top.row() : 0;
+    s.topIndex = LBox->topRow();
     s.fontSize = LBox->font().pointSize();
     for (size_t n = 0; n < size_t(RuleCount); ++n)
         s.rules[n] = HighlightRule{RKeyw[n], RFontS[n], RFontC[n]};

@@ -3,6 +3,7 @@
 #include "core/WindowGeometry.h"
 #include "platform/MessageDialog.h"
 #include "platform/X11Clipboard.h"
+#include "platform/X11FrameExtents.h"
 #include "platform/X11NumLock.h"
 
 #include <QClipboard>
@@ -68,6 +69,22 @@ QRect LinuxPlatform::normalRectangle(const QWidget* window) {
     const QRect inner = window->normalGeometry().isValid() ? window->normalGeometry() : window->geometry();
     const QMargins frame = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
     return inner.marginsAdded(frame);
+}
+
+QMargins LinuxPlatform::frameExtents(QWidget* window) {
+    if (const QWindow* handle = window->windowHandle(); handle && window->isVisible()) {
+        if (const QMargins known = handle->frameMargins(); !known.isNull())
+            return known;
+    }
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->display())
+        return QMargins();
+    // The window manager is asked about a stand-in with the same flags, so the same type and decorations:
+    // making the window's own X window this early would turn its later moves into moves of the client
+    // area rather than of the frame.
+    QWidget standIn(nullptr, window->windowFlags());
+    const auto id = static_cast<unsigned long>(standIn.winId());
+    return requestFrameExtents(x11->display(), id, 300).value_or(QMargins());
 }
 
 void LinuxPlatform::setStayOnTop(QWidget* window, bool onTop) {

@@ -17,6 +17,7 @@ public:
     bool isOnRemovableDrive(const QString& folder) override;
     QRect workAreaNear(const QRect& rect) override;
     QRect normalRectangle(const QWidget* window) override;
+    QMargins frameExtents(QWidget* window) override;
     void setStayOnTop(QWidget* window, bool onTop) override;
     int showMessage(const MessageRequest& request) override;
     void showErrorBox(QWidget* owner, const QString& title, const QString& text) override;

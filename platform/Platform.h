@@ -3,6 +3,7 @@
 #include "platform/ClipboardContent.h"
 #include "platform/MessageBox.h"
 
+#include <QMargins>
 #include <QRect>
 #include <QString>
 
@@ -27,6 +28,9 @@ public:
     virtual QRect workAreaNear(const QRect& rect) = 0;
     // A window's outer rectangle, frame included, as it is when neither minimised nor maximised.
     virtual QRect normalRectangle(const QWidget* window) = 0;
+    // The frame the window manager puts around a top-level window, known ahead of the window's first
+    // showing where the window manager can tell; no margins when there is no frame or nobody says.
+    virtual QMargins frameExtents(QWidget* window) = 0;
     // Switches stay-on-top without hiding, moving, activating or re-creating the window.
     virtual void setStayOnTop(QWidget* window, bool onTop) = 0;
     // Shows a modal message box and returns the result code of the button that closed it.

@@ -4,8 +4,12 @@
 #include "core/WindowGeometry.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
 
 #include "mainwin/DocumentListView.h"
 
@@ -114,6 +118,68 @@ TEST_F(Startup, LastDocumentScrollsToTheSavedTopRow) {
     EXPECT_EQ(window->LBox->indexAt(QPoint(0, 0)).row(), 120);
 }
 
+// The saved top row is applied once the list has its real height, not clamped against the height of a
+// window that is not shown yet; what is written at exit is what was shown.
+TEST_F(Startup, SavedTopRowIsShownOnceTheListHasItsHeight) {
+    for (const auto& [lineCount, savedTop] : {std::pair{40, 20}, std::pair{24, 11}, std::pair{24, 23}}) {
+        QByteArray lines;
+        for (int i = 0; i < lineCount; ++i)
+            lines += "line " + QByteArray::number(i) + "\r\n";
+        writeSettings(writeFile(u"doc.txt"_s, lines), "[LB]\r\nTI=" + QByteArray::number(savedTop) + "\r\n");
+        start();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        QCoreApplication::processEvents();
+        const int lastTop = window->LBox->verticalScrollBar()->maximum();
+        ASSERT_GE(lastTop, 10) << "the design window shows about 14 rows";
+        const int shown = window->LBox->indexAt(QPoint(0, 0)).row();
+        EXPECT_EQ(shown, std::min(savedTop, lastTop)) << lineCount << " lines, TI=" << savedTop;
+        ASSERT_TRUE(closeAndDestroy());
+        EXPECT_TRUE(
+            readFile(u"Kopix.ini"_s).contains(QByteArray("\r\nTI=" + QByteArray::number(shown) + "\r\n")));
+    }
+}
+
+TEST_F(Startup, ATopRowThatWasNeverShownIsWrittenBackUnchanged) {
+    QByteArray lines;
+    for (int i = 0; i < 24; ++i)
+        lines += "line\r\n";
+    writeSettings(writeFile(u"doc.txt"_s, lines), "[LB]\r\nTI=11\r\n");
+    window = std::make_unique<TfC>(*desktop, QStringList{inProgramDir(u"kopix"_s)});
+    window.reset(); // closed before it was ever shown
+    EXPECT_TRUE(readFile(u"Kopix.ini"_s).contains("\r\nTI=11\r\n"));
+}
+
+// The settings give the outer rectangle; the frame the window manager announced ahead counts, so the
+// whole window, frame included, ends inside the work area. Openbox's frame: 1, 1, 20, 5. (Checked before
+// the window is shown: offscreen, a shown window has a frame of the platform's own.)
+TEST_F(Startup, TheFrameStaysInsideTheWorkAreaWhateverTheSettingsSay) {
+    struct Case {
+        const char* settings;
+        QPoint outerTopLeft;
+        QSize client;
+    };
+    const QSize design(TfC::DesignClientWidth, TfC::DesignClientHeight);
+    const Case cases[] = {
+        {"[fC]\r\nA_L=5000\r\nA_T=3000\r\n", {1280 - 288, 1024 - 313}, design},
+        {"[fC]\r\nA_L=100\r\nA_T=50\r\n[AA]\r\nA_W=2000\r\n", {0, 50}, {1280 - 2, 288}},
+        {"[fC]\r\nA_L=2147483500\r\nA_T=-2147483648\r\n", {1280 - 288, 0}, design},
+        {"[fC]\r\nA_L=10\r\nA_T=10\r\n[AA]\r\nA_H=2147483647\r\n", {10, 0}, {286, 1024 - 25}},
+    };
+    platform.workArea = QRect(0, 0, 1280, 1024);
+    platform.frame = QMargins(1, 20, 1, 5);
+    for (const Case& c : cases) {
+        writeSettings(QString(), c.settings);
+        window = std::make_unique<TfC>(*desktop, QStringList{inProgramDir(u"kopix"_s)});
+        EXPECT_EQ(window->pos(), c.outerTopLeft) << c.settings;
+        EXPECT_EQ(window->size(), c.client) << c.settings;
+        window.reset();
+        const QByteArray written = readFile(u"Kopix.ini"_s);
+        EXPECT_TRUE(
+            written.contains(QByteArray("\r\nA_L=" + QByteArray::number(c.outerTopLeft.x()) + "\r\n")))
+            << written.constData();
+    }
+}
+
 TEST_F(Startup, ForgottenRecentFilesAreDroppedAndMissingLastDocumentGivesPlaceholder) {
     writeSettings(inProgramDir(u"deleted.txt"_s));
     start();
@@ -132,6 +198,16 @@ TEST_F(Startup, WindowIsPulledIntoTheWorkAreaAtDesignSize) {
     EXPECT_EQ(frame.topLeft(), QPoint(1280 - frame.width(), 0)) << "the frame too lies inside the work area";
     ASSERT_FALSE(platform.workAreaQueries.isEmpty());
     EXPECT_EQ(platform.workAreaQueries.first().topLeft(), QPoint(5000, -300));
+}
+
+TEST_F(Startup, TheMenuButtonFitsItsToolBarAndShowsItsOwnHint) {
+    start();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->ToolBar1->height(), 22);
+    EXPECT_EQ(window->BtnMenu->size(), QSize(23, 22));
+    EXPECT_TRUE(window->ToolBar1->rect().contains(window->BtnMenu->geometry()))
+        << window->BtnMenu->geometry().y() << "+" << window->BtnMenu->height();
+    EXPECT_EQ(window->BtnMenu->toolTip(), u"メニュー"_s);
 }
 
 TEST_F(Startup, HandMadeSizeSectionSetsTheSizeButNotBelowTheMinimum) {

@@ -39,6 +39,8 @@ public:
         return workArea;
     }
     QRect normalRectangle(const QWidget* window) override;
+    QMargins frame; // the frame a window manager would put around the window
+    QMargins frameExtents(QWidget*) override { return frame; }
     void setStayOnTop(QWidget*, bool onTop) override { stayOnTopSwitches.append(onTop); }
     int showMessage(const MessageRequest& request) override {
         messages.append(request);

@@ -8,7 +8,7 @@ namespace {
 
 struct FitCase {
     const char* name;
-    QRect window;
+    WindowRect window;
     QRect expected;
 };
 
@@ -31,7 +31,11 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{"off_every_monitor", {4000, -900, 300, 330}, {1620, 0, 300, 330}},
         FitCase{"exactly_as_wide_takes_full_width", {100, 20, 1920, 330}, {0, 20, 1920, 330}},
         FitCase{"wider_gets_width_and_left_edge", {100, 20, 2500, 330}, {0, 20, 1920, 330}},
-        FitCase{"taller_gets_height_and_top_edge", {20, 300, 300, 2000}, {20, 0, 300, 1040}}),
+        FitCase{"taller_gets_height_and_top_edge", {20, 300, 300, 2000}, {20, 0, 300, 1040}},
+        // Edges past what 32 bits hold: a hand-edited A_L, or the largest A_W.
+        FitCase{"far_right_does_not_wrap_around", {2147483500, 20, 288, 313}, {1632, 20, 288, 313}},
+        FitCase{"far_left", {-2147483648LL, 20, 288, 313}, {0, 20, 288, 313}},
+        FitCase{"widest", {2147483647LL, 2147483647LL, 2147483647LL, 2147483647LL}, {0, 0, 1920, 1040}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FitToWorkArea, WorkAreaNotAtOrigin) {
@@ -46,6 +50,9 @@ TEST(NearestScreen, LargestOverlapElseSmallestGap) {
     EXPECT_EQ(nearestScreen(QRect(3500, 10, 300, 100), screens), 1) << "off to the right";
     EXPECT_EQ(nearestScreen(QRect(-800, 2000, 300, 100), screens), 0) << "off below-left";
     EXPECT_EQ(nearestScreen(QRect(0, 0, 10, 10), {}), -1);
+    EXPECT_EQ(nearestScreen(WindowRect(2147483500, 10, 288, 313), screens), 1) << "far right, no wrap-around";
+    EXPECT_EQ(nearestScreen(WindowRect(2147483500, 10, 288, 313).bounded(), screens), 1);
+    EXPECT_EQ(nearestScreen(WindowRect(-2147483648LL, 3000, 288, 313).bounded(), screens), 0);
 }
 
 TEST(MessageBoxPlace, OverTheCentreWithNegativeCoordinatesLeftToTheDesktop) {

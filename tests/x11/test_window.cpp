@@ -5,6 +5,7 @@
 #include "support/RealKopixFixture.h"
 
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -80,6 +81,29 @@ TEST_F(RealWindow, MessageBoxSitsOverTheMainWindow) {
     window->ActRefreshExecute();
     ASSERT_TRUE(mainAt.isValid());
     EXPECT_EQ(boxAt, QPoint(mainAt.x() + mainAt.width() / 2 - 170, mainAt.y() + mainAt.height() / 2 - 50));
+}
+
+// Whatever position and size the settings give, the whole window, openbox's frame included, ends inside
+// the screen (Xvfb's 1280 x 1024, no panels), and the position written at exit is the one it got.
+TEST_F(RealWindow, TheFramedWindowLiesInsideTheScreen) {
+    const QRect screen(0, 0, 1280, 1024);
+    for (const QByteArray settings :
+         {"[fC]\r\nA_L=5000\r\nA_T=3000\r\n", "[fC]\r\nA_L=300\r\nA_T=100\r\n[AA]\r\nA_W=2000\r\n",
+          "[fC]\r\nA_L=2147483500\r\nA_T=20\r\n"}) {
+        writeFile(u"Kopix.ini"_s, settings);
+        start(writeFile(u"doc.txt"_s, "x\r\n"));
+        ASSERT_TRUE(waitFor([this] { return window->windowHandle()->frameMargins().top() > 0; }));
+        QTest::qWait(100); // the window manager has placed it for good
+        const QRect outer = window->windowHandle()->frameGeometry();
+        EXPECT_TRUE(screen.contains(outer)) << settings.constData() << " gives " << outer.x() << ","
+                                            << outer.y() << " " << outer.width() << "x" << outer.height();
+        if (settings.contains("A_W=2000"))
+            EXPECT_EQ(outer.width(), 1280);
+        ASSERT_TRUE(closeAndDestroy());
+        EXPECT_TRUE(readFile(u"Kopix.ini"_s)
+                        .contains(QByteArray("\r\nA_L=" + QByteArray::number(outer.x()) + "\r\n")))
+            << settings.constData();
+    }
 }
 
 TEST_F(RealWindow, FolderOnANonRemovableDiskAsksNothingAtClose) {
