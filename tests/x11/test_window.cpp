@@ -97,8 +97,9 @@ TEST_F(RealWindow, TheFramedWindowLiesInsideTheScreen) {
         const QRect outer = window->windowHandle()->frameGeometry();
         EXPECT_TRUE(screen.contains(outer)) << settings.constData() << " gives " << outer.x() << ","
                                             << outer.y() << " " << outer.width() << "x" << outer.height();
-        if (settings.contains("A_W=2000"))
+        if (settings.contains("A_W=2000")) {
             EXPECT_EQ(outer.width(), 1280);
+        }
         ASSERT_TRUE(closeAndDestroy());
         EXPECT_TRUE(readFile(u"Kopix.ini"_s)
                         .contains(QByteArray("\r\nA_L=" + QByteArray::number(outer.x()) + "\r\n")))
