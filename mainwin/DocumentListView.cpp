@@ -112,14 +112,51 @@ void DocumentListView::dropEvent(QDropEvent* event) {
 }
 
 void DocumentListView::mousePressEvent(QMouseEvent* event) {
-    QListView::mousePressEvent(event);
-    Q_EMIT pressed(event->buttons(), event->position().toPoint());
+    const QPoint position = event->position().toPoint();
+    m_pressSelects = event->button() == Qt::LeftButton && indexAt(position).isValid();
+    if (m_pressSelects)
+        QListView::mousePressEvent(event);
+    else
+        event->accept(); // the right button's menu comes with its own event
+    Q_EMIT pressed(event->buttons(), position);
+}
+
+void DocumentListView::mouseMoveEvent(QMouseEvent* event) {
+    // A drag that did not start with a selecting press selects nothing on the way either.
+    if (event->buttons() != Qt::NoButton && !m_pressSelects) {
+        event->accept();
+        return;
+    }
+    QListView::mouseMoveEvent(event);
+}
+
+void DocumentListView::mouseReleaseEvent(QMouseEvent* event) {
+    // The list would clear the selection at the release of a press it never saw.
+    if (event->button() != Qt::LeftButton || !m_pressSelects) {
+        event->accept();
+        return;
+    }
+    m_pressSelects = false;
+    QListView::mouseReleaseEvent(event);
 }
 
 void DocumentListView::mouseDoubleClickEvent(QMouseEvent* event) {
-    QListView::mouseDoubleClickEvent(event);
-    Q_EMIT pressed(event->buttons(), event->position().toPoint());
-    Q_EMIT listDoubleClicked();
+    // The second press of a double-click is a press like the first, so a quick second Ctrl+click toggles
+    // the row back. The left button's double-click then goes on to open a link.
+    QMouseEvent press(QEvent::MouseButtonPress, event->position(), event->scenePosition(),
+                      event->globalPosition(), event->button(), event->buttons(), event->modifiers(),
+                      event->pointingDevice());
+    mousePressEvent(&press);
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT listDoubleClicked();
+}
+
+QModelIndex DocumentListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+    if (cursorAction == MoveLeft)
+        cursorAction = MoveUp;
+    else if (cursorAction == MoveRight)
+        cursorAction = MoveDown;
+    return QListView::moveCursor(cursorAction, modifiers);
 }
 
 void DocumentListView::keyPressEvent(QKeyEvent* event) {

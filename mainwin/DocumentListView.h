@@ -30,9 +30,11 @@ public:
 Q_SIGNALS:
     // Local files dropped on the list, in the order given.
     void filesDropped(const QStringList& paths);
-    // Any double-click in the list, also below the last row.
+    // A double-click of the left button anywhere in the list, also below the last row.
     void listDoubleClicked();
-    // A mouse press (the second press of a double-click too), after the list has changed its selection.
+    // A mouse press of any button (the second press of a double-click too), after the list has changed
+    // its selection. Only a left press on a row changes it: the right button opens the menu, the middle one
+    // selects nothing, and a press below the last row counts as no row.
     void pressed(Qt::MouseButtons buttons, const QPoint& position);
     // A key, before the list moves its caret for it.
     void keyDown(int key);
@@ -42,13 +44,18 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Left and Right move the caret like Up and Down: the list has a single column.
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void updateGeometries() override;
 
 private:
     std::optional<int> m_pendingTopRow;
+    bool m_pressSelects = false; // the press now held went to the list's own selection handling
 };
 
 } // namespace kopix

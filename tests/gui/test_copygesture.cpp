@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QFrame>
 #include <QItemSelectionModel>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 
@@ -219,6 +221,77 @@ TEST_F(CopyGesture, EveryNavigationKeyArmsWhateverModifierIsHeld) {
     window->OpenDocument(window->UsedFL().entry(0));
     key(Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(window->copyState(), TSTS::SelN);
+}
+
+// Only a left press on a row changes the selection, so it never disagrees with the strips' colour.
+TEST_F(CopyGesture, OnlyTheLeftButtonOnARowChangesTheSelection) {
+    click(0);
+    moveOverStrip(window->Pnl1);
+    ASSERT_TRUE(stripsAre(navy));
+    const QPoint belowRows(20, window->LBox->viewport()->height() - 2);
+    ASSERT_FALSE(window->LBox->indexAt(belowRows).isValid());
+
+    click(3, Qt::NoModifier, Qt::RightButton);
+    EXPECT_EQ(selectedRows(), QList<int>{0}) << "a right press opens the menu, nothing more";
+    EXPECT_TRUE(stripsAre(navy));
+    window->PupMenu->hide();
+
+    QTest::mouseClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier, belowRows);
+    EXPECT_EQ(selectedRows(), QList<int>{0}) << "below the last row is no row";
+    EXPECT_EQ(window->copyState(), TSTS::SelC);
+
+    // A drag that starts below the last row selects nothing on its way up.
+    QTest::mousePress(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier, belowRows);
+    QMouseEvent drag(QEvent::MouseMove, QPointF(rowCentre(1)),
+                     window->LBox->viewport()->mapToGlobal(rowCentre(1)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(window->LBox->viewport(), &drag);
+    QTest::mouseRelease(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(1));
+    EXPECT_EQ(selectedRows(), QList<int>{0});
+
+    QGuiApplication::clipboard()->setText(u"kept"_s);
+    click(0, Qt::NoModifier, Qt::RightButton);
+    window->PupMenu->hide();
+    moveOverStrip(window->Pnl1);
+    EXPECT_EQ(clipboard(), u"kept"_s) << "nothing was armed, so nothing is copied";
+
+    // The middle button, like any press on a row but the right one's, arms the selection there is; it
+    // selects nothing and opens no link.
+    QSignalSpy doubleClicks(window->LBox, &DocumentListView::listDoubleClicked);
+    QTest::mouseClick(window->LBox->viewport(), Qt::MiddleButton, Qt::NoModifier, rowCentre(3));
+    QTest::mouseDClick(window->LBox->viewport(), Qt::MiddleButton, Qt::NoModifier, rowCentre(3));
+    EXPECT_EQ(selectedRows(), QList<int>{0});
+    EXPECT_EQ(window->copyState(), TSTS::SelN);
+    EXPECT_EQ(doubleClicks.count(), 0);
+    QTest::mouseDClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(3));
+    EXPECT_EQ(doubleClicks.count(), 1) << "the left button's double-click is the one that opens links";
+}
+
+TEST_F(CopyGesture, LeftAndRightMoveTheSelectionLikeUpAndDown) {
+    click(2);
+    key(Qt::Key_Right);
+    EXPECT_EQ(selectedRows(), QList<int>{3});
+    key(Qt::Key_Left);
+    key(Qt::Key_Left);
+    EXPECT_EQ(selectedRows(), QList<int>{1});
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (QList<int>{1, 2}));
+}
+
+TEST_F(CopyGesture, CtrlClickTogglesTheRowHoweverFast) {
+    click(0);
+    click(2, Qt::ControlModifier);
+    ASSERT_EQ(selectedRows(), (QList<int>{0, 2}));
+    // Quick enough to be a double-click: the second press arrives as one.
+    QTest::mouseDClick(window->LBox->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(2));
+    QTest::mouseRelease(window->LBox->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(2));
+    EXPECT_EQ(selectedRows(), QList<int>{0});
+    click(2, Qt::ControlModifier);
+    QTest::mouseDClick(window->LBox->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(2));
+    QTest::mouseRelease(window->LBox->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(2));
+    EXPECT_EQ(selectedRows(), QList<int>{0});
+    QTest::mouseDClick(window->LBox->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(2));
+    EXPECT_EQ(selectedRows(), (QList<int>{0, 2}));
 }
 
 TEST_F(CopyGesture, PrintableAsciiIsSwallowedOtherCharactersReachTheList) {
