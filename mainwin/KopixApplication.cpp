@@ -1,8 +1,17 @@
 #include "mainwin/KopixApplication.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+
 namespace kopix {
 
-KopixApplication::KopixApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+KopixApplication::KopixApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // Sizes and dates in Qt's dialogs follow the interface's language too.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    // Qt's own Japanese texts (Debian: qt6-translations-l10n); without them those texts stay English.
+    if (m_qtTranslator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(&m_qtTranslator);
+}
 
 bool KopixApplication::notify(QObject* receiver, QEvent* event) {
     try {

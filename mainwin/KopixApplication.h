@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 
 #include <functional>
 #include <stdexcept>
@@ -21,6 +22,8 @@ private:
 class KopixApplication : public QApplication {
     Q_OBJECT
 public:
+    // Also makes what Qt draws itself (the file dialog, standard buttons, the editor's menu) speak
+    // Japanese like the rest of Kopix, whatever the desktop's language.
     KopixApplication(int& argc, char** argv);
 
     // Who shows the error box (the main window, once it exists).
@@ -30,6 +33,7 @@ public:
 
 private:
     std::function<void(const QString&)> m_reporter;
+    QTranslator m_qtTranslator;
 };
 
 // On a Wayland session Kopix runs through XWayland: staying on top and watching the clipboard without

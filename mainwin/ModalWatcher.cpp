@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFileDialog>
 #include <QWidget>
 
 namespace kopix {
@@ -14,8 +15,9 @@ ModalWatcher::ModalWatcher(std::function<void()> begin, std::function<void()> en
 bool ModalWatcher::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type == QEvent::Show || type == QEvent::Hide) {
+        // The file dialogs stand for the desktop's own, which leave the main window on top.
         if (auto* widget = qobject_cast<QWidget*>(watched);
-            widget && widget->isWindow() && widget->isModal()) {
+            widget && widget->isWindow() && widget->isModal() && !qobject_cast<QFileDialog*>(widget)) {
             if (type == QEvent::Show)
                 opened(widget);
             else

@@ -13,11 +13,18 @@
 #include <QFileDialog>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTabWidget>
 
 namespace kopix {
 
 namespace {
+
+// The desktop's documents folder where there is one, else the home folder.
+QString userDocumentsFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return folderExists(documents) ? documents : QDir::homePath();
+}
 
 const QString placeholderLine1 = QStringLiteral("　表示すべき文書");
 const QString placeholderLine2 = QStringLiteral("（前回終了時の文書）");
@@ -162,9 +169,10 @@ void TfC::ActRefreshExecute() {
 }
 
 void TfC::FileOpenExecute() {
-    // The dialog starts in the folder of the document on display, or where the desktop chooses.
+    // The dialog starts in the folder of the document on display; without one, in the user's documents
+    // (the program folder, the current one, is no place to look for them).
     const QString entry = m_usedFL.entry(0);
-    QFileDialog dialog(this, QString(), entry.isEmpty() ? QString() : folderPart(entry),
+    QFileDialog dialog(this, QString(), entry.isEmpty() ? userDocumentsFolder() : folderPart(entry),
                        QStringLiteral("テキスト ファイル (*.txt)"));
     dialog.setObjectName(QStringLiteral("OpenDialog"));
     dialog.setFileMode(QFileDialog::ExistingFile);

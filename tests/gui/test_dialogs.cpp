@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTimer>
 
 using namespace kopix;
@@ -146,6 +147,32 @@ TEST_F(OpenDialog, StartsInTheDocumentsFolderAndOffersTextFilesOfAnyCase) {
     EXPECT_EQ(filter, u"テキスト ファイル (*.txt)"_s);
     EXPECT_EQ(suffix, u"txt"_s);
     EXPECT_EQ(rows(), (QStringList{u"b"_s}));
+}
+
+// Without a document on display the dialog starts among the user's documents, not in the program folder;
+// it speaks Japanese like the rest of Kopix and, like the desktop's own dialog, leaves the main window on
+// top.
+TEST_F(OpenDialog, WithoutADocumentStartsAtHomeSpeaksJapaneseAndKeepsTheWindowOnTop) {
+    start();
+    ASSERT_TRUE(window->UsedFL().entry(0).isEmpty());
+    QString folder;
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        folder = dialog->directory().absolutePath();
+        for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+            buttons.append(button->text());
+        dialog->reject();
+    });
+    window->FileOpenExecute();
+    EXPECT_NE(folder, programDir());
+    EXPECT_TRUE(folder == QDir::homePath() ||
+                folder == QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        << folder.toStdString();
+    EXPECT_TRUE(buttons.contains(u"キャンセル"_s) && buttons.contains(u"開く(&O)"_s))
+        << buttons.join(u", "_s).toStdString();
+    EXPECT_TRUE(platform.stayOnTopSwitches.isEmpty());
 }
 
 TEST_F(OpenDialog, CancelChangesNothing) {

@@ -5,6 +5,7 @@
 #include "support/RealKopixFixture.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -40,6 +41,34 @@ TEST_F(RealWindow, StaysOnTopAndLeavesItOnlyWhileAMessageBoxIsOpen) {
     EXPECT_FALSE(wasAboveDuringBox) << "the main window leaves stay-on-top while the box is open";
     EXPECT_TRUE(waitFor([this] { return above(); })) << "and returns to it when the box closes";
     EXPECT_TRUE(window->isVisible());
+}
+
+// The open dialog stands for the desktop's own: the main window stays on top, the dialog above it.
+TEST_F(RealWindow, TheOpenDialogLeavesTheWindowOnTopAndStandsAboveIt) {
+    start(writeFile(u"doc.txt"_s, "x\r\n"));
+    ASSERT_TRUE(waitFor([this] { return above(); }));
+    bool stillAbove = false;
+    QString stacking;
+    unsigned long dialogId = 0;
+    QTimer::singleShot(300, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        waitFor([dialog] { return dialog->windowHandle()->frameMargins().top() > 0; });
+        dialogId = static_cast<unsigned long>(dialog->winId());
+        stillAbove = !waitFor([this] { return !above(); }, 500);
+        stacking = runTool(u"xprop"_s, {u"-root"_s, u"_NET_CLIENT_LIST_STACKING"_s});
+        dialog->reject();
+    });
+    window->FileOpenExecute();
+    ASSERT_NE(dialogId, 0u);
+    EXPECT_TRUE(stillAbove);
+    const auto hex = [](unsigned long id) { return QString(u"0x"_s + QString::number(id, 16)); };
+    const qsizetype mainAt = stacking.indexOf(hex(windowId()));
+    const qsizetype dialogAt = stacking.indexOf(hex(dialogId));
+    EXPECT_TRUE(mainAt >= 0 && dialogAt > mainAt)
+        << stacking.toStdString() << " main " << hex(windowId()).toStdString() << " dialog "
+        << hex(dialogId).toStdString();
 }
 
 TEST_F(RealWindow, AsksForMinimiseButNoMaximise) {
