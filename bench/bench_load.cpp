@@ -10,6 +10,7 @@
 #include "mainwin/UfC.h"
 #include "platform/LinuxPlatform.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -102,8 +103,27 @@ void BM_MemoryOverText(benchmark::State& state, TextEncoding encoding) {
     state.counters["memory_over_utf16"] = ratio;
 }
 
+// Repainting the list when its first row holds one line of `characters` characters: the cost must not
+// grow with the line's length.
+void BM_RepaintOneLongLine(benchmark::State& state) {
+    const QString path = QDir::tempPath() + QStringLiteral("/kopix-bench-line-%1.txt").arg(state.range(0));
+    if (!QFile::exists(path)) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        const QByteArray piece = "a long line of text, ";
+        for (qint64 written = 0; written < state.range(0); written += piece.size())
+            file.write(piece.first(qsizetype(std::min<qint64>(piece.size(), state.range(0) - written))));
+        file.write("\r\nshort\r\n");
+    }
+    Window window;
+    window.openAndPaint(path);
+    for (auto _ : state)
+        window.fC->LBox->viewport()->repaint();
+}
+
 } // namespace
 
+BENCHMARK(BM_RepaintOneLongLine)->Arg(100)->Arg(50 * 1000 * 1000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_MemoryOverText, utf8, TextEncoding::Utf8)
     ->Arg(Million)
     ->Iterations(1)

@@ -1,6 +1,7 @@
 #include "mainwin/DocumentListView.h"
 
 #include "mainwin/LineDelegate.h"
+#include "mainwin/LineListModel.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -54,9 +55,13 @@ void DocumentListView::keyboardSearch(const QString& search) {
     const QString wanted = search.left(1);
     const int rows = model()->rowCount();
     const int from = currentIndex().isValid() ? currentIndex().row() + 1 : 0;
+    const auto* lines = qobject_cast<const LineListModel*>(model());
     for (int step = 0; step < rows; ++step) {
         const QModelIndex index = model()->index((from + step) % rows, 0);
-        if (index.data().toString().startsWith(wanted, Qt::CaseInsensitive)) {
+        // Straight from the lines: a row's text as a string would copy a line of any length.
+        const bool matches = lines ? lines->lines().line(index.row()).startsWith(wanted, Qt::CaseInsensitive)
+                                   : index.data().toString().startsWith(wanted, Qt::CaseInsensitive);
+        if (matches) {
             setCurrentIndex(index);
             return;
         }

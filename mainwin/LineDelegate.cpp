@@ -1,6 +1,7 @@
 #include "mainwin/LineDelegate.h"
 
 #include "core/HighlightRules.h"
+#include "core/RowText.h"
 #include "mainwin/Colors.h"
 #include "mainwin/LineListModel.h"
 
@@ -49,9 +50,11 @@ void LineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                       palette.color(QPalette::Active, selected ? QPalette::Highlight : QPalette::Base));
     painter->setFont(font);
     painter->setPen(text);
-    // One line, its top at the row's top; not elided and not clipped to the row.
+    // One line, its top at the row's top; not elided and not clipped to the row. Only what can show is
+    // laid out: a line of 50 MB costs a row's width of characters.
     const QFontMetrics metrics(font);
-    painter->drawText(QPointF(option.rect.left() + 2, option.rect.top() + metrics.ascent()), line.toString());
+    painter->drawText(QPointF(option.rect.left() + 2, option.rect.top() + metrics.ascent()),
+                      rowDrawText(line, option.rect.width()));
     if (option.state & QStyle::State_HasFocus)
         drawFocusFrame(
             *painter, option.rect,

@@ -89,6 +89,30 @@ TEST_F(Rendering, WideRowIsDrawnWholeFromTwoPixelsWithoutEllipsis) {
     EXPECT_EQ(row.convertToFormat(QImage::Format_ARGB32_Premultiplied), expected);
 }
 
+// A tab is drawn as the blank it is, not expanded to Qt's 80-pixel stops; a line of any length draws the
+// same as its beginning.
+TEST_F(Rendering, TabsAreNotExpandedAndALongLineDrawsLikeItsBeginning) {
+    QByteArray lines = "a\tb\r\na b\r\na\t\t\tb\r\n";
+    QByteArray longLine;
+    for (int i = 0; longLine.size() < 2 * 1024 * 1024; ++i)
+        longLine += "line " + QByteArray::number(i) + " ";
+    lines += longLine + "\r\n" + longLine.first(400) + "\r\n";
+    open(lines);
+    window->LBox->clearFocus();
+    EXPECT_EQ(grabRow(0), grabRow(1)) << "one tab, one blank";
+    const QImage threeTabs = grabRow(2);
+    const int inkRight = [&] {
+        for (int x = threeTabs.width() - 1; x >= 0; --x)
+            for (int y = 0; y < threeTabs.height(); ++y)
+                if (isDark(threeTabs.pixelColor(x, y)))
+                    return x;
+        return -1;
+    }();
+    EXPECT_LT(inkRight, 2 + QFontMetrics(window->LBox->font()).horizontalAdvance(u"a   b"_s) + 2)
+        << "'b' stands three blanks after 'a', not at a tab stop";
+    EXPECT_EQ(grabRow(3), grabRow(4)) << "what shows of a 2 MB line is its first part";
+}
+
 TEST_F(Rendering, EmptyListWithTheFocusShowsAFocusFrame) {
     open("");
     ASSERT_EQ(window->LBox->model()->rowCount(), 3) << "the start document was empty: the placeholder shows";
