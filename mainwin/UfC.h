@@ -16,7 +16,6 @@
 #include <optional>
 
 class QAction;
-class QLabel;
 class QListView;
 class QMenu;
 class QPlainTextEdit;
@@ -35,6 +34,7 @@ class LineListModel;
 class LineDelegate;
 class DocumentListView;
 class ModalWatcher;
+class StatusPanel;
 
 // The copy-selection state: idle, rows selected but not copied, copied.
 enum class TSTS : quint8 { Sel0, SelN, SelC };
@@ -97,7 +97,7 @@ public:
     QFrame* Pnl2 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     QStatusBar* SBar = nullptr;
-    std::array<QLabel*, 2> SBarPanels{};
+    std::array<StatusPanel*, 2> SBarPanels{};
     QToolBar* ToolBar1 = nullptr;
     QToolBar* ToolBar2 = nullptr;
     QToolButton* BtnMenu = nullptr;

@@ -3,11 +3,11 @@
 #include "mainwin/UfC.h"
 
 #include "core/ClipPreview.h"
+#include "mainwin/StatusPanel.h"
 #include "platform/Platform.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QLabel>
 
 namespace kopix {
 

@@ -10,6 +10,7 @@
 #include "mainwin/LineDelegate.h"
 #include "mainwin/LineListModel.h"
 #include "mainwin/ModalWatcher.h"
+#include "mainwin/StatusPanel.h"
 #include "mainwin/ToolBarStyle.h"
 #include "platform/Platform.h"
 
@@ -18,7 +19,6 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -169,21 +169,14 @@ void TfC::CreateComponents() {
     }
     SBar->setToolTip(QStringLiteral("「Num」Lockオン、現クリップボード"));
     // The panels draw their own bevels: none around the NumLock panel, a lowered one around the preview.
-    SBar->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
-    SBarPanels[0] = new QLabel(QStringLiteral(" Num"), SBar);
-    SBarPanels[0]->setObjectName(QStringLiteral("SBarPanel0"));
-    SBarPanels[0]->setFixedWidth(35);
+    auto* panels = new StatusPanelRow(SBar);
+    panels->setObjectName(QStringLiteral("SBarPanels"));
+    SBarPanels[0] = panels->addPanel(QStringLiteral("SBarPanel0"), 35);
     SBarPanels[0]->setFrameStyle(QFrame::NoFrame);
-    SBarPanels[1] = new QLabel(SBar);
-    SBarPanels[1]->setObjectName(QStringLiteral("SBarPanel1"));
+    SBarPanels[0]->setText(QStringLiteral(" Num"));
+    SBarPanels[1] = panels->addPanel(QStringLiteral("SBarPanel1"), 0);
     SBarPanels[1]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     SBarPanels[1]->setLineWidth(1);
-    // A long preview must not widen the window: the panel shows what fits.
-    SBarPanels[1]->setMinimumWidth(0);
-    SBarPanels[1]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    SBarPanels[1]->setTextFormat(Qt::PlainText);
-    SBar->addWidget(SBarPanels[0]);
-    SBar->addWidget(SBarPanels[1], 1);
     setStatusBar(SBar);
 
     Timerhttp = new QTimer(this);

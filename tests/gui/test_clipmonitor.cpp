@@ -3,6 +3,7 @@
 #include "support/KopixFixture.h"
 
 #include "mainwin/DocumentListView.h"
+#include "mainwin/StatusPanel.h"
 #include "platform/LinuxPlatform.h"
 
 #include <QApplication>
@@ -30,7 +31,7 @@ protected:
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-    QLabel* panel(int i) const { return window->findChild<QLabel*>(u"SBarPanel%1"_s.arg(i)); }
+    StatusPanel* panel(int i) const { return window->findChild<StatusPanel*>(u"SBarPanel%1"_s.arg(i)); }
     QString preview() const { return panel(1)->text(); }
     static QMimeData* mime(const QList<std::pair<QString, QByteArray>>& formats) {
         auto* data = new QMimeData;
@@ -54,8 +55,10 @@ TEST_F(StatusBar, MadeUpAsDesigned) {
     EXPECT_EQ(panel(0)->width(), 35);
     EXPECT_EQ(panel(0)->frameShape(), QFrame::NoFrame);
     EXPECT_EQ(panel(1)->frameShadow(), QFrame::Sunken);
-    // The preview panel fills the rest of the bar, up to the size grip.
-    EXPECT_GT(panel(1)->width(), bar->width() - 35 - 40);
+    // The preview panel fills the rest of the bar, the size grip over its corner.
+    EXPECT_EQ(panel(0)->x(), 0);
+    EXPECT_EQ(panel(1)->x(), 35);
+    EXPECT_EQ(panel(1)->width(), bar->width() - 35);
 }
 
 TEST_F(StatusBar, ShowsTheClipboardAtStartAndEveryChangeAfter) {
@@ -75,6 +78,22 @@ TEST_F(StatusBar, ShowsTheClipboardAtStartAndEveryChangeAfter) {
         QGuiApplication::clipboard()->setText(change.text);
         EXPECT_EQ(preview(), change.shown) << change.text.toStdString();
     }
+}
+
+// The preview is one line whatever it holds, and at the design's sizes the whole of it shows, "…"
+// included, also for 16 full-width characters.
+TEST_F(StatusBar, TheWholePreviewShowsOnOneLine) {
+    startOnRows();
+    ASSERT_EQ(window->width(), TfC::DesignClientWidth);
+    QGuiApplication::clipboard()->setText(u"line1\nline2"_s);
+    EXPECT_EQ(preview(), u"line1\nline2"_s);
+    EXPECT_EQ(panel(1)->shownText(), u"line1↵line2"_s) << "the line feed shows, on the same line";
+    EXPECT_TRUE(panel(1)->showsWholeText());
+    QGuiApplication::clipboard()->setText(u"あいうえおかきくけこさしすせそた"_s);
+    EXPECT_EQ(preview(), u" あいうえおかきくけこさしすせそ…"_s);
+    EXPECT_TRUE(panel(1)->showsWholeText())
+        << panel(1)->contentsRect().width() << " for "
+        << panel(1)->fontMetrics().horizontalAdvance(panel(1)->shownText());
 }
 
 TEST_F(StatusBar, ContentWithoutTextShowsNotApplicable) {

@@ -1,5 +1,6 @@
 // The clipboard preview on a real X server: other programs' copies (xclip, and small owners of our own
 // that answer as told, in pieces, or never), Kopix's own copies, and how fast and how safely it follows.
+#include "mainwin/StatusPanel.h"
 #include "support/RealKopixFixture.h"
 
 #include "mainwin/DocumentListView.h"

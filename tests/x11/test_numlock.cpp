@@ -1,6 +1,8 @@
 // The NumLock panel on a real X server: XKB's indicator events move it, focused or not.
 #include "support/RealKopixFixture.h"
 
+#include "mainwin/StatusPanel.h"
+
 #include <QLabel>
 
 using namespace kopix;
