@@ -69,11 +69,11 @@ void DocumentListView::keyboardSearch(const QString& search) {
 }
 
 void DocumentListView::setTopRow(int row) {
+    // Kept until the next paint: after a new model the scroll range is known only once the rows are
+    // laid out again, and updateGeometries() applies the row then.
     m_pendingTopRow = row;
-    if (isVisible()) {
-        doItemsLayout();
+    if (isVisible())
         verticalScrollBar()->setValue(row);
-    }
 }
 
 int DocumentListView::topRow() const {

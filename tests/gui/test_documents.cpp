@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QUrl>
 
 #include <sys/stat.h>
@@ -141,6 +142,25 @@ TEST_F(Documents, RefreshReloadsWhenCorrectionsArePendingAndDoesNothingWithoutAF
     QFile::remove(first);
     window->ActRefreshExecute();
     EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(Documents, ReopeningTheDocumentOnDisplayScrollsToTheTopRowOnceItIsLaidOut) {
+    QByteArray lines;
+    for (int i = 0; i < 300; ++i)
+        lines += "line " + QByteArray::number(i) + "\r\n";
+    writeFile(first, lines);
+    window->OpenDocument(first);
+    QCoreApplication::processEvents();
+    window->LBox->verticalScrollBar()->setValue(250);
+    window->TopI = 120;
+    writeFile(first, lines.first(lines.indexOf("line 130\r\n")));
+    touch(first, 5);
+    window->ActRefreshExecute();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(rows().size(), 130);
+    EXPECT_EQ(window->LBox->indexAt(QPoint(0, 0)).row(),
+              std::min(120, window->LBox->verticalScrollBar()->maximum()));
+    EXPECT_GT(window->LBox->verticalScrollBar()->maximum(), 100);
 }
 
 TEST_F(Documents, UnreadableFileShowsTheReasonAndKeepsTheDisplay) {
