@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTabWidget>
 

@@ -21,7 +21,6 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
