@@ -2,6 +2,7 @@
 // painted them, against the floor of reading, decoding and splitting the same file; and the memory the
 // loaded document costs.
 #include "bench/BenchDocuments.h"
+#include "core/Bookmarks.h"
 #include "core/DocumentFile.h"
 #include "core/LegacyCodePage.h"
 #include "mainwin/DocumentListView.h"
@@ -121,8 +122,20 @@ void BM_RepaintOneLongLine(benchmark::State& state) {
         window.fC->LBox->viewport()->repaint();
 }
 
+// The bookmark scan of a load over a 1,000,000-line document without a single star, the case where it
+// reads the whole text.
+void BM_BookmarkScanWithoutStars(benchmark::State& state) {
+    DocumentReadResult read = readDocument(bench::generatedDocument(int(state.range(0)), TextEncoding::Utf8));
+    QString text = read.document->lines.joinedWithCrLf();
+    text.replace(QChar(BookmarkStar), u'*');
+    const LineStore lines = LineStore::fromText(std::move(text));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(bookmarkLines(lines).size());
+}
+
 } // namespace
 
+BENCHMARK(BM_BookmarkScanWithoutStars)->Arg(Million)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintOneLongLine)->Arg(100)->Arg(50 * 1000 * 1000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_MemoryOverText, utf8, TextEncoding::Utf8)
     ->Arg(Million)

@@ -1,5 +1,7 @@
 #include "core/LineStore.h"
 
+#include <algorithm>
+
 namespace kopix {
 
 LineStore LineStore::fromText(QString text) {
@@ -46,6 +48,15 @@ LineStore LineStore::fromLines(const QStringList& lines) {
         store.m_starts.push_back(store.m_text.size());
     }
     return store;
+}
+
+qsizetype LineStore::lineAt(qsizetype position) const {
+    if (isEmpty())
+        return -1;
+    // The last line starting at or before the position: empty lines share their start with the line
+    // after them, which is the one holding the character there.
+    const auto after = std::upper_bound(m_starts.begin(), m_starts.end() - 1, position);
+    return std::clamp<qsizetype>(qsizetype(after - m_starts.begin()) - 1, 0, count() - 1);
 }
 
 QString LineStore::joinedWithCrLf() const {

@@ -35,6 +35,11 @@ public:
     qsizetype textLength() const { return m_starts.empty() ? 0 : m_starts.back(); }
     // Every line followed by CR LF: the text the correction editor starts from.
     QString joinedWithCrLf() const;
+    // All lines one after the other, without their breaks; line i is text().sliced(lineStart(i), ...).
+    QStringView text() const { return m_text; }
+    qsizetype lineStart(qsizetype row) const { return m_starts[size_t(row)]; }
+    // The line a position of text() lies in (the last line for the end of the text); -1 without lines.
+    qsizetype lineAt(qsizetype position) const;
 
 private:
     QString m_text;

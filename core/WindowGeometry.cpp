@@ -94,6 +94,13 @@ MessageBoxPlace messageBoxPlace(const QRect& mainWindow) {
     return place;
 }
 
+QPoint dropDownPosition(const QRect& button, int menuHeight, const QRect& screen) {
+    const QPoint under(button.left(), button.top() + button.height());
+    if (qint64(under.y()) + menuHeight > qint64(screen.top()) + screen.height())
+        return QPoint(under.x(), under.y() - button.height());
+    return under;
+}
+
 QSize minimumClientSize(const QSize& toolButton) {
     return QSize(5 * toolButton.width(), 5 * toolButton.height());
 }

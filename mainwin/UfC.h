@@ -101,7 +101,11 @@ public:
     QToolBar* ToolBar1 = nullptr;
     QToolBar* ToolBar2 = nullptr;
     QToolButton* BtnMenu = nullptr;
+    QToolButton* BtnRireki = nullptr;
+    QToolButton* BtnSiori = nullptr;
     QMenu* PupMenu = nullptr;
+    QMenu* PupFiles = nullptr;
+    QMenu* PopShiori = nullptr;
     // Paces a link launch; while it runs the strips keep the launch colour.
     QTimer* Timerhttp = nullptr;
 
@@ -127,6 +131,10 @@ public:
     void FileOpenExecute();
     void FileOpenAccept(const QString& path);
     void ActF0Execute(QAction* sender);
+    void ActSI0Execute(QAction* sender);
+    void ActMenuExecute();
+    void BtnRirekiClick();
+    void BtnSioriClick();
     void ActSelAllExecute();
     void EditCopy1Execute();
 
@@ -161,6 +169,9 @@ private:
     // Building the window.
     void CreateComponents();
     void CreateActions();
+    void CreateMenus();
+    // Drops a menu down from a tool button.
+    void DropDown(QMenu* menu, QToolButton* button);
     QAction* makeAction(const QString& name, const QString& category, const QString& caption);
 
     // Documents.
@@ -175,6 +186,8 @@ private:
     // Before another document replaces the editor's text: true when nothing is pending or it was saved.
     bool SavePendingCorrections();
     void OnUsedFLChange();
+    // Fills the 26 bookmark commands from the lines just loaded.
+    void ScanBookmarks();
 
     void SetSTS(TSTS state);
     void ConnectCopyGesture();

@@ -1,13 +1,7 @@
 // The commands of the main window: every one a named action, shown by the menus and tool bars.
 #include "mainwin/UfC.h"
 
-#include "mainwin/DocumentListView.h"
-
 #include <QAction>
-#include <QMenu>
-#include <QPainter>
-#include <QPixmap>
-#include <QToolButton>
 
 namespace kopix {
 
@@ -44,22 +38,6 @@ const ActionEntry actionTable[] = {
     {u"EditDelete1", u"編集", u"削除(&D)", "Del", 128, u"削除"},
 };
 
-// A menu caption shows "&" only when it is doubled.
-QString menuText(const QString& path) {
-    QString text = path;
-    return text.replace(u'&', QStringLiteral("&&"));
-}
-
-// Three bars: the main menu's button.
-QIcon menuIcon() {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    for (int y : {3, 7, 11})
-        painter.fillRect(QRect(2, y, 12, 2), QColor(0x40, 0x40, 0x40));
-    return QIcon(pixmap);
-}
-
 } // namespace
 
 QAction* TfC::makeAction(const QString& name, const QString& category, const QString& caption) {
@@ -81,6 +59,7 @@ void TfC::CreateActions() {
         QAction* slot = makeAction(QStringLiteral("ActSI%1").arg(i), QStringLiteral("表示文書中のしおり"),
                                    QStringLiteral("ActSI%1").arg(i));
         slot->setProperty("helpContext", 110);
+        connect(slot, &QAction::triggered, this, [this, slot] { ActSI0Execute(slot); });
     }
     for (int i = 0; i < RecentFiles::Size; ++i) {
         QAction* slot = makeAction(QStringLiteral("ActF%1").arg(i), QStringLiteral("最近開いたファイル"),
@@ -106,48 +85,6 @@ void TfC::CreateActions() {
     // Shortcuts work wherever the focus is in the window.
     for (QAction* action : {FileOpen, ActRefresh})
         addAction(action);
-
-    // The main menu, as far as its commands exist so far.
-    PupMenu = new QMenu(this);
-    PupMenu->setObjectName(QStringLiteral("PupMenu"));
-    PupMenu->addAction(FileOpen);
-    QMenu* recent = PupMenu->addMenu(QStringLiteral("最近開いた文書(&R)"));
-    recent->setObjectName(QStringLiteral("mRireki"));
-    for (int i = 0; i < RecentFiles::Size; ++i)
-        recent->addAction(findChild<QAction*>(QStringLiteral("ActF%1").arg(i)));
-    recent->addAction(ActFNasi);
-    PupMenu->addAction(ActRefresh);
-    PupMenu->addSeparator();
-    PupMenu->addAction(ActExit);
-    BtnMenu->setDefaultAction(findChild<QAction*>(QStringLiteral("ActMenu")));
-    BtnMenu->setMenu(PupMenu);
-    BtnMenu->setIcon(menuIcon());
-    BtnMenu->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    // The button's own hint, not the command's caption.
-    BtnMenu->setToolTip(QStringLiteral("メニュー"));
-    connect(LBox, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PupMenu->popup(LBox->viewport()->mapToGlobal(at)); });
-}
-
-void TfC::OnUsedFLChange() {
-    // Each filled slot shows its path; "（なし）" stands in when there is none.
-    for (int i = 0; i < RecentFiles::Size; ++i) {
-        QAction* slot = MRUL[size_t(i)];
-        if (!slot)
-            continue;
-        const QString entry = m_usedFL.entry(i);
-        slot->setText(menuText(entry));
-        slot->setVisible(!entry.isEmpty());
-    }
-    ActFNasi->setVisible(m_usedFL.entry(0).isEmpty());
-}
-
-void TfC::ActF0Execute(QAction* sender) {
-    const QString name = sender->objectName();
-    const int slot = name.right(1).toInt();
-    const QString path = m_usedFL.entry(slot);
-    if (!path.isEmpty() && SavePendingCorrections())
-        OpenDocument(path);
 }
 
 } // namespace kopix

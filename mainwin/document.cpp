@@ -56,6 +56,7 @@ void TfC::OpenDocument(const QString& path) {
     m_usedFL.documentOpened(path, found);
     if (found == 0 && TopI < m_model->rowCount())
         LBox->setTopRow(TopI);
+    ScanBookmarks();
     if (document.modified)
         AgeOfFile = document.modified;
     SetSTS(TSTS::Sel0);

@@ -81,6 +81,7 @@ TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
     setFont(designFont(QStringLiteral("MS UI Gothic"), 14));
     CreateComponents();
     CreateActions();
+    CreateMenus();
     ConnectCopyGesture();
     m_modalWatcher = new ModalWatcher([this] { AppEventModalBegin(); }, [this] { AppEventModalEnd(); }, this);
     FormCreate(arguments);
@@ -98,12 +99,6 @@ void TfC::CreateComponents() {
     TabCopy = new QWidget;
     TabCopy->setObjectName(QStringLiteral("TabCopy"));
     ToolBar1 = makeToolBar(QStringLiteral("ToolBar1"), TabCopy);
-    BtnMenu = new QToolButton(ToolBar1);
-    BtnMenu->setObjectName(QStringLiteral("BtnMenu"));
-    BtnMenu->setFixedSize(ToolButtonSize);
-    BtnMenu->setAutoRaise(true);
-    BtnMenu->setPopupMode(QToolButton::InstantPopup);
-    ToolBar1->addWidget(BtnMenu);
 
     Pnl1 = makeStrip(QStringLiteral("Pnl1"), TabCopy);
     Pnl2 = makeStrip(QStringLiteral("Pnl2"), TabCopy);

@@ -74,6 +74,18 @@ TEST(MessageBoxPlace, OverTheCentreWithNegativeCoordinatesLeftToTheDesktop) {
     }
 }
 
+TEST(DropDownPosition, UnderTheButtonUnlessTheMenuWouldRunOffTheScreen) {
+    const QRect screen(0, 0, 1280, 1024);
+    const QRect button(100, 60, 23, 22); // bottom edge at y = 82
+    EXPECT_EQ(dropDownPosition(button, 200, screen), QPoint(100, 82));
+    EXPECT_EQ(dropDownPosition(button, 1024 - 82, screen), QPoint(100, 82))
+        << "exactly to the bottom still fits";
+    EXPECT_EQ(dropDownPosition(button, 1024 - 81, screen), QPoint(100, 60))
+        << "raised by the button's height";
+    const QRect lower(0, 1024, 1280, 1024); // a second screen below the first
+    EXPECT_EQ(dropDownPosition(button.translated(0, 1024), 200, lower), QPoint(100, 1106));
+}
+
 TEST(MinimumSize, FiveToolButtonsEachWay) {
     EXPECT_EQ(minimumClientSize(QSize(23, 22)), QSize(115, 110));
 }

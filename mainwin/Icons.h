@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QIcon>
+
+namespace kopix {
+
+// The pictures of the tool buttons and submenus: the desktop's icon where its theme has one, else a
+// picture of our own.
+QIcon menuIcon();
+QIcon recentFilesIcon();
+QIcon bookmarksIcon();
+
+} // namespace kopix
