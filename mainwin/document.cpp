@@ -53,7 +53,10 @@ void TfC::OpenDocument(const QString& path) {
     m_displayedPath = path;
     m_displayedEncoding = document.encoding;
     m_displayedClean = document.decodedCleanly;
-    m_usedFL.documentOpened(path, found);
+    // Reopening entry 0 leaves the list as it is; the menu is rebuilt all the same, since the placeholder
+    // may have hidden it.
+    if (!m_usedFL.documentOpened(path, found))
+        OnUsedFLChange();
     if (found == 0 && TopI < m_model->rowCount())
         LBox->setTopRow(TopI);
     ScanBookmarks();

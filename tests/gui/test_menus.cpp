@@ -69,6 +69,17 @@ TEST_F(Menus, WithoutRecentFilesOrBookmarksOnlyTheGreyedNoneShows) {
     }
 }
 
+TEST_F(Menus, AfterThePlaceholderAnyOpenedDocumentBringsTheRecentFilesBack) {
+    const QString empty = writeFile(u"empty.txt"_s, "");
+    writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
+    start(empty); // read but empty: the placeholder shows, and hides the recent files
+    ASSERT_EQ(window->UsedFL().entry(0), empty);
+    EXPECT_EQ(shown(menu(u"PupFiles"_s)), QStringList{u"（なし）"_s});
+    window->OpenDocument(empty); // entry 0 again: the list itself does not change
+    ASSERT_EQ(shown(menu(u"PupFiles"_s)).size(), 1);
+    EXPECT_TRUE(shown(menu(u"PupFiles"_s)).first().endsWith(u"/empty.txt"_s));
+}
+
 TEST_F(Menus, ARecentFileThatWasDeletedLeavesTheMenu) {
     const QString a = writeFile(u"a.txt"_s, "a\r\n");
     const QString b = writeFile(u"b.txt"_s, "b\r\n");
