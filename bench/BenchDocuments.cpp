@@ -1,5 +1,6 @@
 #include "bench/BenchDocuments.h"
 
+#include "mainwin/DocumentListView.h"
 #include "mainwin/KopixApplication.h"
 
 #include <benchmark/benchmark.h>
@@ -46,6 +47,22 @@ qint64 residentBytes() {
         return 0;
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
+}
+
+MainWindow::MainWindow() {
+    fC = std::make_unique<TfC>(platform, QStringList{programDir.filePath(QStringLiteral("kopix"))});
+    fC->show();
+    QCoreApplication::processEvents();
+}
+
+MainWindow::~MainWindow() {
+    fC.reset();
+}
+
+void MainWindow::openAndPaint(const QString& path) {
+    fC->OpenDocument(path);
+    fC->LBox->doItemsLayout();
+    fC->LBox->viewport()->repaint();
 }
 
 int runOffscreen(int argc, char** argv) {

@@ -61,28 +61,9 @@ void BM_IntoModel(benchmark::State& state, TextEncoding encoding) {
     }
 }
 
-// A real main window (offscreen), as the user gets it: open, then the list paints its first page.
-struct Window {
-    QTemporaryDir programDir;
-    LinuxPlatform platform;
-    std::unique_ptr<TfC> fC;
-    Window() {
-        fC = std::make_unique<TfC>(platform, QStringList{programDir.filePath(QStringLiteral("kopix"))});
-        fC->show();
-        QCoreApplication::processEvents();
-    }
-    ~Window() { fC.reset(); }
-    // What the event loop does after a load, done at once: lay the rows out, then paint the first page.
-    void openAndPaint(const QString& path) {
-        fC->OpenDocument(path);
-        fC->LBox->doItemsLayout();
-        fC->LBox->viewport()->repaint();
-    }
-};
-
 void BM_FirstPaint(benchmark::State& state, TextEncoding encoding) {
     const QString path = bench::generatedDocument(int(state.range(0)), encoding);
-    Window window;
+    bench::MainWindow window;
     for (auto _ : state)
         window.openAndPaint(path);
     state.counters["rows"] = double(window.fC->lines().count());
@@ -93,7 +74,7 @@ void BM_MemoryOverText(benchmark::State& state, TextEncoding encoding) {
     const QString path = bench::generatedDocument(int(state.range(0)), encoding);
     double ratio = 0;
     for (auto _ : state) {
-        Window window;
+        bench::MainWindow window;
         ::malloc_trim(0);
         const qint64 before = bench::residentBytes();
         window.openAndPaint(path);
@@ -116,7 +97,7 @@ void BM_RepaintOneLongLine(benchmark::State& state) {
             file.write(piece.first(qsizetype(std::min<qint64>(piece.size(), state.range(0) - written))));
         file.write("\r\nshort\r\n");
     }
-    Window window;
+    bench::MainWindow window;
     window.openAndPaint(path);
     for (auto _ : state)
         window.fC->LBox->viewport()->repaint();

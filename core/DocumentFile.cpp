@@ -1,7 +1,6 @@
 #include "core/DocumentFile.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "core/DocumentSave.h"
 
 #include <cerrno>
 #include <cstring>
@@ -18,15 +17,22 @@ DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legac
             return result;
         }
         QByteArray bytes = std::move(*file.bytes);
+        const qint64 size = bytes.size();
         // The lines never need the bytes after a NUL, so they are not decoded at all.
+        bool endsAtNul = false;
         if (const void* nul = std::memchr(bytes.constData(), 0, size_t(bytes.size()));
-            nul && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF"))
+            nul && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF")) {
             bytes.truncate(static_cast<const char*>(nul) - bytes.constData());
+            endsAtNul = true;
+        }
         DecodedText decoded = decodeText(bytes, legacy);
         bytes = QByteArray();
+        if (decoded.encoding == TextEncoding::Utf16LE || decoded.encoding == TextEncoding::Utf16BE)
+            endsAtNul = decoded.text.contains(QChar(0));
         LoadedDocument document;
         document.encoding = decoded.encoding;
-        document.decodedCleanly = decoded.clean;
+        document.decodedCleanly = decoded.clean && !endsAtNul;
+        document.size = size;
         document.lines = LineStore::fromText(std::move(decoded.text));
         document.modified = file.modified;
         result.document = std::move(document);
@@ -43,25 +49,16 @@ bool writeDocumentText(const QString& path, QStringView text, TextEncoding encod
     const std::optional<QByteArray> bytes = encodeText(text, encoding, legacy, &unrepresentable);
     if (!bytes) {
         if (errorText)
-            *errorText = QStringLiteral("「%1」は %2 で書けない文字です")
-                             .arg(text.mid(unrepresentable, text[unrepresentable].isHighSurrogate() ? 2 : 1))
-                             .arg(legacy.name());
+            *errorText = unrepresentableText(text, unrepresentable, legacy);
         return false;
     }
-    // Replacing the file by rename would get past a file the user made read-only; refuse instead, also
-    // when running as root (who could write it anyway).
-    if (!isWritableFile(path)) {
-        if (errorText)
-            *errorText = systemErrorText(EACCES);
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
-        if (errorText)
-            *errorText = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFileAtomically(path, *bytes, errorText);
+}
+
+QString unrepresentableText(QStringView text, qsizetype index, const LegacyCodePage& legacy) {
+    return QStringLiteral("「%1」は %2 で書けない文字です")
+        .arg(text.mid(index, text[index].isHighSurrogate() ? 2 : 1))
+        .arg(legacy.name());
 }
 
 } // namespace kopix

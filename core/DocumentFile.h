@@ -11,12 +11,14 @@
 namespace kopix {
 
 // A document as read from disk: its lines, the encoding it was read in (it is written back in the same
-// one) and whether its bytes decoded cleanly (a file that did not must not be overwritten unasked).
+// one) and whether all of its bytes decoded cleanly (a file that did not, or whose text ended at a NUL
+// before the file did, must not be overwritten unasked).
 struct LoadedDocument {
     LineStore lines;
     TextEncoding encoding = TextEncoding::Utf8;
     bool decodedCleanly = true;
     std::optional<qint64> modified; // last-modification time, nanoseconds since the epoch
+    qint64 size = 0;                // the file's size in bytes
 };
 
 struct DocumentReadResult {
@@ -33,5 +35,9 @@ DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legac
 // content survives any failure. Returns false with the reason in *errorText.
 bool writeDocumentText(const QString& path, QStringView text, TextEncoding encoding, QString* errorText,
                        const LegacyCodePage& legacy = LegacyCodePage::system());
+
+// "「x」は CP932 で書けない文字です": the character at index of text that the legacy page cannot hold.
+QString unrepresentableText(QStringView text, qsizetype index,
+                            const LegacyCodePage& legacy = LegacyCodePage::system());
 
 } // namespace kopix

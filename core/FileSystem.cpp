@@ -1,6 +1,7 @@
 #include "core/FileSystem.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -96,6 +97,11 @@ std::optional<qint64> fileModifiedTime(const QString& path) {
     return nanoseconds(info);
 }
 
+qint64 fileSize(const QString& path) {
+    struct stat info {};
+    return statPath(path, &info) ? qint64(info.st_size) : -1;
+}
+
 QString systemErrorText(int errorNumber) {
     QString text = QString::fromLocal8Bit(std::strerror(errorNumber));
     while (!text.isEmpty() && (text.back().isSpace() || text.back().category() == QChar::Other_Control ||
@@ -149,6 +155,29 @@ FileBytes readRegularFile(const QString& path, qint64 maxBytes) {
     result.bytes = std::move(bytes);
     result.modified = nanoseconds(info);
     return result;
+}
+
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* errorText) {
+    const auto fail = [errorText](const QString& reason) {
+        if (errorText)
+            *errorText = reason;
+        return false;
+    };
+    // Replacing the file by rename would get past a file the user made read-only; refuse instead, also
+    // when running as root (who could write it anyway).
+    if (!isWritableFile(path))
+        return fail(systemErrorText(EACCES));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return fail(reason);
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
 }
 
 qint64 documentSizeLimit() {

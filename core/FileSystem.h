@@ -17,9 +17,17 @@ bool pathExists(const QString& path);
 bool isWritableFile(const QString& path);
 // The last-modification time of a file, nanoseconds since the epoch; nullopt when it cannot be read.
 std::optional<qint64> fileModifiedTime(const QString& path);
+// A file's size in bytes; -1 when it cannot be read.
+qint64 fileSize(const QString& path);
 
 // The system's text for an error number, with trailing blanks, control characters and full stops removed.
 QString systemErrorText(int errorNumber);
+
+// Writes bytes over a file in one step: a temporary file in the same folder, renamed over the old one, so
+// the old content survives any failure and no partial or temporary file is left. A symbolic link is
+// written through to its target and stays a link; the file keeps its permissions. A file without any
+// write permission is not replaced, also for root. Returns false with the system's reason.
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* errorText);
 
 // A whole file read in one piece.
 struct FileBytes {

@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <cerrno>
@@ -365,21 +364,7 @@ bool ProfileFile::save(const QString& path, QString* errorText) const {
     if (target.isDir())
         return fail(qt_error_string(EISDIR));
 
-    // A file the user made read-only stays as it is, whoever runs the program.
-    if (target.exists() && !isWritableFile(path))
-        return fail(systemErrorText(EACCES));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    return writeFileAtomically(path, toBytes(), errorText);
 }
 
 } // namespace kopix

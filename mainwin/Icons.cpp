@@ -64,4 +64,39 @@ QIcon bookmarksIcon() {
                             }));
 }
 
+QIcon cutIcon() {
+    // Scissors.
+    return QIcon::fromTheme(QStringLiteral("edit-cut"), drawn([](QPainter& painter) {
+                                painter.setPen(QPen(ink, 1.4));
+                                painter.drawLine(QPointF(4, 1.5), QPointF(10.5, 10));
+                                painter.drawLine(QPointF(12, 1.5), QPointF(5.5, 10));
+                                painter.setBrush(Qt::white);
+                                painter.drawEllipse(QRectF(2, 9.5, 5, 5));
+                                painter.drawEllipse(QRectF(9, 9.5, 5, 5));
+                            }));
+}
+
+QIcon copyIcon() {
+    // Two sheets, one over the other.
+    return QIcon::fromTheme(QStringLiteral("edit-copy"), drawn([](QPainter& painter) {
+                                painter.setPen(QPen(ink, 1));
+                                painter.setBrush(Qt::white);
+                                painter.drawRect(QRectF(1.5, 1.5, 8, 10));
+                                painter.drawRect(QRectF(6.5, 4.5, 8, 10));
+                            }));
+}
+
+QIcon pasteIcon() {
+    // A clipboard with a sheet on it.
+    return QIcon::fromTheme(QStringLiteral("edit-paste"), drawn([](QPainter& painter) {
+                                painter.setPen(QPen(ink, 1));
+                                painter.setBrush(QColor(0xC8, 0x9A, 0x5A));
+                                painter.drawRect(QRectF(2.5, 2.5, 10, 12));
+                                painter.setBrush(Qt::white);
+                                painter.drawRect(QRectF(6.5, 6.5, 8, 8));
+                                painter.setBrush(ink);
+                                painter.drawRect(QRectF(5.5, 1, 4, 2.5));
+                            }));
+}
+
 } // namespace kopix

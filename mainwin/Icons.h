@@ -9,5 +9,8 @@ namespace kopix {
 QIcon menuIcon();
 QIcon recentFilesIcon();
 QIcon bookmarksIcon();
+QIcon cutIcon();
+QIcon copyIcon();
+QIcon pasteIcon();
 
 } // namespace kopix

@@ -18,7 +18,7 @@
 class QAction;
 class QListView;
 class QMenu;
-class QPlainTextEdit;
+class QKeyEvent;
 class QStatusBar;
 class QTabWidget;
 class QTimer;
@@ -34,6 +34,7 @@ class LineListModel;
 class LineDelegate;
 class DocumentListView;
 class ModalWatcher;
+class CorrectionEditor;
 class StatusPanel;
 
 // The copy-selection state: idle, rows selected but not copied, copied.
@@ -75,7 +76,7 @@ public:
     bool displayedDocumentDecodedCleanly() const { return m_displayedClean; }
     const LineStore& lines() const;
     // The correction editor's text, filled from the lines when first needed.
-    QPlainTextEdit* correctionEditor();
+    CorrectionEditor* correctionEditor();
     bool correctionsPending() const;
     TSTS copyState() const { return STS; }
     QRect rcTV; // work area of the screen nearest the window, fixed at start-up
@@ -95,7 +96,7 @@ public:
     DocumentListView* LBox = nullptr;
     QFrame* Pnl1 = nullptr;
     QFrame* Pnl2 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
+    CorrectionEditor* Memo1 = nullptr;
     QStatusBar* SBar = nullptr;
     std::array<StatusPanel*, 2> SBarPanels{};
     QToolBar* ToolBar1 = nullptr;
@@ -106,6 +107,7 @@ public:
     QMenu* PupMenu = nullptr;
     QMenu* PupFiles = nullptr;
     QMenu* PopShiori = nullptr;
+    QMenu* PupMemo = nullptr;
     // Paces a link launch; while it runs the strips keep the launch colour.
     QTimer* Timerhttp = nullptr;
 
@@ -116,6 +118,12 @@ public:
     QAction* ActExit = nullptr;
     QAction* ActFNasi = nullptr;
     QAction* ActSINasi = nullptr;
+    QAction* EditSync = nullptr;
+    QAction* EditUndo1 = nullptr;
+    QAction* EditCut1 = nullptr;
+    QAction* EditCopy1 = nullptr;
+    QAction* EditPaste1 = nullptr;
+    QAction* EditDelete1 = nullptr;
 
     const RecentFiles& UsedFL() const { return m_usedFL; }
     QString wDir;
@@ -137,6 +145,15 @@ public:
     void BtnSioriClick();
     void ActSelAllExecute();
     void EditCopy1Execute();
+
+    // The correction tab (correction.cpp).
+    void PageControl1Change();
+    void EditSyncExecute();
+    void EditSyncUpdate();
+    void EditUndo1Execute();
+    void EditCut1Execute();
+    void EditPaste1Execute();
+    void EditDelete1Execute();
 
     // The copy gesture's handlers.
     void LBoxMouseDown(Qt::MouseButtons buttons, const QPoint& position);
@@ -170,6 +187,12 @@ private:
     void CreateComponents();
     void CreateActions();
     void CreateMenus();
+    void SetUpCorrectionTab();
+    // The edit commands' enabled states, from the editor's focus, selection, undo history and the
+    // clipboard as last seen.
+    void UpdateEditActions();
+    // A key in the editor that belongs to an edit command; true when it was taken.
+    bool editorKeyEvent(QKeyEvent* event);
     // Drops a menu down from a tool button.
     void DropDown(QMenu* menu, QToolButton* button);
     QAction* makeAction(const QString& name, const QString& category, const QString& caption);
@@ -185,6 +208,8 @@ private:
     bool SaveCorrections();
     // Before another document replaces the editor's text: true when nothing is pending or it was saved.
     bool SavePendingCorrections();
+    // Whether another program wrote the document on display since it was read (time or size moved).
+    bool fileChangedSinceLoad() const;
     void OnUsedFLChange();
     // Fills the 26 bookmark commands from the lines just loaded.
     void ScanBookmarks();
@@ -214,6 +239,7 @@ private:
     void ShowNumLock();
     bool m_clipViewerJoined = false;
     bool m_clipErrorShowing = false; // one error box about the clipboard at a time
+    bool m_clipboardHasText = false; // as last seen: whether pasting would find text
 
     Platform& m_platform;
     RecentFiles m_usedFL;
@@ -227,7 +253,8 @@ private:
     QString m_displayedPath;
     TextEncoding m_displayedEncoding = TextEncoding::Utf8;
     bool m_displayedClean = true;
-    bool m_memoStale = false; // the editor has not been given the current lines yet
+    qint64 m_displayedSize = -1; // the file's size when it was loaded
+    bool m_memoStale = false;    // the editor has not been given the current lines yet
     bool m_shown = false;
     bool m_shrunk = false;
     std::optional<QRect> m_rectAtClose; // the window's rectangle when the close was accepted, written at exit

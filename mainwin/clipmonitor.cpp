@@ -39,6 +39,10 @@ void TfC::WMDrawClipboard() {
 void TfC::ShowClipContent(const ClipboardContent& content) {
     if (!m_clipViewerJoined)
         return;
+    if (content.kind != ClipboardContent::Kind::Failed) {
+        m_clipboardHasText = content.kind != ClipboardContent::Kind::NoText;
+        UpdateEditActions();
+    }
     switch (content.kind) {
     case ClipboardContent::Kind::Text:
         ShowClipPreview(content.text);

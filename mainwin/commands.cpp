@@ -76,6 +76,12 @@ void TfC::CreateActions() {
     ActExit = findChild<QAction*>(QStringLiteral("ActExit"));
     ActFNasi = findChild<QAction*>(QStringLiteral("ActFNasi"));
     ActSINasi = findChild<QAction*>(QStringLiteral("ActSINasi"));
+    EditSync = findChild<QAction*>(QStringLiteral("EditSync"));
+    EditUndo1 = findChild<QAction*>(QStringLiteral("EditUndo1"));
+    EditCut1 = findChild<QAction*>(QStringLiteral("EditCut1"));
+    EditCopy1 = findChild<QAction*>(QStringLiteral("EditCopy1"));
+    EditPaste1 = findChild<QAction*>(QStringLiteral("EditPaste1"));
+    EditDelete1 = findChild<QAction*>(QStringLiteral("EditDelete1"));
     ActFNasi->setEnabled(false);
     ActSINasi->setEnabled(false);
 

@@ -6,13 +6,15 @@
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
 
+#include "mainwin/CorrectionEditor.h"
 #include <QAction>
 #include <QClipboard>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QPointingDevice>
 #include <QTabWidget>
 
@@ -35,6 +37,25 @@ void TfC::ConnectCopyGesture() {
 bool TfC::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == Pnl1 || watched == Pnl2) && event->type() == QEvent::MouseMove)
         Pnl1MouseMove(*static_cast<QMouseEvent*>(event));
+    if (watched == Memo1) {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+        case QEvent::KeyPress:
+            if (editorKeyEvent(static_cast<QKeyEvent*>(event)))
+                return true;
+            break;
+        case QEvent::FocusIn:
+            UpdateEditActions();
+            break;
+        case QEvent::FocusOut:
+            // The editor's own menu takes the focus while it is open; the commands stay as they were.
+            if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+                UpdateEditActions();
+            break;
+        default:
+            break;
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

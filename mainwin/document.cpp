@@ -3,7 +3,9 @@
 #include "mainwin/UfC.h"
 
 #include "core/DocumentFile.h"
+#include "core/DocumentSave.h"
 #include "core/PathRules.h"
+#include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
 #include "platform/Platform.h"
@@ -11,7 +13,6 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
-#include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QTabWidget>
 
@@ -53,6 +54,7 @@ void TfC::OpenDocument(const QString& path) {
     m_displayedPath = path;
     m_displayedEncoding = document.encoding;
     m_displayedClean = document.decodedCleanly;
+    m_displayedSize = document.size;
     // Reopening entry 0 leaves the list as it is; the menu is rebuilt all the same, since the placeholder
     // may have hidden it.
     if (!m_usedFL.documentOpened(path, found))
@@ -73,8 +75,7 @@ void TfC::ShowLines(LineStore lines) {
     LBox->setUpdatesEnabled(true);
     // The editor gets its copy of the lines when it is next needed; until then it is not modified.
     m_memoStale = true;
-    Memo1->clear();
-    Memo1->document()->setModified(false);
+    Memo1->setDocumentText(QString());
     if (PageControl1->currentWidget() == TabNote)
         correctionEditor();
 }
@@ -83,36 +84,60 @@ const LineStore& TfC::lines() const {
     return m_model->lines();
 }
 
-QPlainTextEdit* TfC::correctionEditor() {
-    if (m_memoStale) {
-        m_memoStale = false;
-        Memo1->setPlainText(m_model->lines().joinedWithCrLf());
-        Memo1->document()->setModified(false);
-    }
-    return Memo1;
-}
-
-bool TfC::correctionsPending() const {
-    return !m_memoStale && Memo1->document()->isModified();
-}
-
 bool TfC::SaveCorrections() {
-    QString text = correctionEditor()->toPlainText();
-    text.replace(u'\n', QStringLiteral("\r\n"));
-    // Writing over a file that did not read cleanly replaces what could not be read; only an explicit
-    // OK does that. Any other answer keeps the corrections, and whoever asked for the save stops.
-    if (!m_displayedClean &&
-        MsgDlgCenter(
-            fileNamePart(m_displayedPath) +
-                QStringLiteral(" には読めなかった文字があります。\r\n訂正を書き込むと、その文字は置き換え"
-                               "られます。\r\n「無視」では書き込まず、訂正はそのまま残ります。"),
-            MsgDlgType::Confirmation, mbOK | mbIgnore, 0) != mrOk)
+    // Every question here has the same way out: "無視" writes nothing and keeps the corrections, and whoever
+    // asked for the save stops.
+    const QString keep = QStringLiteral("\r\n「無視」では書き込まず、訂正はそのまま残ります。");
+    const auto ask = [this](const QString& question) {
+        return MsgDlgCenter(question, MsgDlgType::Confirmation, mbOK | mbIgnore, 0) == mrOk;
+    };
+    const QString name = fileNamePart(m_displayedPath);
+    const QString text = correctionEditor()->text();
+
+    // Another program may have written the file since it was read; its changes would be lost.
+    if (fileChangedSinceLoad() &&
+        !ask(name +
+             QStringLiteral(
+                 " は、読み込んだ後にほかのプログラムで書き換えられています。\r\n訂正を書き込むと、その"
+                 "変更は失われます。") +
+             keep))
         return false;
+
+    // The file as it is on disk gives the bytes of every line the user left alone.
+    const std::optional<QByteArray> onDisk = readRegularFile(m_displayedPath, documentSizeLimit()).bytes;
+    TextEncoding encoding = m_displayedEncoding;
+    CorrectionSave save = planCorrectionSave(text, encoding, onDisk, m_displayedEncoding, m_displayedClean);
+    if (save.unrepresentable >= 0) {
+        // Rather than lose the character, the whole file may go over to UTF-8.
+        if (!ask(unrepresentableText(text, save.unrepresentable) +
+                 QStringLiteral("。\r\nファイル全体を UTF-8 で書き込みますか？") + keep))
+            return false;
+        encoding = TextEncoding::Utf8;
+        save = planCorrectionSave(text, encoding, onDisk, m_displayedEncoding, m_displayedClean);
+    }
+    if (save.losesUnreadable &&
+        !ask(name +
+             QStringLiteral(
+                 " には読めなかった文字があります。\r\n訂正を書き込むと、その文字は置き換えられます。") +
+             keep))
+        return false;
+
     QString reason;
-    if (writeDocumentText(m_displayedPath, text, m_displayedEncoding, &reason))
-        return true;
-    m_platform.showErrorBox(this, m_applicationTitle, errorBoxText(reason));
-    return false;
+    if (!writeFileAtomically(m_displayedPath, save.bytes, &reason)) {
+        m_platform.showErrorBox(this, m_applicationTitle,
+                                errorBoxText(QStringLiteral("%1 に書き込めません").arg(m_displayedPath)) +
+                                    QStringLiteral("\r\n") + reason);
+        return false;
+    }
+    m_displayedEncoding = encoding;
+    return true;
+}
+
+bool TfC::fileChangedSinceLoad() const {
+    // A file that is gone is written anew; one whose time or size moved was written by someone else.
+    if (!fileExists(m_displayedPath))
+        return false;
+    return fileModifiedTime(m_displayedPath) != AgeOfFile || fileSize(m_displayedPath) != m_displayedSize;
 }
 
 bool TfC::SavePendingCorrections() {

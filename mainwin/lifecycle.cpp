@@ -6,6 +6,7 @@
 #include "core/PathRules.h"
 #include "core/WindowGeometry.h"
 #include "mainwin/Colors.h"
+#include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineDelegate.h"
 #include "mainwin/LineListModel.h"
@@ -20,7 +21,6 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -82,6 +82,7 @@ TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
     CreateComponents();
     CreateActions();
     CreateMenus();
+    SetUpCorrectionTab();
     ConnectCopyGesture();
     m_modalWatcher = new ModalWatcher([this] { AppEventModalBegin(); }, [this] { AppEventModalEnd(); }, this);
     FormCreate(arguments);
@@ -129,20 +130,14 @@ void TfC::CreateComponents() {
     TabNote = new QWidget;
     TabNote->setObjectName(QStringLiteral("TabNote"));
     ToolBar2 = makeToolBar(QStringLiteral("ToolBar2"), TabNote);
-    Memo1 = new QPlainTextEdit(TabNote);
+    Memo1 = new CorrectionEditor(TabNote);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* noteLayout = new QVBoxLayout(TabNote);
     noteLayout->setContentsMargins(0, 0, 0, 0);
     noteLayout->setSpacing(0);
     noteLayout->addWidget(ToolBar2);
     noteLayout->addWidget(Memo1, 1);
     PageControl1->addTab(TabNote, QStringLiteral("訂正"));
-    // The editor is given the document's lines only when it is first shown.
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
-        if (PageControl1->currentWidget() == TabNote)
-            correctionEditor();
-    });
     setCentralWidget(PageControl1);
     // Made after the tool bars, so it is destroyed after them.
     auto* toolBarStyle = new ToolBarStyle;

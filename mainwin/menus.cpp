@@ -41,6 +41,16 @@ const MenuItem bookmarkItems[] = {
     {K::Family, nullptr, u"ActSI", 26},
     {K::Action, nullptr, u"ActSINasi"},
 };
+// The editor's menu.
+const MenuItem editorMenuItems[] = {
+    {K::Action, nullptr, u"EditSync"},
+    {K::Action, nullptr, u"EditUndo1"},
+    {K::Separator, u"N2"},
+    {K::Action, nullptr, u"EditCut1"},
+    {K::Action, nullptr, u"EditCopy1"},
+    {K::Action, nullptr, u"EditPaste1"},
+    {K::Action, nullptr, u"EditDelete1"},
+};
 // The main menu, as far as its commands are built.
 const MenuItem mainMenuItems[] = {
     {K::Action, nullptr, u"FileOpen"},
@@ -90,6 +100,7 @@ void TfC::CreateMenus() {
     PupMenu = buildMenu(*this, QStringLiteral("PupMenu"), mainMenuItems, this);
     PupFiles = buildMenu(*this, QStringLiteral("PupFiles"), recentFileItems, this);
     PopShiori = buildMenu(*this, QStringLiteral("PopShiori"), bookmarkItems, this);
+    PupMemo = buildMenu(*this, QStringLiteral("PupMemo"), editorMenuItems, this);
     connect(LBox, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PupMenu->popup(LBox->viewport()->mapToGlobal(at)); });
 

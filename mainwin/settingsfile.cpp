@@ -8,7 +8,7 @@
 #include "mainwin/LineListModel.h"
 #include "platform/Platform.h"
 
-#include <QPlainTextEdit>
+#include "mainwin/CorrectionEditor.h"
 
 namespace kopix {
 

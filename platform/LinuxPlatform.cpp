@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QScreen>
 #include <QUrl>
 #include <QWidget>
@@ -156,6 +157,29 @@ void LinuxPlatform::readClipboard(QObject* context, std::function<void(const Cli
         return;
     }
     m_clipboardReader->read(context, std::move(done));
+}
+
+void LinuxPlatform::readClipboardText(QObject* context,
+                                      std::function<void(const std::optional<QString>&)> done) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 && !m_pasteReader)
+        m_pasteReader = std::make_unique<X11ClipboardReader>(X11ClipboardReader::applicationDisplayName(),
+                                                             X11ClipboardReader::Extent::WholeText);
+    const auto text = [](const ClipboardContent& content) -> std::optional<QString> {
+        if (content.kind == ClipboardContent::Kind::Text)
+            return content.text;
+        return std::nullopt;
+    };
+    if (!x11 || !m_pasteReader->isConnected() || clipboard->ownsClipboard()) {
+        if (m_pasteReader)
+            m_pasteReader->cancel();
+        const QMimeData* data = clipboard->mimeData();
+        done(data && data->hasText() ? std::optional<QString>(data->text()) : std::nullopt);
+        return;
+    }
+    m_pasteReader->read(
+        context, [text, done = std::move(done)](const ClipboardContent& content) { done(text(content)); });
 }
 
 } // namespace kopix

@@ -26,12 +26,15 @@ public:
     void watchNumLock(std::function<void()> onChange) override;
     void openUrl(const QUrl& url) override;
     void readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) override;
+    void readClipboardText(QObject* context,
+                           std::function<void(const std::optional<QString>&)> done) override;
 
 private:
     // Made on first use, when the application (and its X connection) exists.
     X11NumLock& numLock();
     std::unique_ptr<X11NumLock> m_numLock;
     std::unique_ptr<X11ClipboardReader> m_clipboardReader;
+    std::unique_ptr<X11ClipboardReader> m_pasteReader;
 };
 
 // Whether the block device major:minor is removable, read from a sysfs tree (a parameter for tests). The

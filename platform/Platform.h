@@ -50,6 +50,11 @@ public:
     // gone. Another program's content is read without blocking the event loop, and the read gives up
     // within a second when its owner does not answer. A new read abandons one still running.
     virtual void readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) = 0;
+    // Reads the whole text on the clipboard for a paste, read like readClipboard (never waiting for the
+    // owner, given up within a second when it does not answer) but on its own, so it and the preview never
+    // cut each other off. done gets nothing when there is no text or the read failed.
+    virtual void readClipboardText(QObject* context,
+                                   std::function<void(const std::optional<QString>&)> done) = 0;
 };
 
 } // namespace kopix

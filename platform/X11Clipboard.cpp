@@ -32,13 +32,16 @@ struct Property {
     unsigned long after = 0; // bytes not read
 };
 
-Property readProperty(Display* display, Window window, Atom property) {
+// A whole text is read in one go up to this many 32-bit units (256 MiB); longer answers come in pieces.
+constexpr long WholeTextLongs = 64L * 1024 * 1024;
+
+Property readProperty(Display* display, Window window, Atom property, long maxLongs = PrefixBytes / 4) {
     Property result;
     int format = 0;
     unsigned long count = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, property, 0, PrefixBytes / 4, False, AnyPropertyType,
-                           &result.type, &format, &count, &result.after, &data) != Success)
+    if (XGetWindowProperty(display, window, property, 0, maxLongs, False, AnyPropertyType, &result.type,
+                           &format, &count, &result.after, &data) != Success)
         return result;
     result.ok = true;
     if (data) {
@@ -59,7 +62,8 @@ QByteArray X11ClipboardReader::applicationDisplayName() {
     return QByteArray(DisplayString(x11->display()));
 }
 
-X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName, QObject* parent) : QObject(parent) {
+X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName, Extent extent, QObject* parent)
+    : QObject(parent), m_extent(extent) {
     m_display = XOpenDisplay(displayName.isEmpty() ? nullptr : displayName.constData());
     if (!m_display)
         return;
@@ -152,7 +156,8 @@ void X11ClipboardReader::selectionArrived(unsigned long property) {
         refused();
         return;
     }
-    const Property answer = readProperty(m_display, m_requestor, m_propertyAtom);
+    const Property answer = readProperty(m_display, m_requestor, m_propertyAtom,
+                                         m_extent == Extent::WholeText ? WholeTextLongs : PrefixBytes / 4);
     // Deleting the property tells the owner we have it (and, for a long answer, to send the first piece).
     XDeleteProperty(m_display, m_requestor, m_propertyAtom);
     XFlush(m_display);
@@ -168,7 +173,8 @@ void X11ClipboardReader::selectionArrived(unsigned long property) {
 }
 
 void X11ClipboardReader::incrementArrived() {
-    const Property piece = readProperty(m_display, m_requestor, m_propertyAtom);
+    const Property piece = readProperty(m_display, m_requestor, m_propertyAtom,
+                                        m_extent == Extent::WholeText ? WholeTextLongs : PrefixBytes / 4);
     // The deletion asks the owner for the next piece.
     XDeleteProperty(m_display, m_requestor, m_propertyAtom);
     XFlush(m_display);
@@ -180,12 +186,15 @@ void X11ClipboardReader::incrementArrived() {
     if (m_incrementalType == 0 && piece.type != None)
         m_incrementalType = piece.type;
     m_collected.append(piece.bytes);
+    // A long text keeps coming: the deadline is for an owner that stops answering, not for a big paste.
+    if (m_extent == Extent::WholeText && !piece.bytes.isEmpty())
+        m_deadline.start(m_deadlineMs);
     if (piece.bytes.isEmpty()) {
         // An empty piece ends the answer.
         m_incremental = false;
         const QByteArray whole = m_collected;
         answered(m_incrementalType, whole);
-    } else if (m_step == Step::Text && m_collected.size() >= PrefixBytes) {
+    } else if (m_step == Step::Text && m_extent == Extent::Preview && m_collected.size() >= PrefixBytes) {
         // Enough for the preview. The owner still sends the rest; the window takes it in and drops it
         // after the read is over (m_incremental stays set for that).
         const QByteArray prefix = m_collected;
@@ -200,7 +209,7 @@ void X11ClipboardReader::answered(unsigned long type, const QByteArray& bytes) {
     case Step::Targets: {
         const ClipboardOffer offer = examineClipboardTargets(atomNames(bytes));
         m_textTarget = offer.textTarget;
-        if (offer.hasSecretHint)
+        if (offer.hasSecretHint && m_extent == Extent::Preview)
             request(m_hintAtom, Step::Hint);
         else
             askForText();

@@ -29,8 +29,13 @@ public:
     // The name of the display the application is connected to (empty without X).
     static QByteArray applicationDisplayName();
 
+    // What a read is for: a preview takes the first few kilobytes of a text and tells text marked as a
+    // password apart; a paste takes all of it, as it is.
+    enum class Extent { Preview, WholeText };
+
     // displayName: the display to connect to (empty: $DISPLAY).
-    explicit X11ClipboardReader(const QByteArray& displayName, QObject* parent = nullptr);
+    explicit X11ClipboardReader(const QByteArray& displayName, Extent extent = Extent::Preview,
+                                QObject* parent = nullptr);
     ~X11ClipboardReader() override;
 
     // False when no connection could be made; read() then only reports the failure.
@@ -66,6 +71,7 @@ private:
     // An answer (selection) or a new piece of one arriving at a retired window.
     void retiredEvent(qsizetype index, bool selection, unsigned long property);
 
+    Extent m_extent;
     _XDisplay* m_display = nullptr;
     QSocketNotifier* m_notifier = nullptr;
     QTimer m_deadline;

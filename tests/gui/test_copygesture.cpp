@@ -4,6 +4,7 @@
 #include "mainwin/Colors.h"
 #include "mainwin/DocumentListView.h"
 
+#include "mainwin/CorrectionEditor.h"
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -11,7 +12,6 @@
 #include <QFrame>
 #include <QItemSelectionModel>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
@@ -355,7 +355,7 @@ TEST_F(CopyGesture, CopyCommandOnTheCorrectionTabCopiesTheEditorsSelection) {
     window->PageControl1->setCurrentWidget(window->TabNote);
     window->correctionEditor()->selectAll();
     window->findChild<QAction*>(u"EditCopy1"_s)->trigger();
-    EXPECT_EQ(clipboard(), u"A\nB\nC\n\némile\nD\n"_s);
+    EXPECT_EQ(clipboard(), u"A\r\nB\r\nC\r\n\r\némile\r\nD\r\n"_s);
     EXPECT_EQ(window->copyState(), TSTS::SelN) << "the list's gesture is not touched";
 }
 

@@ -61,7 +61,8 @@ TEST_P(LossyDocument, OnlyAnExplicitOkWritesAndAnyOtherAnswerKeepsTheCorrections
     start(doc);
     ASSERT_EQ(rows(), (QStringList{u"caf\u30FBok"_s}));
     ASSERT_FALSE(window->displayedDocumentDecodedCleanly()) << "a legacy decode that met invalid bytes";
-    editCorrections(u"caf\u30FBok\nnew line\n"_s);
+    // The line that did not read cleanly is changed, so its bytes cannot be kept.
+    editCorrections(u"caf\u30FBok!\nnew line\n"_s);
 
     for (const int answer : {int(mrIgnore), int(mrNone)}) {
         platform.messages.clear();
@@ -79,7 +80,7 @@ TEST_P(LossyDocument, OnlyAnExplicitOkWritesAndAnyOtherAnswerKeepsTheCorrections
 
     platform.answers = {mrOk};
     EXPECT_TRUE(GetParam().leave(*this, *window, other));
-    EXPECT_EQ(readFile(doc), QByteArray("caf\x81\x45ok\r\nnew line\r\n")) << "written, as the user chose";
+    EXPECT_EQ(readFile(doc), QByteArray("caf\x81\x45ok!\r\nnew line\r\n")) << "written, as the user chose";
 }
 
 INSTANTIATE_TEST_SUITE_P(SavePoints, LossyDocument,
@@ -101,6 +102,19 @@ INSTANTIATE_TEST_SUITE_P(SavePoints, LossyDocument,
                                                          return w.displayedDocumentPath() == other;
                                                      }}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Lines the user did not touch keep their bytes exactly, also bytes that did not decode, so no question
+// is needed for a correction elsewhere in the file.
+TEST_F(DocumentSafety, UntouchedLinesKeepTheirExactBytes) {
+    // Invalid bytes, a character with two codes in CP932 (EEEF and FA40 are both ⅰ), a plain line.
+    const QByteArray original = "caf\xE9 ok\r\n\xEE\xEF\r\nplain\r\n";
+    const QString doc = writeFile(u"legacy.txt"_s, original);
+    start(doc);
+    editCorrections(u"caf\u30FBok\n\u2170\nplain, corrected\n"_s);
+    ASSERT_TRUE(window->close());
+    EXPECT_TRUE(platform.messages.isEmpty()) << "nothing that could not be read is lost";
+    EXPECT_EQ(readFile(doc), QByteArray("caf\xE9 ok\r\n\xEE\xEF\r\nplain, corrected\r\n"));
+}
 
 TEST_F(DocumentSafety, PendingCorrectionsAreSavedBeforeARecentFileOrADropReplacesThem) {
     const QString doc = writeFile(u"doc.txt"_s, "old\r\n");

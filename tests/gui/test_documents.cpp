@@ -5,12 +5,12 @@
 #include "core/WindowGeometry.h"
 #include "mainwin/DocumentListView.h"
 
+#include "mainwin/CorrectionEditor.h"
 #include <QAction>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QUrl>
 
@@ -219,7 +219,7 @@ TEST_F(Documents, BadlyEncodedUtf8IsShownWithReplacementCharacters) {
 TEST_F(Documents, EditorIsFilledWhenFirstNeededAndNotModified) {
     const QString doc = writeFile(u"two.txt"_s, "a\nb");
     window->OpenDocument(doc);
-    EXPECT_EQ(window->correctionEditor()->toPlainText(), u"a\nb\n"_s);
+    EXPECT_EQ(window->correctionEditor()->text(), u"a\r\nb\r\n"_s);
     EXPECT_FALSE(window->correctionsPending());
 }
 

@@ -4,9 +4,9 @@
 #include "mainwin/DocumentListView.h"
 #include "mainwin/KopixApplication.h"
 
+#include "mainwin/CorrectionEditor.h"
 #include <QDialog>
 #include <QDir>
-#include <QPlainTextEdit>
 #include <QTimer>
 
 #include <unistd.h>
@@ -148,15 +148,33 @@ TEST_F(Exit, PendingCorrectionsAreWrittenAtCloseButNotIntoADeletedFile) {
 TEST_F(Exit, CorrectionsThatCannotBeWrittenKeepTheWindowOpen) {
     const QString doc = writeFile(u"doc.txt"_s, "old\r\n");
     start(doc);
-    // A file in the legacy page (not valid UTF-8) is written back in it, and it has no code for an emoji.
-    writeFile(doc, "\x82\xa0\r\n");
-    window->OpenDocument(doc);
-    editCorrections(u"😀\n"_s);
+    editCorrections(u"new\n"_s);
+    // A file without any write permission is never replaced, whoever runs the program.
+    ASSERT_TRUE(QFile::setPermissions(doc, QFile::ReadOwner));
     EXPECT_FALSE(window->close());
+    QFile::setPermissions(doc, QFile::ReadOwner | QFile::WriteOwner);
     ASSERT_EQ(platform.errorBoxes.size(), 1);
-    EXPECT_TRUE(platform.errorBoxes.first().endsWith(u'.'));
-    EXPECT_EQ(readFile(doc), QByteArray("\x82\xa0\r\n")) << "the file is left as it was";
+    EXPECT_TRUE(
+        platform.errorBoxes.first().startsWith(u"doc.txt - Kopix|"_s + doc + u" に書き込めません.\r\n"_s))
+        << platform.errorBoxes.first().toStdString();
+    EXPECT_EQ(readFile(doc), QByteArray("old\r\n")) << "the file is left as it was";
     EXPECT_TRUE(window->correctionsPending());
+}
+
+TEST_F(Exit, ACharacterTheLegacyPageLacksIsWrittenOnlyAsUtf8AndOnlyWhenTheUserSaysSo) {
+    const QString doc = writeFile(u"doc.txt"_s, "\x82\xa0\r\n"); // あ in CP932
+    start(doc);
+    editCorrections(u"あ😀\n"_s);
+    platform.answers = {mrIgnore};
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_TRUE(platform.messages.first().text.startsWith(u"「😀」は CP932 で書けない文字です。"_s))
+        << platform.messages.first().text.toStdString();
+    EXPECT_EQ(readFile(doc), QByteArray("\x82\xa0\r\n"));
+    EXPECT_TRUE(window->correctionsPending());
+    platform.answers = {mrOk};
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(readFile(doc), QByteArray("あ😀\r\n")) << "in UTF-8, as asked";
 }
 
 TEST_F(Exit, ModalWindowsTakeTheWindowOutOfStayOnTopOnceEvenWhenNested) {

@@ -3,9 +3,9 @@
 
 #include "core/WindowGeometry.h"
 
+#include "mainwin/CorrectionEditor.h"
 #include <QAction>
 #include <QCoreApplication>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolBar>

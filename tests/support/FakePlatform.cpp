@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QWidget>
 
 namespace kopix::test {
@@ -17,6 +18,15 @@ QRect FakePlatform::normalRectangle(const QWidget* window) {
 void FakePlatform::readClipboard(QObject*, std::function<void(const ClipboardContent&)> done) {
     ++clipboardReads;
     done(clipboardAnswer ? *clipboardAnswer : clipboardContentOf(QGuiApplication::clipboard()->mimeData()));
+}
+
+void FakePlatform::readClipboardText(QObject*, std::function<void(const std::optional<QString>&)> done) {
+    if (pasteAnswer) {
+        done(*pasteAnswer);
+        return;
+    }
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    done(data && data->hasText() ? std::optional<QString>(data->text()) : std::nullopt);
 }
 
 } // namespace kopix::test

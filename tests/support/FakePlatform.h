@@ -58,6 +58,9 @@ public:
     void watchNumLock(std::function<void()> onChange) override { numLockWatcher = std::move(onChange); }
     void openUrl(const QUrl& url) override { openedUrls.append(url); }
     void readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) override;
+    // Pastes: a scripted answer (nothing: the read failed), else the in-process clipboard's text.
+    std::optional<std::optional<QString>> pasteAnswer;
+    void readClipboardText(QObject*, std::function<void(const std::optional<QString>&)> done) override;
 };
 
 } // namespace kopix::test

@@ -1,9 +1,10 @@
 #include "support/KopixFixture.h"
 
+#include "mainwin/CorrectionEditor.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPlainTextEdit>
 
 namespace kopix::test {
 
@@ -50,9 +51,9 @@ bool KopixFixture::closeAndDestroy() {
 }
 
 void KopixFixture::editCorrections(const QString& text) {
-    QPlainTextEdit* editor = window->correctionEditor();
+    CorrectionEditor* editor = window->correctionEditor();
     editor->selectAll();
-    editor->insertPlainText(text);
+    editor->insertPastedText(text); // line feeds become the editor's CR LF, as Enter gives them
 }
 
 QStringList KopixFixture::rows() const {

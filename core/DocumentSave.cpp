@@ -1,0 +1,136 @@
+#include "core/DocumentSave.h"
+
+#include "core/FileSystem.h"
+
+#include <QFile>
+#include <QHash>
+#include <QList>
+
+#include <cerrno>
+#include <cstring>
+
+namespace kopix {
+
+namespace {
+
+bool isUtf16(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE;
+}
+
+// One line of the file on disk: its bytes without the break, and the text they decode to.
+struct OriginalLine {
+    QByteArray bytes;
+    QString text;
+    bool clean = true;
+    bool used = false;
+};
+
+struct OriginalFile {
+    QList<OriginalLine> lines;
+    QHash<QString, QList<qsizetype>> byText; // the lines of each text, in file order
+    bool hiddenTail = false;                 // there are bytes after a NUL, which no editor ever showed
+};
+
+// The file cut into lines the way reading does (CR LF, LF or CR), in units of its encoding.
+OriginalFile splitOriginal(const QByteArray& file, TextEncoding encoding, const LegacyCodePage& legacy) {
+    OriginalFile original;
+    QByteArrayView body(file);
+    const QByteArrayView signature = signatureOf(encoding);
+    if (body.startsWith(signature))
+        body = body.sliced(signature.size());
+    const int unit = isUtf16(encoding) ? 2 : 1;
+    const bool bigEndian = encoding == TextEncoding::Utf16BE;
+    const auto at = [&](qsizetype i) -> char16_t {
+        const auto byte = [&](qsizetype k) { return char16_t(static_cast<uchar>(body[k])); };
+        if (unit == 1)
+            return byte(i);
+        return bigEndian ? char16_t(byte(i) << 8 | byte(i + 1)) : char16_t(byte(i) | byte(i + 1) << 8);
+    };
+    const qsizetype end = body.size() - body.size() % unit;
+    qsizetype start = 0;
+    const auto addLine = [&](qsizetype from, qsizetype to) {
+        OriginalLine line;
+        line.bytes = body.sliced(from, to - from).toByteArray();
+        line.text = decodeAs(line.bytes, encoding, legacy, &line.clean);
+        original.byText[line.text].append(original.lines.size());
+        original.lines.append(std::move(line));
+    };
+    for (qsizetype i = 0; i < end; i += unit) {
+        const char16_t ch = at(i);
+        if (ch == 0) {
+            original.hiddenTail = true;
+            addLine(start, i);
+            return original;
+        }
+        if (ch != u'\r' && ch != u'\n')
+            continue;
+        addLine(start, i);
+        if (ch == u'\r' && i + unit < end && at(i + unit) == u'\n')
+            i += unit;
+        start = i + unit;
+    }
+    if (start < body.size())
+        addLine(start, body.size());
+    return original;
+}
+
+} // namespace
+
+CorrectionSave planCorrectionSave(QStringView text, TextEncoding encoding,
+                                  const std::optional<QByteArray>& file, TextEncoding readAs,
+                                  bool decodedCleanly, const LegacyCodePage& legacy) {
+    CorrectionSave save;
+    OriginalFile original;
+    if (file)
+        original = splitOriginal(*file, readAs, legacy);
+    // Bytes of another encoding are never copied into this one.
+    const bool reuse = readAs == encoding;
+
+    QByteArray body;
+    const std::optional<QByteArray> lineBreak = encodeText(u"\r\n", encoding, legacy);
+    const QByteArray crLf = lineBreak->sliced(signatureOf(encoding).size());
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype breakAt = text.indexOf(u"\r\n", from);
+        const QStringView line = text.sliced(from, (breakAt < 0 ? text.size() : breakAt) - from);
+        // The same text as a line of the file: its bytes as they are, the earliest unused one first.
+        qsizetype pick = -1;
+        if (const auto same = original.byText.constFind(line.toString());
+            reuse && same != original.byText.cend()) {
+            for (qsizetype index : *same) {
+                if (!original.lines[index].used) {
+                    pick = index;
+                    break;
+                }
+            }
+        }
+        if (pick >= 0) {
+            original.lines[pick].used = true;
+            body += original.lines[pick].bytes;
+        } else if (!line.isEmpty()) {
+            qsizetype failedAt = -1;
+            const std::optional<QByteArray> encoded = encodeText(line, encoding, legacy, &failedAt);
+            if (!encoded) {
+                save.unrepresentable = from + failedAt;
+                return save;
+            }
+            body += encoded->sliced(signatureOf(encoding).size());
+        }
+        if (breakAt < 0)
+            break;
+        body += crLf;
+        from = breakAt + 2;
+    }
+
+    if (file) {
+        save.losesUnreadable = original.hiddenTail;
+        for (const OriginalLine& line : original.lines)
+            save.losesUnreadable = save.losesUnreadable || (!line.clean && !line.used);
+    } else {
+        save.losesUnreadable = !decodedCleanly;
+    }
+    save.bytes = signatureOf(encoding).toByteArray() + body;
+    return save;
+}
+
+} // namespace kopix

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/FileSystem.h"
+#include "core/TextCodec.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace kopix {
+
+// What writing corrections over a document would give, worked out before anything is written.
+struct CorrectionSave {
+    // The file's new bytes (empty when a character cannot be written, see below).
+    QByteArray bytes;
+    // Index in the text of the first character the encoding has no code for; -1 when there is none.
+    qsizetype unrepresentable = -1;
+    // Part of the file that could not be read (bytes that did not decode, or what follows a NUL) would
+    // not be written back: the user should be asked first.
+    bool losesUnreadable = false;
+};
+
+// The bytes for the editor's text (lines separated by CR LF, as the editor holds them) in `writeAs`,
+// signature included. `original` is the file as it is on disk (when it can be read), in `readAs`, the
+// encoding it was read in. When the two are the same, every line the user left as it was keeps its exact
+// bytes, so nothing changes that the user did not change: not a character with several codes in the
+// legacy page, not bytes that did not decode. Lines with new text are encoded, and so is a line the user
+// added a second time. `decodedCleanly` stands for the original when it cannot be read.
+CorrectionSave planCorrectionSave(QStringView text, TextEncoding writeAs,
+                                  const std::optional<QByteArray>& original, TextEncoding readAs,
+                                  bool decodedCleanly,
+                                  const LegacyCodePage& legacy = LegacyCodePage::system());
+
+} // namespace kopix

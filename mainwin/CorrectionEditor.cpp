@@ -1,0 +1,83 @@
+#include "mainwin/CorrectionEditor.h"
+
+#include <QMouseEvent>
+
+namespace kopix {
+
+CorrectionEditor::CorrectionEditor(QWidget* parent) : QsciScintilla(parent) {
+    setUtf8(true);
+    setEolMode(EolWindows);
+    setEolVisibility(false);
+    setWrapMode(WrapNone);
+    // No margins: line numbers, symbols and folding are for programmers' editors.
+    for (int margin = 0; margin < 5; ++margin)
+        setMarginWidth(margin, 0);
+    // Pasted and dropped text takes CR LF breaks, like everything the editor holds.
+    SendScintilla(SCI_SETPASTECONVERTENDINGS, 1);
+    // The horizontal scroll range follows the longest line.
+    SendScintilla(SCI_SETSCROLLWIDTH, 1);
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    connect(this, &QsciScintilla::textChanged, this, [this] {
+        if (!m_filling)
+            setModified(true);
+    });
+}
+
+void CorrectionEditor::setDocumentText(const QString& text) {
+    m_filling = true;
+    setText(text);
+    m_filling = false;
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    setModified(false);
+}
+
+void CorrectionEditor::setModified(bool modified) {
+    if (modified == m_modified)
+        return;
+    m_modified = modified;
+    Q_EMIT modifiedChanged(modified);
+}
+
+int CorrectionEditor::firstVisibleLine() const {
+    return int(const_cast<CorrectionEditor*>(this)->SendScintilla(SCI_GETFIRSTVISIBLELINE));
+}
+
+void CorrectionEditor::scrollLines(int lines) {
+    SendScintilla(SCI_LINESCROLL, 0L, long(lines));
+}
+
+void CorrectionEditor::placeCaretAtLine(int line) {
+    const long position = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(std::max(line, 0)));
+    SendScintilla(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(std::max(position, 0L)));
+}
+
+void CorrectionEditor::removeSelectionWithoutUndo() {
+    if (!hasSelectedText())
+        return;
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    removeSelectedText();
+    // What is still in the history would undo at the wrong places now.
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+}
+
+void CorrectionEditor::insertPastedText(const QString& text) {
+    // Scintilla converts the line breaks of what it is given the way it does for a paste.
+    QString converted = text;
+    converted.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    converted.replace(u'\r', u'\n');
+    converted.replace(u'\n', QStringLiteral("\r\n"));
+    replaceSelectedText(converted);
+}
+
+void CorrectionEditor::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        return;
+    }
+    QsciScintilla::mousePressEvent(event);
+}
+
+} // namespace kopix

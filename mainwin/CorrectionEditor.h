@@ -1,0 +1,50 @@
+#pragma once
+
+#include "mainwin/Scintilla.h"
+
+#include <functional>
+
+namespace kopix {
+
+// The correction editor: the document as plain text, one editor line per document line (no wrapping),
+// every line break CR LF. Scintilla keeps the text as one UTF-8 buffer with a line index, so a million
+// lines fill in a fraction of a second at about the memory of the text itself.
+//
+// Its modified flag is the program's own: every change of the text sets it (typing, cutting, pasting,
+// deleting, undoing, text the program inserts) and only the program clears it, so an undo back to the
+// loaded text still counts as a correction. Reading the clipboard is left to the window (the editor's own
+// paste would wait for a clipboard owner that never answers), and so is the middle button's paste of the
+// primary selection, which would wait the same way.
+class CorrectionEditor : public QsciScintilla {
+    Q_OBJECT
+public:
+    explicit CorrectionEditor(QWidget* parent = nullptr);
+
+    // Replaces the whole text without an undo record and clears the modified flag.
+    void setDocumentText(const QString& text);
+
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified);
+
+    // The line at the top of the view, and scrolling by lines (negative: up; clamped at the ends).
+    int firstVisibleLine() const;
+    void scrollLines(int lines);
+    // The caret at the start of a line, nothing selected; the view does not scroll.
+    void placeCaretAtLine(int line);
+    // Removes the selection in a way that cannot be undone (the undo history goes with it).
+    void removeSelectionWithoutUndo();
+    // Puts text in place of the selection, as a paste does.
+    void insertPastedText(const QString& text);
+
+Q_SIGNALS:
+    void modifiedChanged(bool modified);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    bool m_modified = false;
+    bool m_filling = false;
+};
+
+} // namespace kopix

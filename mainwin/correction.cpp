@@ -1,0 +1,226 @@
+// The correction tab: the document as plain text in the editor. Leaving the tab writes the corrections
+// over the file and reads it again, so the list, the bookmarks and the rules see the new text.
+#include "mainwin/UfC.h"
+
+#include "mainwin/CorrectionEditor.h"
+#include "mainwin/DocumentListView.h"
+#include "mainwin/Icons.h"
+#include "mainwin/LineListModel.h"
+#include "platform/Platform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <iterator>
+#include <malloc.h>
+
+namespace kopix {
+
+namespace {
+
+// More lines than this take long enough to fill in that the pointer shows it.
+constexpr qsizetype BusyFillLines = 100000;
+// After filling in more lines than this, the space of the filling's temporary copies of the text goes back
+// to the system at once rather than staying with the allocator.
+constexpr qsizetype TrimAfterLines = 10000;
+
+} // namespace
+
+void TfC::SetUpCorrectionTab() {
+    // The tab cannot be entered while no document is shown (PageControl1Changing).
+    const auto allowSwitch = [this] {
+        PageControl1->setTabEnabled(PageControl1->indexOf(TabNote), ActNote->isEnabled());
+    };
+    connect(ActNote, &QAction::changed, this, allowSwitch);
+    allowSwitch();
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TfC::PageControl1Change);
+
+    connect(EditSync, &QAction::triggered, this, &TfC::EditSyncExecute);
+    connect(Memo1, &CorrectionEditor::modifiedChanged, this, &TfC::EditSyncUpdate);
+    EditSyncUpdate();
+    connect(EditUndo1, &QAction::triggered, this, &TfC::EditUndo1Execute);
+    connect(EditCut1, &QAction::triggered, this, &TfC::EditCut1Execute);
+    connect(EditPaste1, &QAction::triggered, this, &TfC::EditPaste1Execute);
+    connect(EditDelete1, &QAction::triggered, this, &TfC::EditDelete1Execute);
+    EditCut1->setIcon(cutIcon());
+    EditCopy1->setIcon(copyIcon());
+    EditPaste1->setIcon(pasteIcon());
+    for (QAction* action : {EditUndo1, EditCut1, EditPaste1, EditDelete1})
+        addAction(action);
+
+    // The enabled states follow the editor's focus, selection and undo history.
+    connect(Memo1, &QsciScintilla::selectionChanged, this, &TfC::UpdateEditActions);
+    connect(Memo1, &QsciScintilla::textChanged, this, &TfC::UpdateEditActions);
+    Memo1->installEventFilter(this);
+    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PupMemo->popup(Memo1->mapToGlobal(at)); });
+    connect(PupMemo, &QMenu::aboutToShow, this, &TfC::UpdateEditActions);
+
+    for (const auto& [name, action] :
+         {std::pair{u"ToolButton4", EditCut1}, std::pair{u"ToolButton5", EditCopy1},
+          std::pair{u"ToolButton6", EditPaste1}}) {
+        auto* button = new QToolButton(ToolBar2);
+        button->setObjectName(QString::fromUtf16(name));
+        button->setDefaultAction(action);
+        button->setFixedSize(ToolButtonSize);
+        button->setAutoRaise(true);
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        ToolBar2->addWidget(button);
+    }
+    UpdateEditActions();
+}
+
+CorrectionEditor* TfC::correctionEditor() {
+    if (m_memoStale) {
+        m_memoStale = false;
+        const bool busy = m_model->lines().count() > BusyFillLines;
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        Memo1->setDocumentText(m_model->lines().joinedWithCrLf());
+        if (m_model->lines().count() > TrimAfterLines)
+            ::malloc_trim(0);
+        if (busy)
+            QApplication::restoreOverrideCursor();
+    }
+    return Memo1;
+}
+
+bool TfC::correctionsPending() const {
+    return !m_memoStale && Memo1->isModified();
+}
+
+void TfC::PageControl1Change() {
+    // Without a document on display there is nothing to correct, whoever switches.
+    if (PageControl1->currentWidget() == TabNote && !ActNote->isEnabled()) {
+        PageControl1->setCurrentWidget(TabCopy);
+        return;
+    }
+    if (PageControl1->currentWidget() == TabNote) {
+        // Line t of the editor, the list's top row, becomes its first visible line, the caret at its start.
+        correctionEditor();
+        const int v = Memo1->firstVisibleLine();
+        const int t = LBox->topRow();
+        Memo1->scrollLines(t - v);
+        Memo1->placeCaretAtLine(t);
+        Memo1->setFocus();
+        return;
+    }
+    const int v = m_memoStale ? LBox->topRow() : Memo1->firstVisibleLine();
+    if (correctionsPending()) {
+        // The corrections go to the file, which is read again; should they not be written, they stay in
+        // the editor for the next save point, and the list as it was.
+        if (!SaveCorrections()) {
+            PageControl1->tabBar()->setFocus();
+            return;
+        }
+        Memo1->setModified(false);
+        TopI = v;
+        OpenDocument(m_displayedPath);
+    } else {
+        // Scrolling done in the editor carries over to the list.
+        LBox->setTopRow(v);
+    }
+    LBox->setFocus();
+}
+
+void TfC::EditSyncExecute() {
+    // Back to the document as last loaded, which the list still holds.
+    Memo1->setDocumentText(m_model->lines().joinedWithCrLf());
+    m_memoStale = false;
+    const int v = Memo1->firstVisibleLine();
+    const int t = LBox->topRow();
+    Memo1->scrollLines(t - v);
+    Memo1->placeCaretAtLine(t);
+    Memo1->setFocus();
+}
+
+void TfC::EditSyncUpdate() {
+    EditSync->setEnabled(correctionsPending());
+}
+
+void TfC::UpdateEditActions() {
+    // With the editor's focus the commands follow what it can do; elsewhere all five stay enabled (copy
+    // then serves the list, the others do nothing there).
+    const bool inEditor = Memo1->hasFocus() || PupMemo->isVisible();
+    const bool selection = Memo1->hasSelectedText();
+    EditUndo1->setEnabled(!inEditor || Memo1->isUndoAvailable());
+    EditCut1->setEnabled(!inEditor || selection);
+    EditCopy1->setEnabled(!inEditor || selection);
+    EditDelete1->setEnabled(!inEditor || selection);
+    EditPaste1->setEnabled(!inEditor || m_clipboardHasText);
+}
+
+bool TfC::editorKeyEvent(QKeyEvent* event) {
+    // The editor's command keys always go to their commands, enabled or not; the editor never sees them.
+    // Its other keys for the clipboard go the same way, so every paste reads the clipboard with a deadline.
+    static const std::pair<QKeyCombination, QAction * TfC::*> commandKeys[] = {
+        {Qt::CTRL | Qt::Key_Z, &TfC::EditUndo1},        {Qt::CTRL | Qt::Key_X, &TfC::EditCut1},
+        {Qt::SHIFT | Qt::Key_Delete, &TfC::EditCut1},   {Qt::CTRL | Qt::Key_C, &TfC::EditCopy1},
+        {Qt::CTRL | Qt::Key_Insert, &TfC::EditCopy1},   {Qt::CTRL | Qt::Key_V, &TfC::EditPaste1},
+        {Qt::SHIFT | Qt::Key_Insert, &TfC::EditPaste1}, {QKeyCombination(Qt::Key_Delete), &TfC::EditDelete1},
+    };
+    const QKeyCombination pressed(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key()));
+    // Any other key of an enabled command of the window is the command's, not the editor's (Ctrl+A, which
+    // does nothing on this tab, never selects the editor's text).
+    if (event->type() == QEvent::ShortcutOverride) {
+        const QKeySequence sequence(pressed);
+        for (const QAction* action : actions()) {
+            if (action->isEnabled() && action->shortcut() == sequence &&
+                std::none_of(std::begin(commandKeys), std::end(commandKeys),
+                             [&](const auto& key) { return key.first == pressed; })) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    for (const auto& [combination, member] : commandKeys) {
+        if (combination != pressed)
+            continue;
+        if (event->type() == QEvent::KeyPress) {
+            UpdateEditActions();
+            if (QAction* action = this->*member; action->isEnabled())
+                action->trigger();
+        }
+        event->accept();
+        return true;
+    }
+    return false;
+}
+
+void TfC::EditUndo1Execute() {
+    if (PageControl1->currentWidget() == TabNote)
+        Memo1->undo();
+}
+
+void TfC::EditCut1Execute() {
+    if (PageControl1->currentWidget() == TabNote)
+        Memo1->cut();
+}
+
+void TfC::EditPaste1Execute() {
+    if (PageControl1->currentWidget() != TabNote)
+        return;
+    // The text arrives when the clipboard's owner answers, at the latest after a second; nothing is
+    // pasted when there is no text or no answer.
+    m_platform.readClipboardText(this, [this](const std::optional<QString>& text) {
+        if (text && PageControl1->currentWidget() == TabNote)
+            Memo1->insertPastedText(*text);
+    });
+}
+
+void TfC::EditDelete1Execute() {
+    if (PageControl1->currentWidget() == TabNote)
+        Memo1->removeSelectionWithoutUndo();
+}
+
+} // namespace kopix

@@ -1,0 +1,278 @@
+// The correction tab offscreen: entering and leaving it, the save and reload, revert, and the edit
+// commands with their enabled states and keys.
+#include "support/KopixFixture.h"
+
+#include "core/FileSystem.h"
+#include "mainwin/CorrectionEditor.h"
+#include "mainwin/DocumentListView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <sys/stat.h>
+#include <utime.h>
+
+using namespace kopix;
+using namespace kopix::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Correction : public KopixFixture {
+protected:
+    void openLines(int count) {
+        QByteArray text;
+        for (int i = 0; i < count; ++i)
+            text += "line " + QByteArray::number(i) + "\r\n";
+        doc = writeFile(u"doc.txt"_s, text);
+        writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
+        start(doc);
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    CorrectionEditor* memo() const { return window->Memo1; }
+    void enter() {
+        window->PageControl1->setCurrentWidget(window->TabNote);
+        QApplication::processEvents();
+    }
+    void leave() {
+        window->PageControl1->setCurrentWidget(window->TabCopy);
+        QApplication::processEvents();
+    }
+    int caretLine() const {
+        int line = -1, index = -1;
+        memo()->getCursorPosition(&line, &index);
+        return index == 0 ? line : -1;
+    }
+    QAction* action(const QString& name) const { return window->findChild<QAction*>(name); }
+    // Moves the file's time back, so that a rewrite shows.
+    void ageFile(int seconds) {
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(doc).constData(), &info), 0);
+        struct utimbuf times {
+            info.st_atime, info.st_mtime - seconds
+        };
+        ASSERT_EQ(::utime(QFile::encodeName(doc).constData(), &times), 0);
+        window->OpenDocument(doc); // read again with that time
+    }
+    QString doc;
+};
+
+TEST_F(Correction, EnteringShowsTheListsTopLineWithTheCaretAtItsStart) {
+    openLines(300);
+    enter();
+    memo()->scrollLines(5 - memo()->firstVisibleLine());
+    ASSERT_EQ(memo()->firstVisibleLine(), 5);
+    leave();
+    window->LBox->setTopRow(37);
+    QApplication::processEvents();
+    enter();
+    EXPECT_EQ(memo()->firstVisibleLine(), 37);
+    EXPECT_EQ(caretLine(), 37);
+    EXPECT_FALSE(memo()->hasSelectedText());
+    EXPECT_TRUE(memo()->hasFocus());
+}
+
+TEST_F(Correction, LeavingWithoutChangesWritesNothingAndCarriesTheScrollingOver) {
+    openLines(300);
+    const QByteArray before = readFile(doc);
+    const auto timeBefore = fileModifiedTime(doc);
+    enter();
+    memo()->scrollLines(80 - memo()->firstVisibleLine());
+    leave();
+    EXPECT_EQ(window->LBox->indexAt(QPoint(0, 0)).row(), 80);
+    EXPECT_EQ(readFile(doc), before);
+    EXPECT_EQ(fileModifiedTime(doc), timeBefore);
+    EXPECT_TRUE(window->LBox->hasFocus());
+}
+
+TEST_F(Correction, AChangeUndoneIsStillSavedAndReloaded) {
+    openLines(40);
+    ageFile(60);
+    const auto agedTime = fileModifiedTime(doc);
+    QTest::mouseClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      window->LBox->visualRect(window->LBox->model()->index(1, 0)).center());
+    ASSERT_EQ(window->copyState(), TSTS::SelN);
+    enter();
+    QTest::keyClick(memo(), Qt::Key_X);
+    QTest::keyClick(memo(), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(memo()->text(), QString::fromUtf8(readFile(doc))) << "the text is back as it was";
+    EXPECT_TRUE(memo()->isModified()) << "an undo does not clear the flag";
+    leave();
+    EXPECT_NE(fileModifiedTime(doc), agedTime) << "written";
+    EXPECT_EQ(window->copyState(), TSTS::Sel0) << "and read again";
+    EXPECT_FALSE(window->correctionsPending());
+}
+
+TEST_F(Correction, ACorrectionReachesTheFileTheListAndTheBookmarks) {
+    openLines(100);
+    enter();
+    memo()->scrollLines(50 - memo()->firstVisibleLine());
+    memo()->setCursorPosition(50, 0);
+    memo()->insertPastedText(u"☆ new mark\n"_s);
+    leave();
+    const QByteArray written = readFile(doc);
+    EXPECT_TRUE(written.contains("line 49\r\n☆ new mark\r\nline 50\r\n")) << written.constData();
+    EXPECT_TRUE(written.endsWith("line 99\r\n"));
+    EXPECT_EQ(rows().value(50), u"☆ new mark"_s);
+    EXPECT_EQ(window->LBox->indexAt(QPoint(0, 0)).row(), 50) << "the editor's top line";
+    EXPECT_EQ(action(u"ActSI0"_s)->text(), u"(&A) ☆ new mark"_s);
+    EXPECT_TRUE(action(u"ActSI0"_s)->isVisible());
+}
+
+TEST_F(Correction, AnEmptyDocumentOpensAnEmptyEditor) {
+    writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
+    start(writeFile(u"first.txt"_s, "x\r\n"));
+    window->OpenDocument(writeFile(u"empty.txt"_s, ""));
+    enter();
+    EXPECT_EQ(memo()->text(), QString());
+    EXPECT_EQ(memo()->firstVisibleLine(), 0);
+    EXPECT_EQ(caretLine(), 0);
+}
+
+TEST_F(Correction, ThePlaceholderRefusesTheSwitch) {
+    start(); // first run without a sample
+    ASSERT_FALSE(action(u"ActNote"_s)->isEnabled());
+    QTabBar* tabs = window->PageControl1->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(1).center());
+    EXPECT_EQ(window->PageControl1->currentWidget(), window->TabCopy);
+    window->PageControl1->setCurrentWidget(window->TabNote);
+    EXPECT_EQ(window->PageControl1->currentWidget(), window->TabCopy) << "not even from the program";
+}
+
+TEST_F(Correction, RevertBringsBackTheDocumentAsLoadedAtTheListsTopLine) {
+    openLines(300);
+    window->LBox->setTopRow(12);
+    QApplication::processEvents();
+    enter();
+    EXPECT_FALSE(action(u"EditSync"_s)->isEnabled());
+    memo()->selectAll();
+    memo()->insertPastedText(u"all gone\n"_s);
+    EXPECT_TRUE(action(u"EditSync"_s)->isEnabled());
+    action(u"EditSync"_s)->trigger();
+    EXPECT_EQ(memo()->text(), QString::fromUtf8(readFile(doc)));
+    EXPECT_EQ(memo()->firstVisibleLine(), 12);
+    EXPECT_EQ(caretLine(), 12);
+    EXPECT_FALSE(action(u"EditSync"_s)->isEnabled());
+    EXPECT_FALSE(window->correctionsPending());
+}
+
+TEST_F(Correction, EditCommandsFollowTheEditorAndTheirKeysNeverReachIt) {
+    openLines(5);
+    QGuiApplication::clipboard()->setText(u"on the clipboard"_s);
+    enter();
+    const auto enabled = [this](const char* name) { return action(QString::fromLatin1(name))->isEnabled(); };
+    EXPECT_FALSE(enabled("EditUndo1")) << "nothing to undo after a load";
+    EXPECT_FALSE(enabled("EditCut1"));
+    EXPECT_FALSE(enabled("EditCopy1"));
+    EXPECT_FALSE(enabled("EditDelete1"));
+    EXPECT_TRUE(enabled("EditPaste1"));
+
+    // Del with nothing selected deletes nothing; Backspace, no command key, works as usual.
+    memo()->setCursorPosition(0, 4);
+    QTest::keyClick(memo(), Qt::Key_Delete);
+    EXPECT_TRUE(memo()->text().startsWith(u"line 0\r\n"_s));
+    QTest::keyClick(memo(), Qt::Key_Backspace);
+    EXPECT_TRUE(memo()->text().startsWith(u"lin 0\r\n"_s));
+    EXPECT_TRUE(enabled("EditUndo1"));
+
+    // Del with a selection removes it for good.
+    memo()->setSelection(1, 0, 2, 0);
+    EXPECT_TRUE(enabled("EditCut1") && enabled("EditCopy1") && enabled("EditDelete1"));
+    QTest::keyClick(memo(), Qt::Key_Delete);
+    EXPECT_TRUE(memo()->text().startsWith(u"lin 0\r\nline 2\r\n"_s));
+    QTest::keyClick(memo(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(memo()->text().startsWith(u"lin 0\r\nline 2\r\n"_s)) << "Ctrl+Z cannot bring it back";
+
+    // Ctrl+A belongs to the list: on this tab it does nothing and never selects the editor's text.
+    QTest::keyClick(memo(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_FALSE(memo()->hasSelectedText());
+
+    // Ctrl+V pastes what the clipboard read gives, at the caret; a read that fails pastes nothing.
+    memo()->setCursorPosition(0, 0);
+    platform.pasteAnswer = std::optional<QString>(u"pasted\n"_s);
+    QTest::keyClick(memo(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(memo()->text().startsWith(u"pasted\r\nlin 0\r\n"_s)) << memo()->text().toStdString();
+    platform.pasteAnswer = std::optional<QString>();
+    QTest::keyClick(memo(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(memo()->text().startsWith(u"pasted\r\nlin 0\r\n"_s));
+}
+
+TEST_F(Correction, CtrlCOnTheCopyTabAfterAVisitToTheEditorCopiesTheRows) {
+    openLines(5);
+    QTest::mouseClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      window->LBox->visualRect(window->LBox->model()->index(2, 0)).center());
+    enter();
+    leave();
+    QTest::keyClick(window->LBox, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"line 2"_s);
+    EXPECT_EQ(window->copyState(), TSTS::SelC);
+}
+
+TEST_F(Correction, TheEditorsToolBarAndMenuShowTheEditCommands) {
+    openLines(3);
+    const QStringList names{u"ToolButton4"_s, u"ToolButton5"_s, u"ToolButton6"_s};
+    const QStringList actions{u"EditCut1"_s, u"EditCopy1"_s, u"EditPaste1"_s};
+    const QStringList hints{u"切り取り"_s, u"コピー"_s, u"貼り付け"_s};
+    for (int i = 0; i < 3; ++i) {
+        auto* button = window->findChild<QToolButton*>(names[i]);
+        ASSERT_NE(button, nullptr) << names[i].toStdString();
+        EXPECT_EQ(button->defaultAction(), action(actions[i]));
+        EXPECT_EQ(button->toolTip(), hints[i]);
+        EXPECT_EQ(button->size(), QSize(23, 22));
+    }
+    QStringList items;
+    for (const QAction* a : window->PupMemo->actions())
+        items.append(a->isSeparator() ? u"-"_s : a->objectName());
+    EXPECT_EQ(items, (QStringList{u"EditSync"_s, u"EditUndo1"_s, u"-"_s, u"EditCut1"_s, u"EditCopy1"_s,
+                                  u"EditPaste1"_s, u"EditDelete1"_s}));
+}
+
+// A save that does not happen keeps everything as it was: the corrections, the flag, the list, the file.
+TEST_F(Correction, AFailedSaveAtTheSwitchKeepsTheCorrectionsAndTheFile) {
+    openLines(3);
+    enter();
+    memo()->insertPastedText(u"new "_s);
+    ASSERT_TRUE(QFile::setPermissions(doc, QFile::ReadOwner));
+    leave();
+    QFile::setPermissions(doc, QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_EQ(platform.errorBoxes.size(), 1);
+    EXPECT_TRUE(platform.errorBoxes.first().contains(doc + u" に書き込めません.\r\n"_s));
+    EXPECT_EQ(readFile(doc), QByteArray("line 0\r\nline 1\r\nline 2\r\n"));
+    EXPECT_TRUE(window->correctionsPending());
+    EXPECT_EQ(rows().first(), u"line 0"_s);
+    EXPECT_EQ(window->PageControl1->currentWidget(), window->TabCopy);
+    EXPECT_FALSE(window->LBox->hasFocus());
+    EXPECT_EQ(QDir(programDir()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{u"doc.txt"_s, u"Kopix.ini"_s}))
+        << "no temporary file is left";
+}
+
+TEST_F(Correction, AFileAnotherProgramChangedIsOnlyOverwrittenWhenTheUserSaysSo) {
+    openLines(3);
+    enter();
+    memo()->insertPastedText(u"mine "_s);
+    writeFile(doc, "theirs\r\n");
+    platform.answers = {mrIgnore};
+    leave();
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_TRUE(platform.messages.first().text.startsWith(
+        u"doc.txt は、読み込んだ後にほかのプログラムで書き換えられています。"_s));
+    EXPECT_EQ(readFile(doc), QByteArray("theirs\r\n"));
+    EXPECT_TRUE(window->correctionsPending());
+    platform.answers = {mrOk};
+    enter();
+    leave();
+    EXPECT_EQ(readFile(doc), QByteArray("mine line 0\r\nline 1\r\nline 2\r\n"));
+}
+
+} // namespace

@@ -1,0 +1,168 @@
+#include "core/DocumentSave.h"
+#include "core/FileSystem.h"
+
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace kopix;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const LegacyCodePage& cp932() {
+    static const auto page = LegacyCodePage::cp932();
+    return *page;
+}
+
+CorrectionSave plan(QStringView text, TextEncoding encoding, const std::optional<QByteArray>& original,
+                    bool clean = true) {
+    return planCorrectionSave(text, encoding, original, encoding, clean, cp932());
+}
+
+// A correction of the second line, in every encoding: the other lines keep their bytes, the new one is
+// written in the document's encoding, the signature stays.
+TEST(CorrectionSave, ExactBytesInEveryEncoding) {
+    struct Case {
+        const char* name;
+        TextEncoding encoding;
+        QByteArray original;
+        QByteArray expected;
+    } cases[] = {
+        {"utf16le", TextEncoding::Utf16LE,
+         QByteArray("\xFF\xFE"
+                    "a\0\r\0\n\0b\0\r\0\n\0",
+                    14),
+         QByteArray("\xFF\xFE"
+                    "a\0\r\0\n\0\xE5\x65\r\0\n\0",
+                    14)},
+        {"utf16be", TextEncoding::Utf16BE, QByteArray("\xFE\xFF\0a\0\r\0\n\0b\0\r\0\n", 14),
+         QByteArray("\xFE\xFF\0a\0\r\0\n\x65\xE5\0\r\0\n", 14)},
+        {"utf8 with signature", TextEncoding::Utf8WithSignature,
+         "\xEF\xBB\xBF"
+         "a\r\nb\r\n",
+         "\xEF\xBB\xBF"
+         "a\r\n\xE6\x97\xA5\r\n"},
+        {"utf8", TextEncoding::Utf8, "a\r\nb\r\n", "a\r\n\xE6\x97\xA5\r\n"},
+        {"cp932", TextEncoding::Legacy, "a\r\nb\r\n", "a\r\n\x93\xFA\r\n"},
+    };
+    for (const Case& c : cases) {
+        const CorrectionSave save = plan(u"a\r\n日\r\n", c.encoding, c.original);
+        EXPECT_EQ(save.bytes, c.expected) << c.name;
+        EXPECT_EQ(save.unrepresentable, -1) << c.name;
+        EXPECT_FALSE(save.losesUnreadable) << c.name;
+    }
+}
+
+TEST(CorrectionSave, LinesLeftAloneKeepTheirBytesAndOnlyChangedOnesAreEncoded) {
+    // ⅰ has two codes in CP932: the file's EEEF stays, a newly typed one gets the page's own FA40.
+    const QByteArray original = "\xEE\xEF\r\ncaf\xE9 ok\r\nold\n";
+    const CorrectionSave kept =
+        plan(u"\u2170\r\ncaf\u30FBok\r\nnew\r\n\u2170\r\n", TextEncoding::Legacy, original, false);
+    EXPECT_EQ(kept.bytes, QByteArray("\xEE\xEF\r\ncaf\xE9 ok\r\nnew\r\n\xFA\x40\r\n"));
+    EXPECT_FALSE(kept.losesUnreadable) << "the line that did not decode is written back as it was";
+
+    const CorrectionSave changed = plan(u"\u2170\r\ncaf\u30FBok!\r\n", TextEncoding::Legacy, original, false);
+    EXPECT_EQ(changed.bytes, QByteArray("\xEE\xEF\r\ncaf\x81\x45ok!\r\n"));
+    EXPECT_TRUE(changed.losesUnreadable);
+    EXPECT_TRUE(plan(u"\u2170\r\n", TextEncoding::Legacy, original, false).losesUnreadable)
+        << "deleting the line loses it too";
+}
+
+TEST(CorrectionSave, WithoutTheOriginalTheLoadTimeFlagCounts) {
+    EXPECT_TRUE(plan(u"x", TextEncoding::Utf8, std::nullopt, false).losesUnreadable);
+    const CorrectionSave clean = plan(u"x\r\ny", TextEncoding::Utf8, std::nullopt, true);
+    EXPECT_FALSE(clean.losesUnreadable);
+    EXPECT_EQ(clean.bytes, QByteArray("x\r\ny")) << "exactly the editor's text, no break added";
+}
+
+TEST(CorrectionSave, WhatFollowsANulWouldBeLost) {
+    EXPECT_TRUE(plan(u"a\r\n", TextEncoding::Utf8, QByteArray("a\r\n\0tail", 8)).losesUnreadable);
+    EXPECT_TRUE(plan(u"a\r\n", TextEncoding::Utf16LE,
+                     QByteArray("\xFF\xFE"
+                                "a\0\0\0b\0",
+                                8))
+                    .losesUnreadable);
+}
+
+TEST(CorrectionSave, ACharacterThePageLacksIsFoundAndAnotherEncodingTakesIt) {
+    const CorrectionSave refused = plan(u"ok\r\nあ😀\r\n", TextEncoding::Legacy, QByteArray("ok\r\n"));
+    EXPECT_EQ(refused.unrepresentable, 5);
+    EXPECT_TRUE(refused.bytes.isEmpty());
+    // Going over to UTF-8 copies no legacy bytes; a line that did not decode cannot come along.
+    const CorrectionSave utf8 = planCorrectionSave(u"ok\r\nあ😀\r\n", TextEncoding::Utf8, QByteArray("ok\r\n"),
+                                                   TextEncoding::Legacy, true, cp932());
+    EXPECT_EQ(utf8.bytes, QByteArray("ok\r\nあ😀\r\n"));
+    EXPECT_FALSE(utf8.losesUnreadable);
+    EXPECT_TRUE(planCorrectionSave(u"caf\u30FBok\r\n", TextEncoding::Utf8, QByteArray("caf\xE9 ok\r\n"),
+                                   TextEncoding::Legacy, false, cp932())
+                    .losesUnreadable);
+}
+
+class AtomicWrite : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QByteArray read(const QString& p) const {
+        QFile file(p);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void write(const QString& p, const QByteArray& bytes) const {
+        QFile file(p);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QStringList entries() const {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(AtomicWrite, KeepsPermissionsAndWritesThroughASymbolicLink) {
+    const QString target = path(u"target.txt"_s);
+    write(target, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    const QString link = path(u"link.txt"_s);
+    ASSERT_EQ(::symlink("target.txt", QFile::encodeName(link).constData()), 0);
+    QString error;
+    ASSERT_TRUE(writeFileAtomically(link, "new", &error)) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link stays a link";
+    EXPECT_EQ(read(target), QByteArray("new"));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(entries(), (QStringList{u"link.txt"_s, u"target.txt"_s}));
+}
+
+TEST_F(AtomicWrite, AFailureLeavesTheFileAndNoTemporaryFile) {
+    const QString readOnly = path(u"ro.txt"_s);
+    write(readOnly, "keep");
+    ASSERT_TRUE(QFile::setPermissions(readOnly, QFile::ReadOwner));
+    QString error;
+    EXPECT_FALSE(writeFileAtomically(readOnly, "new", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(read(readOnly), QByteArray("keep"));
+
+    const QString folder = path(u"ro"_s);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"ro"_s));
+    write(folder + u"/doc.txt", "keep");
+    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    const bool denied = !QFileInfo(folder).isWritable();
+    if (denied) {
+        EXPECT_FALSE(writeFileAtomically(folder + u"/doc.txt", "new", &error));
+        EXPECT_EQ(read(folder + u"/doc.txt"), QByteArray("keep"));
+    }
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{u"doc.txt"_s});
+    EXPECT_EQ(entries(), (QStringList{u"ro"_s, u"ro.txt"_s}));
+}
+
+} // namespace
