@@ -4,13 +4,26 @@
 
 namespace kopix {
 
-// The pictures of the tool buttons and submenus: the desktop's icon where its theme has one, else a
-// picture of our own.
-QIcon menuIcon();
-QIcon recentFilesIcon();
-QIcon bookmarksIcon();
-QIcon cutIcon();
-QIcon copyIcon();
-QIcon pasteIcon();
+// The pictures of the commands, numbered as in the program's image list (8 and 9 are not used).
+enum class Image {
+    Menu = 0,
+    Open = 1,
+    RecentFiles = 2,
+    Bookmarks = 3,
+    Editor = 4,
+    Refresh = 5,
+    Help = 6,
+    Shrink = 7,
+    Revert = 10,
+    Undo = 11,
+    Cut = 12,
+    Copy = 13,
+    Paste = 14,
+    Delete = 15,
+};
+
+// The desktop's icon for the picture where its icon theme has one (the plain name or its symbolic form),
+// else Kopix's own, so Kopix looks at home under any theme and complete under none.
+QIcon imageIcon(Image image);
 
 } // namespace kopix

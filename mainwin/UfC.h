@@ -8,6 +8,7 @@
 #include "platform/ClipboardContent.h"
 #include "platform/MessageBox.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QMargins>
 #include <QRect>
@@ -36,6 +37,7 @@ class DocumentListView;
 class ModalWatcher;
 class CorrectionEditor;
 class StatusPanel;
+class HintController;
 
 // The copy-selection state: idle, rows selected but not copied, copied.
 enum class TSTS : quint8 { Sel0, SelN, SelC };
@@ -104,6 +106,8 @@ public:
     QToolButton* BtnMenu = nullptr;
     QToolButton* BtnRireki = nullptr;
     QToolButton* BtnSiori = nullptr;
+    QToolButton* BtnShukugen = nullptr;
+    QToolButton* BtnShukugen2 = nullptr;
     QMenu* PupMenu = nullptr;
     QMenu* PupFiles = nullptr;
     QMenu* PopShiori = nullptr;
@@ -115,6 +119,9 @@ public:
     QAction* ActNote = nullptr;
     QAction* ActRefresh = nullptr;
     QAction* ActFolder = nullptr;
+    QAction* ActSettei = nullptr;
+    QAction* ActShukuGen = nullptr;
+    QAction* ActHelp = nullptr;
     QAction* ActExit = nullptr;
     QAction* ActFNasi = nullptr;
     QAction* ActSINasi = nullptr;
@@ -141,6 +148,13 @@ public:
     void ActF0Execute(QAction* sender);
     void ActSI0Execute(QAction* sender);
     void ActMenuExecute();
+    void ActNoteExecute();
+    void ActFolderExecute();
+    void ActShukuGenExecute();
+    void ActSetteiExecute();
+    void ActHelpExecute();
+    void ActExitExecute();
+    bool isShrunk() const { return m_shrunk; }
     void BtnRirekiClick();
     void BtnSioriClick();
     void ActSelAllExecute();
@@ -193,6 +207,9 @@ private:
     void UpdateEditActions();
     // A key in the editor that belongs to an edit command; true when it was taken.
     bool editorKeyEvent(QKeyEvent* event);
+    // Where a key pressed in a control goes: its menu's commands first, then the window's; true when it
+    // was taken from the control.
+    bool RouteKey(QKeyEvent* event, QMenu* controlMenu);
     // Drops a menu down from a tool button.
     void DropDown(QMenu* menu, QToolButton* button);
     QAction* makeAction(const QString& name, const QString& category, const QString& caption);
@@ -249,6 +266,8 @@ private:
     LineListModel* m_model = nullptr;
     LineDelegate* m_delegate = nullptr;
     ModalWatcher* m_modalWatcher = nullptr;
+    HintController* m_hints = nullptr;
+    QHash<QMenu*, QList<QAction*>> m_menuCommands; // the commands each popup menu shows
     QString m_applicationTitle = QStringLiteral("Kopix");
     QString m_displayedPath;
     TextEncoding m_displayedEncoding = TextEncoding::Utf8;

@@ -1,41 +1,64 @@
-// The commands of the main window: every one a named action, shown by the menus and tool bars.
+// The commands of the main window: every one a named action, made from one table in the program's order,
+// and the handlers of the commands that belong to the window itself.
 #include "mainwin/UfC.h"
 
+#include "core/FileSystem.h"
+#include "core/PathRules.h"
+#include "mainwin/Icons.h"
+#include "platform/Platform.h"
+
 #include <QAction>
+#include <QFileInfo>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <optional>
 
 namespace kopix {
 
 namespace {
 
+// One command, or (count > 0) a family of slot commands named `name` followed by first .. first+count-1.
 struct ActionEntry {
     const char16_t* name;
     const char16_t* category;
-    const char16_t* caption;
-    const char* shortcut;
-    int helpContext;
-    const char16_t* hint;
+    const char16_t* caption; // nullptr: the action's own name (the slots' caption until they are filled)
+    const char* shortcut = "";
+    std::optional<Image> image = std::nullopt;
+    int helpContext = 0;
+    const char16_t* hint = u"";
+    int first = 0;
+    int count = 0;
 };
+
+constexpr auto File = u"ファイル";
+constexpr auto Bookmarks = u"表示文書中のしおり";
+constexpr auto Recent = u"最近開いたファイル";
+constexpr auto Edit = u"編集";
 
 // In the order the program lists its commands.
 const ActionEntry actionTable[] = {
-    {u"ActMenu", u"ファイル", u"ActMenu", "", 0, u""},
-    {u"FileOpen", u"ファイル", u"開く(&O)...", "Ctrl+O", 120, u"開くダイアログ"},
-    {u"ActNote", u"ファイル", u"表示文書をメモ帳で出す(&M)", "F3", 128, u"表示文書をメモ帳で出す"},
-    {u"ActRefresh", u"ファイル", u"表示文書を読み直す(&R)", "F4", 128, u"更新後の表示文書を読む"},
-    {u"ActFolder", u"ファイル", u"表示文書のフォルダを出す(&F)", "", 830, u"各種ファイル操作の実行"},
-    {u"ActSelAll", u"ファイル", u"すべての行を選択(&A)", "Ctrl+A", 830, u"すべてのコピー等"},
-    {u"ActSettei", u"ファイル", u"設定...(&T)", "", 220, u"表示の変更等"},
-    {u"ActShukuGen", u"ファイル", u"フォームの縮減⇔復元(&W)", "F2", 830, u"フォームの大⇔小"},
-    {u"ActHelp", u"ファイル", u"ヘルプ(&H)", "F1", 0, u""},
-    {u"ActExit", u"ファイル", u"Kopix の終了(&X)", "", 0, u""},
-    {u"ActSINasi", u"表示文書中のしおり", u"（なし）", "", 110, u""},
-    {u"ActFNasi", u"最近開いたファイル", u"（なし）", "", 120, u""},
-    {u"EditSync", u"編集", u"訂正開始時に戻す", "", 128, u"訂正開始時に戻す"},
-    {u"EditUndo1", u"編集", u"元に戻す(&U)", "Ctrl+Z", 128, u"直前の変更を元に戻す"},
-    {u"EditCut1", u"編集", u"切り取り(&T)", "Ctrl+X", 128, u"切り取り"},
-    {u"EditCopy1", u"編集", u"コピー(&C)", "Ctrl+C", 128, u"コピー"},
-    {u"EditPaste1", u"編集", u"貼り付け(&P)", "Ctrl+V", 128, u"貼り付け"},
-    {u"EditDelete1", u"編集", u"削除(&D)", "Del", 128, u"削除"},
+    {u"ActMenu", File, u"ActMenu", "", Image::Menu, 0},
+    {u"FileOpen", File, u"開く(&O)...", "Ctrl+O", Image::Open, 120, u"開くダイアログ"},
+    {u"ActNote", File, u"表示文書をメモ帳で出す(&M)", "F3", Image::Editor, 128, u"表示文書をメモ帳で出す"},
+    {u"ActRefresh", File, u"表示文書を読み直す(&R)", "F4", Image::Refresh, 128, u"更新後の表示文書を読む"},
+    {u"ActFolder", File, u"表示文書のフォルダを出す(&F)", "", std::nullopt, 830, u"各種ファイル操作の実行"},
+    {u"ActSelAll", File, u"すべての行を選択(&A)", "Ctrl+A", std::nullopt, 830, u"すべてのコピー等"},
+    {u"ActSettei", File, u"設定...(&T)", "", std::nullopt, 220, u"表示の変更等"},
+    {u"ActShukuGen", File, u"フォームの縮減⇔復元(&W)", "F2", Image::Shrink, 830, u"フォームの大⇔小"},
+    {u"ActHelp", File, u"ヘルプ(&H)", "F1", Image::Help, 0},
+    {u"ActSI", Bookmarks, nullptr, "", std::nullopt, 110, u"", 0, 10},
+    {u"ActF", Recent, nullptr, "", std::nullopt, 120, u"", 0, RecentFiles::Size},
+    {u"ActExit", File, u"Kopix の終了(&X)", "", std::nullopt, 0},
+    {u"ActSI", Bookmarks, nullptr, "", std::nullopt, 110, u"", 10, 16},
+    {u"ActSINasi", Bookmarks, u"（なし）", "", std::nullopt, 110},
+    {u"ActFNasi", Recent, u"（なし）", "", std::nullopt, 120},
+    {u"EditSync", Edit, u"訂正開始時に戻す", "", Image::Revert, 128, u"訂正開始時に戻す"},
+    {u"EditUndo1", Edit, u"元に戻す(&U)", "Ctrl+Z", Image::Undo, 128, u"直前の変更を元に戻す"},
+    {u"EditCut1", Edit, u"切り取り(&T)", "Ctrl+X", Image::Cut, 128, u"切り取り"},
+    {u"EditCopy1", Edit, u"コピー(&C)", "Ctrl+C", Image::Copy, 128, u"コピー"},
+    {u"EditPaste1", Edit, u"貼り付け(&P)", "Ctrl+V", Image::Paste, 128, u"貼り付け"},
+    {u"EditDelete1", Edit, u"削除(&D)", "Del", Image::Delete, 128, u"削除"},
 };
 
 } // namespace
@@ -49,48 +72,115 @@ QAction* TfC::makeAction(const QString& name, const QString& category, const QSt
 
 void TfC::CreateActions() {
     for (const ActionEntry& entry : actionTable) {
-        QAction* action = makeAction(QString::fromUtf16(entry.name), QString::fromUtf16(entry.category),
-                                     QString::fromUtf16(entry.caption));
-        action->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
-        action->setProperty("helpContext", entry.helpContext);
-        action->setToolTip(QString::fromUtf16(entry.hint));
+        const bool family = entry.count > 0;
+        for (int slot = entry.first; slot < entry.first + std::max(entry.count, 1); ++slot) {
+            const QString name =
+                QString::fromUtf16(entry.name) + (family ? QString::number(slot) : QString());
+            QAction* action = makeAction(name, QString::fromUtf16(entry.category),
+                                         entry.caption ? QString::fromUtf16(entry.caption) : name);
+            action->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
+            if (entry.image)
+                action->setIcon(imageIcon(*entry.image));
+            action->setProperty("helpContext", entry.helpContext);
+            // The hint is the tool buttons' text for a command; menus show none.
+            action->setProperty("hint", QString::fromUtf16(entry.hint));
+            action->setToolTip(QString::fromUtf16(entry.hint));
+        }
     }
+    // Slot 4 of the recent files is the odd one of the family: no help of its own, in group 120.
+    QAction* fourth = findChild<QAction*>(QStringLiteral("ActF4"));
+    fourth->setProperty("helpContext", 0);
+    fourth->setProperty("groupIndex", 120);
+
+    const auto named = [this](const char* name) { return findChild<QAction*>(QString::fromLatin1(name)); };
+    FileOpen = named("FileOpen");
+    ActNote = named("ActNote");
+    ActRefresh = named("ActRefresh");
+    ActFolder = named("ActFolder");
+    ActSettei = named("ActSettei");
+    ActShukuGen = named("ActShukuGen");
+    ActHelp = named("ActHelp");
+    ActExit = named("ActExit");
+    ActFNasi = named("ActFNasi");
+    ActSINasi = named("ActSINasi");
+    EditSync = named("EditSync");
+    EditUndo1 = named("EditUndo1");
+    EditCut1 = named("EditCut1");
+    EditCopy1 = named("EditCopy1");
+    EditPaste1 = named("EditPaste1");
+    EditDelete1 = named("EditDelete1");
+    ActFNasi->setEnabled(false);
+    ActSINasi->setEnabled(false);
+    for (int i = 1; i < RecentFiles::Size; ++i)
+        named(qPrintable(QStringLiteral("ActF%1").arg(i)))->setVisible(false);
+
     for (int i = 0; i < 26; ++i) {
-        QAction* slot = makeAction(QStringLiteral("ActSI%1").arg(i), QStringLiteral("表示文書中のしおり"),
-                                   QStringLiteral("ActSI%1").arg(i));
-        slot->setProperty("helpContext", 110);
+        QAction* slot = named(qPrintable(QStringLiteral("ActSI%1").arg(i)));
         connect(slot, &QAction::triggered, this, [this, slot] { ActSI0Execute(slot); });
     }
     for (int i = 0; i < RecentFiles::Size; ++i) {
-        QAction* slot = makeAction(QStringLiteral("ActF%1").arg(i), QStringLiteral("最近開いたファイル"),
-                                   QStringLiteral("ActF%1").arg(i));
-        slot->setProperty("helpContext", i == 4 ? 0 : 120);
-        slot->setVisible(i == 0);
+        QAction* slot = named(qPrintable(QStringLiteral("ActF%1").arg(i)));
         connect(slot, &QAction::triggered, this, [this, slot] { ActF0Execute(slot); });
     }
-
-    FileOpen = findChild<QAction*>(QStringLiteral("FileOpen"));
-    ActNote = findChild<QAction*>(QStringLiteral("ActNote"));
-    ActRefresh = findChild<QAction*>(QStringLiteral("ActRefresh"));
-    ActFolder = findChild<QAction*>(QStringLiteral("ActFolder"));
-    ActExit = findChild<QAction*>(QStringLiteral("ActExit"));
-    ActFNasi = findChild<QAction*>(QStringLiteral("ActFNasi"));
-    ActSINasi = findChild<QAction*>(QStringLiteral("ActSINasi"));
-    EditSync = findChild<QAction*>(QStringLiteral("EditSync"));
-    EditUndo1 = findChild<QAction*>(QStringLiteral("EditUndo1"));
-    EditCut1 = findChild<QAction*>(QStringLiteral("EditCut1"));
-    EditCopy1 = findChild<QAction*>(QStringLiteral("EditCopy1"));
-    EditPaste1 = findChild<QAction*>(QStringLiteral("EditPaste1"));
-    EditDelete1 = findChild<QAction*>(QStringLiteral("EditDelete1"));
-    ActFNasi->setEnabled(false);
-    ActSINasi->setEnabled(false);
-
     connect(FileOpen, &QAction::triggered, this, &TfC::FileOpenExecute);
+    connect(ActNote, &QAction::triggered, this, &TfC::ActNoteExecute);
     connect(ActRefresh, &QAction::triggered, this, &TfC::ActRefreshExecute);
-    connect(ActExit, &QAction::triggered, this, &QWidget::close);
-    // Shortcuts work wherever the focus is in the window.
-    for (QAction* action : {FileOpen, ActRefresh})
-        addAction(action);
+    connect(ActFolder, &QAction::triggered, this, &TfC::ActFolderExecute);
+    connect(ActSettei, &QAction::triggered, this, &TfC::ActSetteiExecute);
+    connect(ActShukuGen, &QAction::triggered, this, &TfC::ActShukuGenExecute);
+    connect(ActHelp, &QAction::triggered, this, &TfC::ActHelpExecute);
+    connect(ActExit, &QAction::triggered, this, &TfC::ActExitExecute);
+    // Every command's key works wherever the focus is in the window.
+    for (QAction* action : findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!action->shortcut().isEmpty())
+            addAction(action);
+}
+
+void TfC::ActNoteExecute() {
+    // The editor program named in the settings when there is one, else the desktop's own choice.
+    const QString document = m_usedFL.entry(0);
+    if (!fileExists(document))
+        return;
+    const QFileInfo editor(ExeMemo);
+    if (!ExeMemo.isEmpty() && editor.isFile() && editor.isExecutable())
+        m_platform.startProgram(ExeMemo, document);
+    else
+        m_platform.openWithDesktop(document);
+}
+
+void TfC::ActFolderExecute() {
+    // The folder of the document on display in the file manager; not looked at first.
+    m_platform.openWithDesktop(folderPart(m_usedFL.entry(0)));
+}
+
+void TfC::ActShukuGenExecute() {
+    m_shrunk = !m_shrunk;
+    for (QToolButton* button : {BtnShukugen, BtnShukugen2})
+        if (button)
+            button->setChecked(m_shrunk);
+    // Sizes are the window's outer ones; it keeps its place and is not fitted into the work area.
+    const QSize frame = size().grownBy(frameMargins()) - size();
+    const QPoint place = pos();
+    if (m_shrunk) {
+        FukugenWidth = width() + frame.width();
+        FukugenHeight = height() + frame.height();
+        resize(minimumSize());
+    } else {
+        resize(QSize(FukugenWidth, FukugenHeight) - frame);
+    }
+    move(place);
+}
+
+void TfC::ActSetteiExecute() {
+    // The settings dialog opens here on its first page once it exists.
+}
+
+void TfC::ActHelpExecute() {
+    m_platform.showHelp(PageControl1->currentWidget() == TabNote ? 128 : 0);
+}
+
+void TfC::ActExitExecute() {
+    close();
 }
 
 } // namespace kopix

@@ -26,17 +26,18 @@ void TfC::ConnectCopyGesture() {
     Pnl1->installEventFilter(this);
     Pnl2->installEventFilter(this);
 
-    QAction* selectAll = findChild<QAction*>(QStringLiteral("ActSelAll"));
-    QAction* copy = findChild<QAction*>(QStringLiteral("EditCopy1"));
-    connect(selectAll, &QAction::triggered, this, &TfC::ActSelAllExecute);
-    connect(copy, &QAction::triggered, this, &TfC::EditCopy1Execute);
-    addAction(selectAll);
-    addAction(copy);
+    connect(findChild<QAction*>(QStringLiteral("ActSelAll")), &QAction::triggered, this,
+            &TfC::ActSelAllExecute);
+    connect(EditCopy1, &QAction::triggered, this, &TfC::EditCopy1Execute);
+    LBox->installEventFilter(this);
 }
 
 bool TfC::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == Pnl1 || watched == Pnl2) && event->type() == QEvent::MouseMove)
         Pnl1MouseMove(*static_cast<QMouseEvent*>(event));
+    if (watched == LBox && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        RouteKey(static_cast<QKeyEvent*>(event), PupMenu))
+        return true;
     if (watched == Memo1) {
         switch (event->type()) {
         case QEvent::ShortcutOverride:

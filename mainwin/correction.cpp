@@ -4,7 +4,6 @@
 
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
-#include "mainwin/Icons.h"
 #include "mainwin/LineListModel.h"
 #include "platform/Platform.h"
 
@@ -51,11 +50,6 @@ void TfC::SetUpCorrectionTab() {
     connect(EditCut1, &QAction::triggered, this, &TfC::EditCut1Execute);
     connect(EditPaste1, &QAction::triggered, this, &TfC::EditPaste1Execute);
     connect(EditDelete1, &QAction::triggered, this, &TfC::EditDelete1Execute);
-    EditCut1->setIcon(cutIcon());
-    EditCopy1->setIcon(copyIcon());
-    EditPaste1->setIcon(pasteIcon());
-    for (QAction* action : {EditUndo1, EditCut1, EditPaste1, EditDelete1})
-        addAction(action);
 
     // The enabled states follow the editor's focus, selection and undo history.
     connect(Memo1, &QsciScintilla::selectionChanged, this, &TfC::UpdateEditActions);
@@ -66,17 +60,6 @@ void TfC::SetUpCorrectionTab() {
             [this](const QPoint& at) { PupMemo->popup(Memo1->mapToGlobal(at)); });
     connect(PupMemo, &QMenu::aboutToShow, this, &TfC::UpdateEditActions);
 
-    for (const auto& [name, action] :
-         {std::pair{u"ToolButton4", EditCut1}, std::pair{u"ToolButton5", EditCopy1},
-          std::pair{u"ToolButton6", EditPaste1}}) {
-        auto* button = new QToolButton(ToolBar2);
-        button->setObjectName(QString::fromUtf16(name));
-        button->setDefaultAction(action);
-        button->setFixedSize(ToolButtonSize);
-        button->setAutoRaise(true);
-        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        ToolBar2->addWidget(button);
-    }
     UpdateEditActions();
 }
 
@@ -161,29 +144,15 @@ void TfC::UpdateEditActions() {
 }
 
 bool TfC::editorKeyEvent(QKeyEvent* event) {
-    // The editor's command keys always go to their commands, enabled or not; the editor never sees them.
-    // Its other keys for the clipboard go the same way, so every paste reads the clipboard with a deadline.
-    static const std::pair<QKeyCombination, QAction * TfC::*> commandKeys[] = {
-        {Qt::CTRL | Qt::Key_Z, &TfC::EditUndo1},        {Qt::CTRL | Qt::Key_X, &TfC::EditCut1},
-        {Qt::SHIFT | Qt::Key_Delete, &TfC::EditCut1},   {Qt::CTRL | Qt::Key_C, &TfC::EditCopy1},
-        {Qt::CTRL | Qt::Key_Insert, &TfC::EditCopy1},   {Qt::CTRL | Qt::Key_V, &TfC::EditPaste1},
-        {Qt::SHIFT | Qt::Key_Insert, &TfC::EditPaste1}, {QKeyCombination(Qt::Key_Delete), &TfC::EditDelete1},
+    // The editor's other keys for the clipboard go to the commands too, so every paste reads the
+    // clipboard with a deadline.
+    static const std::pair<QKeyCombination, QAction * TfC::*> alternativeKeys[] = {
+        {Qt::SHIFT | Qt::Key_Delete, &TfC::EditCut1},
+        {Qt::CTRL | Qt::Key_Insert, &TfC::EditCopy1},
+        {Qt::SHIFT | Qt::Key_Insert, &TfC::EditPaste1},
     };
     const QKeyCombination pressed(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key()));
-    // Any other key of an enabled command of the window is the command's, not the editor's (Ctrl+A, which
-    // does nothing on this tab, never selects the editor's text).
-    if (event->type() == QEvent::ShortcutOverride) {
-        const QKeySequence sequence(pressed);
-        for (const QAction* action : actions()) {
-            if (action->isEnabled() && action->shortcut() == sequence &&
-                std::none_of(std::begin(commandKeys), std::end(commandKeys),
-                             [&](const auto& key) { return key.first == pressed; })) {
-                event->ignore();
-                return true;
-            }
-        }
-    }
-    for (const auto& [combination, member] : commandKeys) {
+    for (const auto& [combination, member] : alternativeKeys) {
         if (combination != pressed)
             continue;
         if (event->type() == QEvent::KeyPress) {
@@ -194,7 +163,7 @@ bool TfC::editorKeyEvent(QKeyEvent* event) {
         event->accept();
         return true;
     }
-    return false;
+    return RouteKey(event, PupMemo);
 }
 
 void TfC::EditUndo1Execute() {

@@ -8,6 +8,7 @@
 #include "mainwin/Colors.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
+#include "mainwin/Hints.h"
 #include "mainwin/LineDelegate.h"
 #include "mainwin/LineListModel.h"
 #include "mainwin/ModalWatcher.h"
@@ -79,6 +80,7 @@ TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
     setObjectName(QStringLiteral("fC"));
     setWindowTitle(QStringLiteral("Kopix"));
     setFont(designFont(QStringLiteral("MS UI Gothic"), 14));
+    m_hints = new HintController(this);
     CreateComponents();
     CreateActions();
     CreateMenus();
@@ -156,7 +158,6 @@ void TfC::CreateComponents() {
         palette.setColor(QPalette::WindowText, palette.color(QPalette::ButtonText));
         SBar->setPalette(palette);
     }
-    SBar->setToolTip(QStringLiteral("「Num」Lockオン、現クリップボード"));
     // The panels draw their own bevels: none around the NumLock panel, a lowered one around the preview.
     auto* panels = new StatusPanelRow(SBar);
     panels->setObjectName(QStringLiteral("SBarPanels"));

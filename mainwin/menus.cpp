@@ -1,142 +1,232 @@
-// The popup menus and the tool buttons that drop them down, each built in one place from a table.
+// The popup menus and the tool bars, each built in one place from a table.
 #include "mainwin/UfC.h"
 
 #include "core/WindowGeometry.h"
+#include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
+#include "mainwin/Hints.h"
 #include "mainwin/Icons.h"
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
+#include <QHash>
+
+#include <functional>
+#include <optional>
 #include <span>
 
 namespace kopix {
 
 namespace {
 
-// One item of a menu: an action by name, a separator, a submenu, or a family of slot actions (the
-// family's name followed by the slot numbers from 0 to count - 1).
+// One item of a menu: a command, a separator, a submenu, or the items of a family of slot commands (the
+// family's name followed by the slot numbers).
 struct MenuItem {
-    enum class Kind { Action, Separator, Submenu, Family };
+    enum class Kind { Command, Separator, Submenu, Family };
     Kind kind;
-    const char16_t* name = nullptr;   // separators and submenus carry it as their objectName
-    const char16_t* target = nullptr; // the action, the family's name, or the submenu's caption
-    int count = 0;                    // how many slots a family has
+    const char16_t* name = nullptr;   // the item's name; a family's item names are listed in `names`
+    const char16_t* target = nullptr; // the command, the family's name, or the submenu's caption
+    std::span<const char16_t* const> names = {};
     std::span<const MenuItem> submenu = {};
-    QIcon (*icon)() = nullptr; // a submenu's image
+    std::optional<Image> image = std::nullopt; // a submenu's picture
 };
 
 using K = MenuItem::Kind;
 
-// The recent files (submenu mRireki and menu PupFiles) and the bookmarks (mSiori and PopShiori).
-const MenuItem recentFileItems[] = {
-    {K::Family, nullptr, u"ActF", RecentFiles::Size},
-    {K::Action, nullptr, u"ActFNasi"},
-};
-const MenuItem bookmarkItems[] = {
-    {K::Family, nullptr, u"ActSI", 26},
-    {K::Action, nullptr, u"ActSINasi"},
-};
-// The editor's menu.
-const MenuItem editorMenuItems[] = {
-    {K::Action, nullptr, u"EditSync"},
-    {K::Action, nullptr, u"EditUndo1"},
-    {K::Separator, u"N2"},
-    {K::Action, nullptr, u"EditCut1"},
-    {K::Action, nullptr, u"EditCopy1"},
-    {K::Action, nullptr, u"EditPaste1"},
-    {K::Action, nullptr, u"EditDelete1"},
-};
-// The main menu, as far as its commands are built.
-const MenuItem mainMenuItems[] = {
-    {K::Action, nullptr, u"FileOpen"},
-    {K::Submenu, u"mRireki", u"最近開いた文書(&R)", 0, recentFileItems, &recentFilesIcon},
-    {K::Action, nullptr, u"ActRefresh"},
+// The item names of the slot families in each menu.
+const char16_t* const mRirekiNames[] = {u"ActF01", u"ActF21", u"ActF22", u"ActF31", u"ActF41",
+                                        u"ActF51", u"ActF61", u"ActF71", u"ActF81", u"ActF91"};
+const char16_t* const pupFilesNames[] = {u"FL0", u"FL1", u"FL2", u"FL3", u"FL4",
+                                         u"FL5", u"FL6", u"FL7", u"FL8", u"FL9"};
+const char16_t* const mSioriNames[] = {u"mSI0",  u"mSI1",  u"mSI2",  u"mSI3",  u"mSI4",  u"mSI5",  u"mSI6",
+                                       u"mSI7",  u"mSI8",  u"mSI9",  u"mSI10", u"mSI11", u"mSI12", u"mSI13",
+                                       u"mSI14", u"mSI15", u"mSI16", u"mSI17", u"mSI18", u"mSI19", u"mSI20",
+                                       u"mSI21", u"mSI22", u"mSI23", u"mSI24", u"mSI25"};
+const char16_t* const popShioriNames[] = {u"Si0",  u"Si1",  u"Si2",  u"Si3",  u"Si4",  u"Si5",  u"Si6",
+                                          u"Si7",  u"Si8",  u"Si9",  u"SI10", u"SI11", u"SI12", u"SI13",
+                                          u"SI14", u"SI15", u"SI16", u"SI17", u"SI18", u"SI19", u"SI20",
+                                          u"SI21", u"SI22", u"SI23", u"SI24", u"SI25"};
+
+const MenuItem mRirekiItems[] = {{K::Family, nullptr, u"ActF", mRirekiNames},
+                                 {K::Command, u"N8", u"ActFNasi"}};
+const MenuItem mSioriItems[] = {{K::Family, nullptr, u"ActSI", mSioriNames},
+                                {K::Command, u"N1", u"ActSINasi"}};
+
+const MenuItem pupMenuItems[] = {
+    {K::Command, u"O1", u"FileOpen"},
+    {K::Submenu, u"mRireki", u"最近開いた文書(&R)", {}, mRirekiItems, Image::RecentFiles},
+    {K::Command, u"M1", u"ActNote"},
+    {K::Command, u"Y1", u"ActRefresh"},
+    {K::Command, u"F1", u"ActFolder"},
     {K::Separator, u"N3"},
-    {K::Submenu, u"mSiori", u"☆ 含む行にジャンプ(&J)", 0, bookmarkItems, &bookmarksIcon},
-    {K::Action, nullptr, u"ActSelAll"},
+    {K::Submenu, u"mSiori", u"☆ 含む行にジャンプ(&J)", {}, mSioriItems, Image::Bookmarks},
+    {K::Command, u"A1", u"ActSelAll"},
+    {K::Separator, u"N5"},
+    {K::Command, u"mShukugen", u"ActShukuGen"},
+    {K::Command, u"T1", u"ActSettei"},
+    {K::Separator, u"N4"},
+    {K::Command, u"H1", u"ActHelp"},
     {K::Separator, u"N6"},
-    {K::Action, nullptr, u"ActExit"},
+    {K::Command, u"N3CX1", u"ActExit"},
+};
+const MenuItem pupFilesItems[] = {{K::Family, nullptr, u"ActF", pupFilesNames},
+                                  {K::Command, u"N7", u"ActFNasi"}};
+const MenuItem popShioriItems[] = {{K::Family, nullptr, u"ActSI", popShioriNames},
+                                   {K::Command, u"PupNasiSI", u"ActSINasi"}};
+const MenuItem pupMemoItems[] = {
+    {K::Command, u"N10", u"EditSync"},
+    {K::Command, u"U1", u"EditUndo1"},
+    {K::Separator, u"N2"},
+    {K::Command, u"T2", u"EditCut1"},
+    {K::Command, u"C1", u"EditCopy1"},
+    {K::Command, u"P1", u"EditPaste1"},
+    {K::Command, u"D1", u"EditDelete1"},
+    {K::Separator, u"N9"},
+    {K::Command, u"W1", u"ActShukuGen"},
 };
 
-// A menu of the items, its actions found by name among the window's.
-QMenu* buildMenu(const QObject& window, const QString& name, std::span<const MenuItem> items,
-                 QWidget* parent) {
+// A menu item of its own name that shows a command as the command is (caption, key, picture, enabled and
+// visible) and runs it. The key is only shown: it works through the command itself.
+QAction* itemFor(QAction* command, const QString& name, bool images, QMenu* menu) {
+    auto* item = new QAction(menu);
+    item->setObjectName(name);
+    const auto follow = [item, command, images] {
+        const QString key = command->shortcut().toString(QKeySequence::NativeText);
+        item->setText(key.isEmpty() ? command->text() : command->text() + u'\t' + key);
+        item->setIcon(images ? command->icon() : QIcon());
+        item->setEnabled(command->isEnabled());
+        item->setVisible(command->isVisible());
+    };
+    follow();
+    QObject::connect(command, &QAction::changed, item, follow);
+    QObject::connect(item, &QAction::triggered, command, [command] { command->trigger(); });
+    item->setProperty("command", QVariant::fromValue(command));
+    return item;
+}
+
+using MenuCommands = QHash<QMenu*, QList<QAction*>>;
+
+// A menu of the items, its commands found by name among the window's; `commands` learns which commands
+// each menu (with its submenus) shows.
+QMenu* buildMenu(const QObject& window, MenuCommands& menuCommands, const QString& name,
+                 std::span<const MenuItem> items, bool images, QWidget* parent) {
     auto* menu = new QMenu(parent);
     menu->setObjectName(name);
+    QList<QAction*> commands;
+    const auto add = [&](const QString& commandName, const QString& itemName) {
+        QAction* command = window.findChild<QAction*>(commandName);
+        menu->addAction(itemFor(command, itemName, images, menu));
+        commands.append(command);
+    };
     for (const MenuItem& item : items) {
         const QString target = QString::fromUtf16(item.target);
         switch (item.kind) {
-        case K::Action:
-            menu->addAction(window.findChild<QAction*>(target));
+        case K::Command:
+            add(target, QString::fromUtf16(item.name));
             break;
         case K::Separator:
             menu->addSeparator()->setObjectName(QString::fromUtf16(item.name));
             break;
         case K::Family:
-            for (int slot = 0; slot < item.count; ++slot)
-                menu->addAction(window.findChild<QAction*>(target + QString::number(slot)));
+            for (size_t slot = 0; slot < item.names.size(); ++slot)
+                add(target + QString::number(slot), QString::fromUtf16(item.names[slot]));
             break;
         case K::Submenu: {
-            QMenu* submenu = buildMenu(window, QString::fromUtf16(item.name), item.submenu, menu);
+            QMenu* submenu =
+                buildMenu(window, menuCommands, QString::fromUtf16(item.name), item.submenu, images, menu);
             submenu->setTitle(target);
-            submenu->setIcon(item.icon());
+            if (images && item.image)
+                submenu->setIcon(imageIcon(*item.image));
             submenu->menuAction()->setObjectName(submenu->objectName());
             menu->addMenu(submenu);
+            commands.append(menuCommands.value(submenu));
             break;
         }
         }
     }
+    menuCommands.insert(menu, commands);
     return menu;
 }
 
 } // namespace
 
 void TfC::CreateMenus() {
-    PupMenu = buildMenu(*this, QStringLiteral("PupMenu"), mainMenuItems, this);
-    PupFiles = buildMenu(*this, QStringLiteral("PupFiles"), recentFileItems, this);
-    PopShiori = buildMenu(*this, QStringLiteral("PopShiori"), bookmarkItems, this);
-    PupMemo = buildMenu(*this, QStringLiteral("PupMemo"), editorMenuItems, this);
+    PupMenu = buildMenu(*this, m_menuCommands, QStringLiteral("PupMenu"), pupMenuItems, true, this);
+    PupFiles = buildMenu(*this, m_menuCommands, QStringLiteral("PupFiles"), pupFilesItems, false, this);
+    PopShiori = buildMenu(*this, m_menuCommands, QStringLiteral("PopShiori"), popShioriItems, false, this);
+    PupMemo = buildMenu(*this, m_menuCommands, QStringLiteral("PupMemo"), pupMemoItems, true, this);
     connect(LBox, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PupMenu->popup(LBox->viewport()->mapToGlobal(at)); });
 
-    // The tool bar of the copy tab: each button drops its menu down when clicked and opens it where the
-    // pointer is on a right click.
+    // The tool bars: images only, 23 x 22. A button with a menu drops it down when clicked and opens it at
+    // the pointer on a right click; the shrink buttons show pressed while the window is shrunk.
     QAction* actMenu = findChild<QAction*>(QStringLiteral("ActMenu"));
     connect(actMenu, &QAction::triggered, this, &TfC::ActMenuExecute);
     const struct {
+        QToolBar* bar;
         QToolButton** button;
         const char16_t* name;
-        QIcon icon;
+        QAction* command; // the command the button shows and runs
+        Image image;
         const char16_t* hint;
         QMenu* menu;
-        std::function<void()> click;
+        std::function<void()> click; // when the button runs no command of its own
     } buttons[] = {
-        {&BtnMenu, u"BtnMenu", menuIcon(), u"メニュー", PupMenu, [actMenu] { actMenu->trigger(); }},
-        {&BtnRireki, u"BtnRireki", recentFilesIcon(), u"文書の履歴", PupFiles, [this] { BtnRirekiClick(); }},
-        {&BtnSiori, u"BtnSiori", bookmarksIcon(), u"☆の行へジャンプ！", PopShiori,
+        {ToolBar1, &BtnMenu, u"BtnMenu", actMenu, Image::Menu, u"メニュー", PupMenu, {}},
+        {ToolBar1, &BtnRireki, u"BtnRireki", nullptr, Image::RecentFiles, u"文書の履歴", PupFiles,
+         [this] { BtnRirekiClick(); }},
+        {ToolBar1, &BtnSiori, u"BtnSiori", nullptr, Image::Bookmarks, u"☆の行へジャンプ！", PopShiori,
          [this] { BtnSioriClick(); }},
+        {ToolBar1, &BtnShukugen, u"BtnShukugen", ActShukuGen, Image::Shrink, u"フォームの大⇔小", nullptr, {}},
+        {ToolBar2, nullptr, u"ToolButton4", EditCut1, Image::Cut, u"切り取り", nullptr, {}},
+        {ToolBar2, nullptr, u"ToolButton5", EditCopy1, Image::Copy, u"コピー", nullptr, {}},
+        {ToolBar2, nullptr, u"ToolButton6", EditPaste1, Image::Paste, u"貼り付け", nullptr, {}},
+        {ToolBar2,
+         &BtnShukugen2,
+         u"BtnShukugen2",
+         ActShukuGen,
+         Image::Shrink,
+         u"フォームの大⇔小",
+         nullptr,
+         {}},
     };
     for (const auto& b : buttons) {
-        auto* button = new QToolButton(ToolBar1);
+        auto* button = new QToolButton(b.bar);
         button->setObjectName(QString::fromUtf16(b.name));
         button->setFixedSize(ToolButtonSize);
         button->setAutoRaise(true);
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        button->setIcon(b.icon);
-        button->setToolTip(QString::fromUtf16(b.hint));
-        button->setContextMenuPolicy(Qt::CustomContextMenu);
-        QMenu* menu = b.menu;
-        connect(button, &QToolButton::clicked, this, b.click);
-        connect(button, &QWidget::customContextMenuRequested, this,
-                [button, menu](const QPoint& at) { menu->popup(button->mapToGlobal(at)); });
-        ToolBar1->addWidget(button);
-        *b.button = button;
+        button->setIcon(imageIcon(b.image));
+        m_hints->addHint(button, QString::fromUtf16(b.hint));
+        QAction* command = b.command;
+        if (command) {
+            // Enabled as its command is, and runs it.
+            button->setEnabled(command->isEnabled());
+            connect(command, &QAction::changed, button,
+                    [button, command] { button->setEnabled(command->isEnabled()); });
+            connect(button, &QToolButton::clicked, command, [command] { command->trigger(); });
+        } else {
+            connect(button, &QToolButton::clicked, this, b.click);
+        }
+        if (command == ActShukuGen)
+            button->setCheckable(true);
+        if (QMenu* menu = b.menu) {
+            button->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(button, &QWidget::customContextMenuRequested, this,
+                    [button, menu](const QPoint& at) { menu->popup(button->mapToGlobal(at)); });
+        }
+        b.bar->addWidget(button);
+        if (b.button)
+            *b.button = button;
     }
+    m_hints->addHint(SBar, QStringLiteral("「Num」Lockオン、現クリップボード"));
 }
 
 void TfC::DropDown(QMenu* menu, QToolButton* button) {
@@ -148,6 +238,35 @@ void TfC::DropDown(QMenu* menu, QToolButton* button) {
 
 void TfC::ActMenuExecute() {
     DropDown(PupMenu, BtnMenu);
+}
+
+bool TfC::RouteKey(QKeyEvent* event, QMenu* controlMenu) {
+    // A key of the focused control's menu is always its command's: run when enabled, else nothing, and the
+    // control never sees it. A key of another command is that command's while it is enabled (the window's
+    // shortcut takes it), else the control's.
+    const QKeyCombination pressed(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key()));
+    const QKeySequence sequence(pressed);
+    for (QAction* command : m_menuCommands.value(controlMenu)) {
+        if (command->shortcut() != sequence)
+            continue;
+        if (event->type() == QEvent::KeyPress) {
+            if (controlMenu == PupMemo)
+                UpdateEditActions();
+            if (command->isEnabled())
+                command->trigger();
+        }
+        event->accept();
+        return true;
+    }
+    if (event->type() == QEvent::ShortcutOverride) {
+        for (const QAction* command : actions()) {
+            if (command->isEnabled() && command->shortcut() == sequence) {
+                event->ignore(); // not the control's: the window's shortcut runs the command
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace kopix

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QProcess>
 #include <QScreen>
 #include <QUrl>
 #include <QWidget>
@@ -118,6 +119,15 @@ void LinuxPlatform::showHelp(int context) {
             return;
         }
     }
+}
+
+void LinuxPlatform::startProgram(const QString& program, const QString& argument) {
+    // Its own process, not waited for; the outcome is not reported, as for the desktop's association.
+    QProcess::startDetached(program, {argument});
+}
+
+void LinuxPlatform::openWithDesktop(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 X11NumLock& LinuxPlatform::numLock() {

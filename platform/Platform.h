@@ -39,6 +39,10 @@ public:
     virtual void showErrorBox(QWidget* owner, const QString& title, const QString& text) = 0;
     // Shows help at a context number.
     virtual void showHelp(int context) = 0;
+    // Starts a program with one argument, without a shell: nothing of either is read as a command line.
+    virtual void startProgram(const QString& program, const QString& argument) = 0;
+    // Opens a file in the program the desktop associates with it, or a folder in the file manager.
+    virtual void openWithDesktop(const QString& path) = 0;
 
     // Whether NumLock is on; nothing when the desktop cannot tell (no X display).
     virtual std::optional<bool> numLockOn() = 0;

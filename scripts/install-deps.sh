@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libx11-dev libxkbcommon-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool xclip x11-utils x11-xserver-utils
-  fonts-ipafont-gothic imagemagick qt6-translations-l10n libqscintilla2-qt6-dev
+  fonts-ipafont-gothic imagemagick qt6-translations-l10n libqscintilla2-qt6-dev libqt6svg6
 )
 
 missing=()

@@ -54,6 +54,12 @@ public:
         errorBoxes.append(title + u'|' + text);
     }
     void showHelp(int context) override { helpRequests.append(context); }
+    QStringList startedPrograms; // "program|argument"
+    QStringList openedWithDesktop;
+    void startProgram(const QString& program, const QString& argument) override {
+        startedPrograms.append(program + u'|' + argument);
+    }
+    void openWithDesktop(const QString& path) override { openedWithDesktop.append(path); }
     std::optional<bool> numLockOn() override { return numLock; }
     void watchNumLock(std::function<void()> onChange) override { numLockWatcher = std::move(onChange); }
     void openUrl(const QUrl& url) override { openedUrls.append(url); }

@@ -1,0 +1,57 @@
+#include "mainwin/Hints.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QToolTip>
+#include <QWidget>
+
+namespace kopix {
+
+HintController::HintController(QObject* parent) : QObject(parent) {
+    m_showTimer.setSingleShot(true);
+    m_showTimer.setInterval(ShowAfterMs);
+    connect(&m_showTimer, &QTimer::timeout, this, &HintController::show);
+}
+
+void HintController::addHint(QWidget* widget, const QString& hint) {
+    m_hints.insert(widget, hint);
+    widget->setToolTip(hint);
+    widget->installEventFilter(this);
+    connect(widget, &QObject::destroyed, this, [this, widget] { m_hints.remove(widget); });
+}
+
+bool HintController::eventFilter(QObject* watched, QEvent* event) {
+    if (!m_hints.contains(watched))
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::ToolTip:
+        return true; // the timing is ours, not the style's
+    case QEvent::Enter:
+        m_under = static_cast<QWidget*>(watched);
+        m_showTimer.start();
+        break;
+    case QEvent::Leave:
+    case QEvent::MouseButtonPress:
+    case QEvent::Hide:
+        if (watched == m_under)
+            hide();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void HintController::show() {
+    if (!m_under || !m_under->isVisible())
+        return;
+    QToolTip::showText(QCursor::pos(), m_hints.value(m_under), m_under, m_under->rect(), HideAfterMs);
+}
+
+void HintController::hide() {
+    m_showTimer.stop();
+    m_under.clear();
+    QToolTip::hideText();
+}
+
+} // namespace kopix

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+class QWidget;
+
+namespace kopix {
+
+// The window's hints: only the widgets given one show it, 1,000 ms after the pointer enters them, for
+// 4,000 ms or until the pointer leaves. Every other widget (the list, the strips, the editor, the menus)
+// shows none.
+class HintController : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int ShowAfterMs = 1000;
+    static constexpr int HideAfterMs = 4000;
+
+    explicit HintController(QObject* parent = nullptr);
+    // The widget shows the hint (also as its toolTip()).
+    void addHint(QWidget* widget, const QString& hint);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void show();
+    void hide();
+
+    QHash<QObject*, QString> m_hints;
+    QPointer<QWidget> m_under; // the widget with a hint the pointer is over
+    QTimer m_showTimer;
+};
+
+} // namespace kopix
