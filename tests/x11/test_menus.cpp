@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QToolButton>
 
 using namespace kopix;
 using namespace kopix::test;
@@ -48,6 +49,53 @@ TEST_F(RealMenus, AccessKeysJumpToABookmarkAndReopenARecentFile) {
     ASSERT_TRUE(waitFor([this] { return window->windowTitle() == u"other.txt - Kopix"_s; }))
         << window->windowTitle().toStdString();
     EXPECT_EQ(rows(), QStringList{u"the other document"_s});
+}
+
+} // namespace
+
+namespace {
+
+// The window's place and size as the X server has them, frame included.
+QRect onScreen(unsigned long window) {
+    const QString info = runTool(u"xwininfo"_s, {u"-frame"_s, u"-id"_s, QString::number(window)});
+    const auto value = [&info](const QString& label) {
+        const qsizetype at = info.indexOf(label);
+        return at < 0 ? -1 : info.mid(at + label.size()).section(u'\n', 0, 0).trimmed().toInt();
+    };
+    return QRect(value(u"Absolute upper-left X:"_s), value(u"Absolute upper-left Y:"_s), value(u"Width:"_s),
+                 value(u"Height:"_s));
+}
+
+TEST_F(RealMenus, F2ShrinksTheRealWindowAndRestoresItInPlace) {
+    startFramed("a\r\nb\r\n");
+    pumpEvents(200);
+    const QRect before = onScreen(windowId());
+    ASSERT_GT(before.width(), 200) << "the design size";
+    xdotool({u"key"_s, u"F2"_s});
+    ASSERT_TRUE(waitFor([&] { return onScreen(windowId()).width() < before.width(); }));
+    pumpEvents(200);
+    const QRect shrunk = onScreen(windowId());
+    EXPECT_EQ(QSize(window->width(), window->height()), window->minimumSize());
+    EXPECT_EQ(shrunk.topLeft(), before.topLeft());
+    xdotool({u"key"_s, u"F2"_s});
+    ASSERT_TRUE(waitFor([&] { return onScreen(windowId()).width() == before.width(); }));
+    pumpEvents(200);
+    EXPECT_EQ(onScreen(windowId()), before) << "the same size at the same place";
+}
+
+TEST_F(RealMenus, TheRecentFilesButtonShowsOnlyTheGreyedNoneWithoutRecentFiles) {
+    writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
+    start(); // no document, no sample: the placeholder
+    ASSERT_TRUE(waitFor([this] { return window->isActiveWindow(); }));
+    xdotool(QStringList{u"mousemove"_s} + at(window->BtnRireki, QPoint(10, 10)) +
+            QStringList{u"click"_s, u"3"_s});
+    ASSERT_TRUE(waitFor([this] { return window->PupFiles->isVisible(); }));
+    QStringList shown;
+    for (const QAction* item : window->PupFiles->actions())
+        if (item->isVisible())
+            shown.append(item->text() + (item->isEnabled() ? u""_s : u" (greyed)"_s));
+    EXPECT_EQ(shown, QStringList{u"（なし） (greyed)"_s});
+    window->PupFiles->hide();
 }
 
 } // namespace
