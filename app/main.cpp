@@ -3,6 +3,7 @@
 #include "mainwin/KopixApplication.h"
 #include "mainwin/UfC.h"
 #include "platform/LinuxPlatform.h"
+#include "settings/USettei.h"
 
 #include <QEvent>
 #include <QListView>
@@ -35,6 +36,9 @@ int main(int argc, char** argv) {
     QStringList arguments = QCoreApplication::arguments();
     arguments[0] = QCoreApplication::applicationFilePath();
     auto fC = std::make_unique<kopix::TfC>(platform, arguments);
+    // The settings dialog comes right after the window, hidden until the settings command shows it; the
+    // window owns it.
+    fC->setSettingsDialog(new kopix::TSettei(*fC));
     app.setErrorReporter([&platform, window = fC.get()](const QString& text) {
         platform.showErrorBox(window, window->applicationTitle(), kopix::errorBoxText(text));
     });

@@ -13,14 +13,33 @@ HintController::HintController(QObject* parent) : QObject(parent) {
     connect(&m_showTimer, &QTimer::timeout, this, &HintController::show);
 }
 
-void HintController::addHint(QWidget* widget, const QString& hint) {
+void HintController::addHint(QWidget* widget, const QString& hint, bool onFrameOnly) {
     m_hints.insert(widget, hint);
     widget->setToolTip(hint);
     widget->installEventFilter(this);
     connect(widget, &QObject::destroyed, this, [this, widget] { m_hints.remove(widget); });
+    if (!onFrameOnly)
+        return;
+    for (QWidget* inside : widget->findChildren<QWidget*>()) {
+        m_insideFrames.insert(inside, widget);
+        inside->installEventFilter(this);
+        connect(inside, &QObject::destroyed, this, [this, inside] { m_insideFrames.remove(inside); });
+    }
 }
 
 bool HintController::eventFilter(QObject* watched, QEvent* event) {
+    if (QWidget* frame = m_insideFrames.value(watched)) {
+        // Over a control inside the frame no hint shows; back on the frame, it comes again.
+        if (event->type() == QEvent::Enter && frame == m_under) {
+            m_showTimer.stop();
+            QToolTip::hideText();
+        } else if (event->type() == QEvent::Leave && frame == m_under) {
+            m_showTimer.start();
+        } else if (event->type() == QEvent::ToolTip) {
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
     if (!m_hints.contains(watched))
         return QObject::eventFilter(watched, event);
     switch (event->type()) {

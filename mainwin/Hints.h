@@ -20,8 +20,9 @@ public:
     static constexpr int HideAfterMs = 4000;
 
     explicit HintController(QObject* parent = nullptr);
-    // The widget shows the hint (also as its toolTip()).
-    void addHint(QWidget* widget, const QString& hint);
+    // The widget shows the hint (also as its toolTip()). With onFrameOnly (a group box), the controls
+    // inside it show none, and its hint goes while the pointer is over one of them.
+    void addHint(QWidget* widget, const QString& hint, bool onFrameOnly = false);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -31,7 +32,8 @@ private:
     void hide();
 
     QHash<QObject*, QString> m_hints;
-    QPointer<QWidget> m_under; // the widget with a hint the pointer is over
+    QHash<QObject*, QWidget*> m_insideFrames; // a control inside a frame-only widget, and that widget
+    QPointer<QWidget> m_under;                // the widget with a hint the pointer is over
     QTimer m_showTimer;
 };
 

@@ -39,6 +39,15 @@ class CorrectionEditor;
 class StatusPanel;
 class HintController;
 
+// The settings dialog as the window knows it: made by the program entry after the window, shown by the
+// settings command.
+class SettingsDialog {
+public:
+    virtual ~SettingsDialog() = default;
+    // Selects the first page and shows the dialog modally.
+    virtual void ShowOnFirstPage() = 0;
+};
+
 // The copy-selection state: idle, rows selected but not copied, copied.
 enum class TSTS : quint8 { Sel0, SelN, SelC };
 
@@ -69,6 +78,13 @@ public:
     // Loads a document; the central operation behind every way of opening one.
     void OpenDocument(const QString& path);
     void OpenIfTxt(const QString& path);
+
+    // The settings dialog the settings command shows (none until the program entry makes it).
+    void setSettingsDialog(SettingsDialog* dialog) { m_settingsDialog = dialog; }
+    // Help at a context number (the settings dialog's help too).
+    void showHelp(int context);
+    // The hints of the window, which the settings dialog's controls show too.
+    HintController& hints() { return *m_hints; }
 
     // The application title: the caption shown on the task bar and on the error box.
     QString applicationTitle() const { return m_applicationTitle; }
@@ -267,6 +283,7 @@ private:
     LineDelegate* m_delegate = nullptr;
     ModalWatcher* m_modalWatcher = nullptr;
     HintController* m_hints = nullptr;
+    SettingsDialog* m_settingsDialog = nullptr;
     QHash<QMenu*, QList<QAction*>> m_menuCommands; // the commands each popup menu shows
     QString m_applicationTitle = QStringLiteral("Kopix");
     QString m_displayedPath;

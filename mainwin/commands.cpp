@@ -172,11 +172,17 @@ void TfC::ActShukuGenExecute() {
 }
 
 void TfC::ActSetteiExecute() {
-    // The settings dialog opens here on its first page once it exists.
+    // The dialog applies what the user chose itself; its result is not needed here.
+    if (m_settingsDialog)
+        m_settingsDialog->ShowOnFirstPage();
 }
 
 void TfC::ActHelpExecute() {
-    m_platform.showHelp(PageControl1->currentWidget() == TabNote ? 128 : 0);
+    showHelp(PageControl1->currentWidget() == TabNote ? 128 : 0);
+}
+
+void TfC::showHelp(int context) {
+    m_platform.showHelp(context);
 }
 
 void TfC::ActExitExecute() {

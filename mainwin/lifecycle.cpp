@@ -8,6 +8,7 @@
 #include "mainwin/Colors.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
+#include "mainwin/Fonts.h"
 #include "mainwin/Hints.h"
 #include "mainwin/LineDelegate.h"
 #include "mainwin/LineListModel.h"
@@ -33,20 +34,6 @@
 namespace kopix {
 
 namespace {
-
-// A face of the design, then Japanese faces of a Linux desktop; a pixel size when one is given.
-QFont designFont(const QString& face, int pixelSize = 0) {
-    QFont font;
-    QStringList withFallbacks{face};
-    // So Japanese text never shows as boxes.
-    withFallbacks << QStringLiteral("IPAGothic") << QStringLiteral("IPAPGothic")
-                  << QStringLiteral("Noto Sans CJK JP") << QStringLiteral("Noto Sans Mono CJK JP")
-                  << QStringLiteral("VL Gothic") << QStringLiteral("TakaoGothic");
-    font.setFamilies(withFallbacks);
-    if (pixelSize > 0)
-        font.setPixelSize(pixelSize);
-    return font;
-}
 
 QToolBar* makeToolBar(const QString& name, QWidget* parent) {
     auto* bar = new QToolBar(parent);
@@ -79,7 +66,7 @@ TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
       m_platform(platform) {
     setObjectName(QStringLiteral("fC"));
     setWindowTitle(QStringLiteral("Kopix"));
-    setFont(designFont(QStringLiteral("MS UI Gothic"), 14));
+    setFont(designFont(WindowFace, 14));
     m_hints = new HintController(this);
     CreateComponents();
     CreateActions();
@@ -112,7 +99,7 @@ void TfC::CreateComponents() {
     m_delegate->setRules({&RKeyw, &RFontS, &RFontC});
     LBox->setModel(m_model);
     LBox->setItemDelegate(m_delegate);
-    LBox->setFont(designFont(QStringLiteral("ＭＳ ゴシック")));
+    LBox->setFont(designFont(ListFace));
     LBox->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(LBox, &DocumentListView::filesDropped, this, &TfC::FilesDropped);
 
@@ -151,7 +138,7 @@ void TfC::CreateComponents() {
     SBar->setObjectName(QStringLiteral("SBar"));
     SBar->setFixedHeight(19);
     SBar->setSizeGripEnabled(true);
-    SBar->setFont(designFont(QStringLiteral("ＭＳ ゴシック"), 14));
+    SBar->setFont(designFont(ListFace, 14));
     {
         // Button text, as the bar's own font colour; the panels inherit it.
         QPalette palette = SBar->palette();

@@ -1,6 +1,7 @@
 #include "support/KopixFixture.h"
 
 #include "mainwin/CorrectionEditor.h"
+#include "settings/USettei.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,6 +40,9 @@ TfC& KopixFixture::start(const QString& documentArgument) {
     if (!documentArgument.isNull())
         arguments.append(documentArgument);
     window = std::make_unique<TfC>(*desktop, arguments);
+    // As the program entry does: the settings dialog right after the window, which owns it.
+    settei = new TSettei(*window);
+    window->setSettingsDialog(settei);
     window->show();
     return *window;
 }

@@ -14,6 +14,10 @@
 
 #include <memory>
 
+namespace kopix {
+class TSettei;
+}
+
 namespace kopix::test {
 
 // The strips' colours as the user sees them.
@@ -51,6 +55,7 @@ protected:
     // The desktop the window talks to: the fake unless a test puts the real one here.
     Platform* desktop = &platform;
     std::unique_ptr<TfC> window;
+    TSettei* settei = nullptr; // made by start(), owned by the window
 
 private:
     QTemporaryDir m_programDir;

@@ -1,0 +1,400 @@
+#include "settings/USettei.h"
+
+#include "core/FileSystem.h"
+#include "core/TextFitting.h"
+#include "mainwin/Colors.h"
+#include "mainwin/CorrectionEditor.h"
+#include "mainwin/DocumentListView.h"
+#include "mainwin/Fonts.h"
+#include "mainwin/Hints.h"
+#include "settings/PageControl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace kopix {
+
+const std::array<TSettei::ColorName, 16> TSettei::ColorNames{{
+    {u"黒", 0x000000},
+    {u"茶", 0x000080},
+    {u"緑", 0x008000},
+    {u"オリーブ", 0x008080},
+    {u"濃紺", 0x800000},
+    {u"紫", 0x800080},
+    {u"緑青", 0x808000},
+    {u"灰", 0x808080},
+    {u"銀", 0xC0C0C0},
+    {u"赤", 0x0000FF},
+    {u"黄緑", 0x00FF00},
+    {u"黄", 0x00FFFF},
+    {u"青", 0xFF0000},
+    {u"明るい紫", 0xFF00FF},
+    {u"水", 0xFFFF00},
+    {u"白", 0xFFFFFF},
+}};
+
+namespace {
+
+constexpr int HelpContext = 220;
+constexpr TColor clSilver = 0xC0C0C0;
+
+// The style bits of the design, in the order of the check boxes.
+constexpr std::array<quint8, 4> StyleBits{StyleBold, StyleItalic, StyleUnderline, StyleStrikeOut};
+constexpr std::array<const char16_t*, 4> StyleCaptions{u"太字(&B)", u"斜体(&I)", u"下線(&U)",
+                                                       u"取消し線(&K)"};
+constexpr std::array<const char16_t*, 4> StyleNames{u"CBoxBold", u"CBoxIta", u"CBoxULine", u"CBoxKLine"};
+
+quint8 styleOf(const QFont& font) {
+    return quint8((font.bold() ? StyleBold : 0) | (font.italic() ? StyleItalic : 0) |
+                  (font.underline() ? StyleUnderline : 0) | (font.strikeOut() ? StyleStrikeOut : 0));
+}
+
+QFont withStyle(QFont font, quint8 style) {
+    font.setBold(style & StyleBold);
+    font.setItalic(style & StyleItalic);
+    font.setUnderline(style & StyleUnderline);
+    font.setStrikeOut(style & StyleStrikeOut);
+    return font;
+}
+
+QIcon swatch(TColor color) {
+    QPixmap pixmap(16, 12);
+    pixmap.fill(toQColor(color, QPalette()));
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::black);
+    painter.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+TSettei::TSettei(TfC& fC)
+    : QDialog(&fC, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_fC(fC) {
+    setObjectName(QStringLiteral("Settei"));
+    setWindowTitle(QStringLiteral("設定"));
+    setModal(true);
+    setFont(designFont(WindowFace, 14));
+    setFixedSize(ClientWidth, ClientHeight);
+    CreateControls();
+    FormCreate();
+}
+
+void TSettei::CreateControls() {
+    auto* panel1 = new QWidget(this);
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* panel1Layout = new QVBoxLayout(panel1);
+    panel1Layout->setContentsMargins(5, 5, 5, 5);
+    PCtrl = new PageControl(panel1);
+    PCtrl->setObjectName(QStringLiteral("PCtrl"));
+    panel1Layout->addWidget(PCtrl);
+
+    // Page 0: the list's font size.
+    auto* sizePage = new QWidget;
+    sizePage->setObjectName(QStringLiteral("TabSheet1"));
+    GroupBoxes[0] = new QGroupBox(QStringLiteral("サイズ"), sizePage);
+    GroupBoxes[0]->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBoxes[0]->setFixedWidth(54);
+    LB_FSize = new QListWidget(GroupBoxes[0]);
+    LB_FSize->setObjectName(QStringLiteral("LB_FSize"));
+    LB_FSize->setFont(designFont(ListFace, 18));
+    for (const char* size : {"9", "10", "11", "12", "14"}) {
+        auto* item = new QListWidgetItem(QString::fromLatin1(size), LB_FSize);
+        item->setSizeHint(QSize(0, 18));
+    }
+    LB_FSize->setFixedHeight(5 * 18 + 2 * LB_FSize->frameWidth());
+    auto* sizeBox = new QVBoxLayout(GroupBoxes[0]);
+    sizeBox->setContentsMargins(3, 3, 3, 3);
+    sizeBox->addWidget(LB_FSize);
+    auto* sizeLayout = new QHBoxLayout(sizePage);
+    sizeLayout->addWidget(GroupBoxes[0], 0, Qt::AlignTop);
+    sizeLayout->addStretch(1);
+    PCtrl->addPage(sizePage, QStringLiteral("文字の大きさ"));
+
+    // Pages 1 to 3: one highlight rule each, its keyword edit its own preview.
+    for (int k = 0; k < RuleCount; ++k) {
+        const QString n = QString::number(k + 1);
+        auto* page = new QWidget;
+        page->setObjectName(QStringLiteral("TabSheet%1").arg(k + 2));
+        LEMoji[size_t(k)] = new QLineEdit(page);
+        LEMoji[size_t(k)]->setObjectName(u"LEMoji" + n);
+        LEMoji[size_t(k)]->setFixedWidth(67);
+        LEMoji[size_t(k)]->setFont(designFont(ListFace, 14));
+        auto* caption = new QLabel(QStringLiteral("で始まる行の強調(&A)"), page);
+        QFont bold = caption->font();
+        bold.setBold(true);
+        caption->setFont(bold);
+        caption->setBuddy(LEMoji[size_t(k)]);
+
+        QGroupBox* group = GroupBoxes[size_t(k + 1)] = new QGroupBox(QStringLiteral(" 強調方法 "), page);
+        group->setObjectName(QStringLiteral("GroupBox%1").arg(k + 2));
+        auto* grid = new QGridLayout(group);
+        grid->setContentsMargins(6, 2, 6, 4);
+        grid->setVerticalSpacing(0);
+        for (int bit = 0; bit < 4; ++bit) {
+            auto* box = new QCheckBox(QString::fromUtf16(StyleCaptions[size_t(bit)]), group);
+            box->setObjectName(QString::fromUtf16(StyleNames[size_t(bit)]) + n);
+            // Each caption in its own style.
+            box->setFont(withStyle(box->font(), StyleBits[size_t(bit)]));
+            StyleBoxes[size_t(k)][size_t(bit)] = box;
+            grid->addWidget(box, bit / 2, bit % 2);
+            const quint8 styleBit = StyleBits[size_t(bit)];
+            connect(box, &QCheckBox::clicked, this, [this, box, styleBit] { StyleBoxClick(box, styleBit); });
+        }
+        auto* colourLabel = new QLabel(QStringLiteral("色(&C)："), group);
+        colourLabel->setObjectName(k == 0 ? QStringLiteral("Label1") : QStringLiteral("Label%1").arg(k + 2));
+        QComboBox* colours = ColorBox[size_t(k)] = new QComboBox(group);
+        colours->setObjectName(u"ColorBox" + n);
+        colourLabel->setBuddy(colours);
+        grid->addWidget(colourLabel, 2, 0, Qt::AlignRight);
+        grid->addWidget(colours, 2, 1);
+        connect(colours, &QComboBox::currentIndexChanged, this,
+                [this, colours] { ColorBox1Change(colours); });
+
+        auto* keyRow = new QHBoxLayout;
+        keyRow->addWidget(LEMoji[size_t(k)]);
+        keyRow->addWidget(caption, 1);
+        auto* layout = new QVBoxLayout(page);
+        layout->setContentsMargins(6, 6, 6, 6);
+        layout->setSpacing(4);
+        layout->addLayout(keyRow);
+        layout->addWidget(group);
+        layout->addStretch(1);
+        PCtrl->addPage(page, u"強調" + QChar(u'０' + k + 1));
+    }
+
+    // Page 4: the editor program.
+    auto* editorPage = new QWidget;
+    editorPage->setObjectName(QStringLiteral("TabSheet5"));
+    auto* label2 = new QLabel(QStringLiteral("表示文書の編集用ソフト："), editorPage);
+    label2->setObjectName(QStringLiteral("Label2"));
+    STexe = new QLabel(QStringLiteral("　"), editorPage);
+    STexe->setObjectName(QStringLiteral("STexe"));
+    STexe->setFrameStyle(QFrame::Box | QFrame::Plain);
+    STexe->setAutoFillBackground(true);
+    STexe->setTextFormat(Qt::PlainText);
+    BtnOpenExe = new QPushButton(QStringLiteral("参照(&A)..."), editorPage);
+    BtnOpenExe->setObjectName(QStringLiteral("BtnOpenExe"));
+    BtnOpenExe->setFixedSize(75, 25);
+    connect(BtnOpenExe, &QPushButton::clicked, this, &TSettei::BtnOpenExeClick);
+    auto* label5 = new QLabel(QStringLiteral("※　上記が空白または灰色（使用不可）"), editorPage);
+    label5->setObjectName(QStringLiteral("Label5"));
+    auto* label6 = new QLabel(QStringLiteral("　のときは、メモ帳を使用する。"), editorPage);
+    label6->setObjectName(QStringLiteral("Label6"));
+    label6->setWordWrap(true);
+    auto* editorLayout = new QVBoxLayout(editorPage);
+    editorLayout->setContentsMargins(6, 6, 6, 6);
+    editorLayout->setSpacing(4);
+    editorLayout->addWidget(label2);
+    editorLayout->addWidget(STexe);
+    editorLayout->addWidget(BtnOpenExe, 0, Qt::AlignRight);
+    editorLayout->addStretch(1);
+    editorLayout->addWidget(label5);
+    editorLayout->addWidget(label6);
+    PCtrl->addPage(editorPage, QStringLiteral("編集ソフト"));
+
+    // Panel2: the buttons.
+    auto* panel2 = new QWidget(this);
+    panel2->setObjectName(QStringLiteral("Panel2"));
+    panel2->setFixedHeight(36);
+    OKBtn = new QPushButton(QStringLiteral("OK"), panel2);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton(QStringLiteral("キャンセル"), panel2);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    HelpBtn = new QPushButton(QStringLiteral("ヘルプ(&H)"), panel2);
+    HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
+    connect(OKBtn, &QPushButton::clicked, this, [this] {
+        OKBtnClick();
+        accept();
+    });
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(HelpBtn, &QPushButton::clicked, this, &TSettei::HelpBtnClick);
+    auto* buttons = new QHBoxLayout(panel2);
+    buttons->setContentsMargins(5, 4, 5, 6);
+    buttons->addStretch(1);
+    for (QPushButton* button : {OKBtn, CancelBtn, HelpBtn})
+        buttons->addWidget(button);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(panel1, 1);
+    layout->addWidget(panel2);
+
+    // F1 anywhere in the dialog.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, &TSettei::HelpBtnClick);
+
+    HintController& hints = m_fC.hints();
+    hints.addHint(GroupBoxes[0], QStringLiteral("文字サイズ"), true);
+    for (int k = 1; k <= RuleCount; ++k)
+        hints.addHint(GroupBoxes[size_t(k)], QStringLiteral("上の入力欄には即反映"), true);
+    hints.addHint(BtnOpenExe, QStringLiteral("[開く]と上に設定"));
+    hints.addHint(HelpBtn, QStringLiteral("該当するページへ"));
+}
+
+void TSettei::FormCreate() {
+    for (QComboBox* colours : ColorBox) {
+        const QSignalBlocker quiet(colours);
+        for (const ColorName& entry : ColorNames)
+            colours->addItem(swatch(entry.color), QString::fromUtf16(entry.name), entry.color);
+        colours->setCurrentIndex(0);
+    }
+    ShowFirst = true;
+}
+
+void TSettei::ShowOnFirstPage() {
+    PCtrl->setCurrentIndex(0);
+    // The sizes take the keys at once: Down, Up or a digit, then Enter for OK.
+    LB_FSize->setFocus();
+    exec();
+}
+
+void TSettei::showEvent(QShowEvent* event) {
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TSettei::FormShow() {
+    // The size the list has now, when it is one of the five.
+    const QList<QListWidgetItem*> size =
+        LB_FSize->findItems(QString::number(m_fC.LBox->font().pointSize()), Qt::MatchExactly);
+    if (size.isEmpty()) {
+        LB_FSize->setCurrentRow(-1);
+        LB_FSize->clearSelection();
+    } else {
+        LB_FSize->setCurrentItem(size.first());
+    }
+
+    for (size_t k = 0; k < size_t(RuleCount); ++k) {
+        QLineEdit* edit = LEMoji[k];
+        edit->setText(m_fC.RKeyw[k]);
+        edit->setFont(withStyle(edit->font(), m_fC.RFontS[k]));
+        setEditColor(edit, m_fC.RFontC[k]);
+        for (size_t bit = 0; bit < 4; ++bit)
+            StyleBoxes[k][bit]->setChecked(m_fC.RFontS[k] & StyleBits[bit]);
+        // The first standard colour that is the rule's; else the list stays as it was.
+        for (int i = 0; i < int(ColorNames.size()); ++i) {
+            if (ColorNames[size_t(i)].color == m_fC.RFontC[k]) {
+                ColorBox[k]->setCurrentIndex(i);
+                break;
+            }
+        }
+    }
+
+    showEditorPath(m_fC.ExeMemo, false);
+    WExeMemo = m_fC.ExeMemo;
+
+    if (ShowFirst) {
+        move(m_fC.pos() + QPoint(30, 50));
+        ShowFirst = false;
+    }
+}
+
+void TSettei::showEditorPath(const QString& path, bool chosen) {
+    if (path.isEmpty()) {
+        STexe->setText(QStringLiteral(" "));
+        return;
+    }
+    // The window's colour for a program that is there; silver ("灰色（使用不可）") for one that is not.
+    const bool usable = chosen || fileExists(path);
+    QPalette palette = STexe->palette();
+    palette.setColor(QPalette::Window, toQColor(usable ? clWindow : clSilver, palette));
+    STexe->setPalette(palette);
+    const QFontMetrics metrics(font());
+    STexe->setText(ShortenPath(
+        path, [&metrics](QStringView text) { return metrics.horizontalAdvance(text.toString()); }, 230));
+}
+
+QLineEdit* TSettei::activeRuleEdit() const {
+    const int page = PCtrl->currentIndex();
+    return page >= 1 && page <= RuleCount ? LEMoji[size_t(page - 1)] : nullptr;
+}
+
+void TSettei::StyleBoxClick(QCheckBox* box, quint8 bit) {
+    // Acts on the rule of the page showing, whichever page's box it was.
+    QLineEdit* edit = activeRuleEdit();
+    if (!edit)
+        return;
+    const quint8 style = styleOf(edit->font());
+    edit->setFont(withStyle(edit->font(), box->isChecked() ? quint8(style | bit) : quint8(style & ~bit)));
+}
+
+void TSettei::ColorBox1Change(QComboBox* list) {
+    if (QLineEdit* edit = activeRuleEdit())
+        setEditColor(edit, TColor(list->currentData().toInt()));
+}
+
+TColor TSettei::editColor(const QLineEdit* edit) {
+    return TColor(edit->property("color").toInt());
+}
+
+void TSettei::setEditColor(QLineEdit* edit, TColor color) {
+    edit->setProperty("color", color);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Text, toQColor(color, palette));
+    edit->setPalette(palette);
+}
+
+void TSettei::BtnOpenExeClick() {
+    QFileDialog dialog(this, QStringLiteral("開いたソフトを設定"));
+    dialog.setObjectName(QStringLiteral("OpenDlgExe"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(QStringLiteral("実行ファイル (*)"));
+    // Programs only (there is no ".exe" to tell them by); folders to get there.
+    dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+    dialog.setDirectory(QFileInfo::exists(QStringLiteral("/usr/bin")) ? QStringLiteral("/usr/bin")
+                                                                      : QDir::homePath());
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    const QFileInfo program(chosen);
+    if (!program.isFile() || !program.isExecutable()) {
+        m_fC.MsgDlgCenter(chosen + QStringLiteral("\r\nこのファイルはプログラムとして実行できません。"),
+                          MsgDlgType::Warning, mbOK, 0);
+        return;
+    }
+    WExeMemo = chosen;
+    showEditorPath(WExeMemo, true);
+}
+
+void TSettei::OKBtnClick() {
+    if (QListWidgetItem* size = LB_FSize->currentItem(); size && size->isSelected()) {
+        QFont font = m_fC.LBox->font();
+        font.setPointSize(size->text().toInt());
+        m_fC.LBox->setFont(font);
+        m_fC.Memo1->setFont(font);
+        m_fC.RowHeight();
+    }
+    for (size_t k = 0; k < size_t(RuleCount); ++k) {
+        // Trailing blanks and control characters go; leading ones and full-width spaces stay.
+        QString keyword = LEMoji[k]->text();
+        while (!keyword.isEmpty() && keyword.back().unicode() <= 32)
+            keyword.chop(1);
+        m_fC.RKeyw[k] = keyword;
+        m_fC.RFontS[k] = styleOf(LEMoji[k]->font());
+        m_fC.RFontC[k] = editColor(LEMoji[k]);
+    }
+    m_fC.ExeMemo = WExeMemo;
+}
+
+void TSettei::HelpBtnClick() {
+    m_fC.showHelp(HelpContext);
+}
+
+} // namespace kopix

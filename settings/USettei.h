@@ -1,0 +1,83 @@
+#pragma once
+
+#include "core/AppSettings.h"
+#include "mainwin/UfC.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QShowEvent;
+
+namespace kopix {
+
+// The settings dialog: the list's font size, the three highlight rules and the editor program. It is made
+// once, after the main window, shown modally by the settings command, and on OK writes straight into the
+// main window's fields; Cancel leaves them as they were. It reads and writes no file itself.
+class PageControl;
+
+class TSettei : public QDialog, public SettingsDialog {
+    Q_OBJECT
+public:
+    static constexpr int ClientWidth = 266;
+    static constexpr int ClientHeight = 238;
+
+    explicit TSettei(TfC& fC);
+
+    // The settings command: the font size page, then the dialog, modally.
+    void ShowOnFirstPage() override;
+
+    // The 16 colours of the colour lists, in their order.
+    struct ColorName {
+        const char16_t* name;
+        TColor color;
+    };
+    static const std::array<ColorName, 16> ColorNames;
+
+    // Controls other parts (and tests) reach by name.
+    PageControl* PCtrl = nullptr;
+    QListWidget* LB_FSize = nullptr;
+    std::array<QLineEdit*, RuleCount> LEMoji{};
+    std::array<std::array<QCheckBox*, 4>, RuleCount> StyleBoxes{}; // bold, italic, underline, strikeout
+    std::array<QComboBox*, RuleCount> ColorBox{};
+    std::array<QGroupBox*, 4> GroupBoxes{}; // GroupBox1 .. GroupBox4
+    QLabel* STexe = nullptr;
+    QPushButton* BtnOpenExe = nullptr;
+    QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+    QPushButton* HelpBtn = nullptr;
+
+    QString WExeMemo; // the editor path while the dialog is open
+    bool ShowFirst = true;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateControls();
+    void FormCreate();
+    void FormShow();
+    void StyleBoxClick(QCheckBox* box, quint8 bit);
+    void ColorBox1Change(QComboBox* list);
+    void BtnOpenExeClick();
+    void OKBtnClick();
+    void HelpBtnClick();
+    // The keyword edit of the page showing (1 to 3), or nullptr on the other pages.
+    QLineEdit* activeRuleEdit() const;
+    // A keyword edit's colour, as the settings file stores it (kept beside its palette, so a system
+    // colour goes back unchanged).
+    static TColor editColor(const QLineEdit* edit);
+    static void setEditColor(QLineEdit* edit, TColor color);
+    void showEditorPath(const QString& path, bool shown);
+
+    TfC& m_fC;
+};
+
+} // namespace kopix

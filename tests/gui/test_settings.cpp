@@ -1,0 +1,222 @@
+// The settings dialog offscreen: what it shows of the window's fields, what OK writes back and Cancel
+// does not, the browse for an editor program, where it opens.
+#include "support/KopixFixture.h"
+
+#include "mainwin/CorrectionEditor.h"
+#include "mainwin/DocumentListView.h"
+#include "settings/PageControl.h"
+#include "settings/USettei.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+using namespace kopix;
+using namespace kopix::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Settings : public KopixFixture {
+protected:
+    void startOn(const QByteArray& settings = "[LB]\r\nTI=0\r\n") {
+        writeFile(u"Kopix.ini"_s, settings);
+        start(writeFile(u"doc.txt"_s, "http://example.com/\r\nplain\r\n"));
+    }
+    // Opens the dialog through its command and does `inside` while it is open; `inside` ends it.
+    void withDialog(const std::function<void()>& inside) {
+        bool ran = false;
+        QTimer::singleShot(0, [&] {
+            ran = true;
+            EXPECT_TRUE(settei->isVisible());
+            inside();
+            if (settei->isVisible())
+                settei->reject();
+        });
+        window->findChild<QAction*>(u"ActSettei"_s)->trigger();
+        EXPECT_TRUE(ran);
+    }
+    void ok() { QTest::mouseClick(settei->OKBtn, Qt::LeftButton); }
+    void page(int index) { settei->PCtrl->setCurrentIndex(index); }
+    QStringList selectedSizes() const {
+        QStringList sizes;
+        for (const QListWidgetItem* item : settei->LB_FSize->selectedItems())
+            sizes.append(item->text());
+        return sizes;
+    }
+};
+
+TEST_F(Settings, TheFontSizeOfTheListIsSelectedAndOkAppliesAnotherOne) {
+    startOn();
+    const int rowHeightAt11 = window->LBox->visualRect(window->LBox->model()->index(0, 0)).height();
+    withDialog([&] {
+        EXPECT_EQ(settei->PCtrl->currentIndex(), 0);
+        EXPECT_EQ(selectedSizes(), QStringList{u"11"_s});
+        settei->LB_FSize->setCurrentRow(4); // "14"
+        ok();
+    });
+    EXPECT_EQ(window->LBox->font().pointSize(), 14);
+    EXPECT_EQ(window->Memo1->font().pointSize(), 14);
+    QApplication::processEvents();
+    EXPECT_GT(window->LBox->visualRect(window->LBox->model()->index(0, 0)).height(), rowHeightAt11);
+}
+
+TEST_F(Settings, ASizeNotOnTheListSelectsNothingAndOkKeepsIt) {
+    startOn("[LB]\r\nFS=13\r\n");
+    withDialog([&] {
+        EXPECT_TRUE(selectedSizes().isEmpty());
+        ok();
+    });
+    EXPECT_EQ(window->LBox->font().pointSize(), 13);
+}
+
+TEST_F(Settings, KeywordsLoseTrailingBlanksOnly) {
+    startOn();
+    withDialog([&] {
+        settei->LEMoji[0]->setText(u"http  "_s);
+        settei->LEMoji[1]->setText(u"   "_s);
+        settei->LEMoji[2]->setText(u" ☆\u3000"_s);
+        ok();
+    });
+    EXPECT_EQ(window->RKeyw[0], u"http"_s);
+    EXPECT_EQ(window->RKeyw[1], QString()) << "spaces only: the rule is off";
+    EXPECT_EQ(window->RKeyw[2], u" ☆\u3000"_s) << "leading blanks and full-width spaces stay";
+}
+
+TEST_F(Settings, TheFirstRunRuleShowsAsItDraws) {
+    start(); // first run without a sample: rule 1 is "http", bold and underlined, blue
+    withDialog([&] {
+        QLineEdit* edit = settei->LEMoji[0];
+        EXPECT_EQ(edit->text(), u"http"_s);
+        EXPECT_TRUE(edit->font().bold() && edit->font().underline());
+        EXPECT_FALSE(edit->font().italic() || edit->font().strikeOut());
+        EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(0, 0, 255));
+        EXPECT_TRUE(settei->StyleBoxes[0][0]->isChecked() && settei->StyleBoxes[0][2]->isChecked());
+        EXPECT_FALSE(settei->StyleBoxes[0][1]->isChecked() || settei->StyleBoxes[0][3]->isChecked());
+        EXPECT_EQ(settei->ColorBox[0]->currentText(), u"青"_s);
+    });
+}
+
+TEST_F(Settings, AColourThatIsNoneOfTheSixteenSurvivesOk) {
+    startOn("[LB]\r\nK1=x\r\nC1=1193046\r\n"); // 0x123456
+    withDialog([&] {
+        EXPECT_EQ(settei->ColorBox[0]->currentText(), u"黒"_s) << "the list keeps what it had";
+        EXPECT_EQ(settei->LEMoji[0]->palette().color(QPalette::Text), QColor(0x56, 0x34, 0x12));
+        ok();
+    });
+    EXPECT_EQ(window->RFontC[0], 0x123456);
+    EXPECT_EQ(window->RFontC[1], clWindowText) << "a system colour stays the system colour";
+}
+
+TEST_F(Settings, StyleAndColourChangeOnlyThePageShowing) {
+    startOn();
+    withDialog([&] {
+        page(2);
+        QTest::mouseClick(settei->StyleBoxes[1][3], Qt::LeftButton); // 取消し線 on 強調２
+        EXPECT_TRUE(settei->LEMoji[1]->font().strikeOut());
+        EXPECT_FALSE(settei->LEMoji[0]->font().strikeOut() || settei->LEMoji[2]->font().strikeOut());
+        settei->ColorBox[1]->setCurrentIndex(9); // 赤
+        EXPECT_EQ(settei->LEMoji[1]->palette().color(QPalette::Text), QColor(255, 0, 0));
+        ok();
+    });
+    EXPECT_EQ(window->RFontS[1], StyleStrikeOut);
+    EXPECT_EQ(window->RFontC[1], 0x0000FF);
+    EXPECT_EQ(window->RFontS[0], 0);
+}
+
+TEST_F(Settings, CancelLeavesTheWindowAsItWas) {
+    startOn();
+    const auto rules = window->RKeyw;
+    withDialog([&] {
+        settei->LEMoji[0]->setText(u"changed"_s);
+        settei->LB_FSize->setCurrentRow(0);
+        QTest::mouseClick(settei->CancelBtn, Qt::LeftButton);
+    });
+    EXPECT_EQ(window->RKeyw, rules);
+    EXPECT_EQ(window->LBox->font().pointSize(), 11);
+}
+
+TEST_F(Settings, TheEditorProgramIsChosenByBrowsingAndOnlyOkKeepsIt) {
+    startOn();
+    const QString program = writeFile(u"bin/editor"_s, "#!/bin/sh\n");
+    ASSERT_TRUE(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString text = writeFile(u"bin/notes.txt"_s, "not a program\n");
+    const auto browseTo = [this](const QString& path) {
+        QTimer::singleShot(0, [path] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->windowTitle(), u"開いたソフトを設定"_s);
+            EXPECT_TRUE(dialog->nameFilters().join(u' ').startsWith(u"実行ファイル"_s));
+            dialog->selectFile(path);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QTest::mouseClick(settei->BtnOpenExe, Qt::LeftButton);
+    };
+    withDialog([&] {
+        page(4);
+        EXPECT_EQ(settei->STexe->text(), u" "_s);
+        browseTo(text);
+        EXPECT_EQ(platform.messages.size(), 1) << "a file that is no program is refused";
+        EXPECT_EQ(settei->STexe->text(), u" "_s);
+        browseTo(program);
+        EXPECT_TRUE(settei->STexe->text().endsWith(u"/editor"_s)) << settei->STexe->text().toStdString();
+        QTest::mouseClick(settei->CancelBtn, Qt::LeftButton);
+    });
+    EXPECT_TRUE(window->ExeMemo.isEmpty());
+    withDialog([&] {
+        EXPECT_EQ(settei->STexe->text(), u" "_s) << "Cancel forgot it";
+        browseTo(program);
+        ok();
+    });
+    EXPECT_EQ(window->ExeMemo, program);
+    QFile::remove(program);
+    withDialog([&] {
+        EXPECT_EQ(settei->STexe->palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xC0))
+            << "a program that is gone shows on silver";
+    });
+}
+
+TEST_F(Settings, TheFirstOpeningIsBesideTheWindowLaterOnesWhereItWasLeft) {
+    startOn();
+    window->move(200, 150);
+    QPoint first, moved;
+    withDialog([&] {
+        first = settei->pos();
+        settei->move(first + QPoint(40, 25));
+        moved = settei->pos();
+    });
+    EXPECT_EQ(first, window->pos() + QPoint(30, 50));
+    withDialog([&] { EXPECT_EQ(settei->pos(), moved); });
+}
+
+TEST_F(Settings, HelpIsAt220AndTheWindowLeavesStayOnTopWhileTheDialogIsOpen) {
+    startOn();
+    platform.stayOnTopSwitches.clear();
+    withDialog([&] {
+        EXPECT_EQ(platform.stayOnTopSwitches, QList<bool>{false});
+        QTest::mouseClick(settei->HelpBtn, Qt::LeftButton);
+        QApplication::setActiveWindow(settei);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(settei));
+        QTest::keyClick(settei->LEMoji[0], Qt::Key_F1);
+    });
+    EXPECT_EQ(platform.helpRequests, (QList<int>{220, 220}));
+    EXPECT_EQ(platform.stayOnTopSwitches, (QList<bool>{false, true}));
+    EXPECT_EQ(settei->size(), QSize(TSettei::ClientWidth, TSettei::ClientHeight));
+    for (int i = 0; i < settei->PCtrl->count(); ++i)
+        EXPECT_TRUE(settei->PCtrl->rect().contains(settei->PCtrl->tab(i)->geometry()))
+            << "tab " << i << " whole";
+}
+
+} // namespace
