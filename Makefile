@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench demo clean
+.PHONY: all deps configure build run test bench demo package clean
 
 all: build
 
@@ -27,6 +27,9 @@ bench: build
 
 demo: build
 	@./scripts/demo.sh $(BUILD)
+
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

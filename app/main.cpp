@@ -5,7 +5,9 @@
 #include "platform/LinuxPlatform.h"
 #include "settings/USettei.h"
 
+#include <QCommandLineParser>
 #include <QEvent>
+#include <QIcon>
 #include <QListView>
 #include <QTimer>
 
@@ -23,12 +25,47 @@ protected:
     }
 };
 
+// kopix [FILE] --help --version: the two options are answered before anything needs a display.
+bool asksForInformation(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            return false;
+        if (argument == "--help" || argument == "-h" || argument == "--version" || argument == "-v")
+            return true;
+    }
+    return false;
+}
+
+int answerInformation(int argc, char** argv) {
+    QCoreApplication info(argc, argv);
+    info.setApplicationName(QStringLiteral("kopix"));
+    info.setApplicationVersion(QStringLiteral(KOPIX_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Kopix: one text file of stock phrases, one line per row, always on top; select rows and "
+        "slide the pointer onto a strip at the list's edge to copy them.\n"
+        "Without FILE it opens the document shown when it was last closed."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A .txt document to open."),
+                                 QStringLiteral("[FILE]"));
+    parser.process(info); // prints and exits for both options
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (asksForInformation(argc, argv))
+        return answerInformation(argc, argv);
     kopix::preferX11OnWayland();
     kopix::KopixApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Kopix"));
+    app.setApplicationVersion(QStringLiteral(KOPIX_VERSION));
+    // Docks and task bars group the window with the installed desktop entry.
+    app.setDesktopFileName(QStringLiteral("org.kopix.Kopix"));
+    app.setWindowIcon(QIcon(QStringLiteral(":/kopix/app/org.kopix.Kopix.svg")));
     app.setQuitOnLastWindowClosed(true);
 
     kopix::LinuxPlatform platform;

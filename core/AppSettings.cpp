@@ -17,7 +17,8 @@ QString ruleKey(char16_t letter, int rule) {
 
 StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefaults& defaults,
                                     const QString& wDirS,
-                                    const std::function<bool(const QString&)>& fileExists) {
+                                    const std::function<bool(const QString&)>& fileExists,
+                                    bool followProgramFolder) {
     StartupSettings s;
     // The size comes from a hand-made AA section only; what the program writes at exit goes to fC.
     s.width = std::max(readProfileInt(ini, u"AA", u"A_W", defaults.outerWidth), defaults.minimumWidth);
@@ -35,10 +36,12 @@ StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefault
         rule.color = readProfileInt(ini, u"LB", ruleKey(u'C', n), defaults.fontColor);
     }
     s.fDir = ini.readString(u"FL", u"FD", u"");
+    // An installed copy never moves: its paths are compared with themselves.
+    const QString fromFolder = followProgramFolder ? s.fDir : storedProgramFolder(wDirS);
     s.recentFiles = relocateRecentFiles(
-        [&ini](int k) { return ini.readString(u"FL", QString(u"F" + QString::number(k)), u""); }, s.fDir,
+        [&ini](int k) { return ini.readString(u"FL", QString(u"F" + QString::number(k)), u""); }, fromFolder,
         wDirS, fileExists);
-    s.editorPath = relocateEditorPath(ini.readString(u"Memotyo", u"Notepad", u""), s.fDir, wDirS);
+    s.editorPath = relocateEditorPath(ini.readString(u"Memotyo", u"Notepad", u""), fromFolder, wDirS);
     return s;
 }
 

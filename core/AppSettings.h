@@ -59,9 +59,12 @@ struct StartupDefaults {
     TColor fontColor = clWindowText;
 };
 
+// followProgramFolder: stored paths follow a moved program folder (a portable copy); an installed copy's
+// paths are taken as they are, and its editor path does not need the folder of the last run.
 StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefaults& defaults,
                                     const QString& wDirS,
-                                    const std::function<bool(const QString&)>& fileExists);
+                                    const std::function<bool(const QString&)>& fileExists,
+                                    bool followProgramFolder = true);
 
 // What the program writes at a normal exit, in this order: fC (size, position), LB (top row, font size,
 // the three rules), FL (program folder, ten recent files), Memotyo (editor).

@@ -4,6 +4,7 @@
 #include "core/CopyText.h"
 #include "core/LineStore.h"
 #include "core/RecentFiles.h"
+#include "core/SettingsPlace.h"
 #include "core/TextCodec.h"
 #include "platform/ClipboardContent.h"
 #include "platform/MessageBox.h"
@@ -254,6 +255,7 @@ private:
     void PaintStrips(TColor colour);
     static TColor stripColour(TSTS state);
     QString settingsFilePath() const;
+    bool isPortable() const { return m_place.portable; }
 
     // Link launching (linklaunch.cpp): a double-click on a row beginning with "http" opens it in the
     // browser, paced by Timerhttp.
@@ -295,6 +297,7 @@ private:
     bool m_shrunk = false;
     std::optional<QRect> m_rectAtClose; // the window's rectangle when the close was accepted, written at exit
     QMargins m_frame;                   // the frame the desktop said it would put around the window
+    SettingsPlace m_place;              // where the settings file and the first-run sample live
 };
 
 } // namespace kopix

@@ -12,7 +12,9 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTabWidget>
 
@@ -155,7 +157,11 @@ void TfC::ShowNoDocument() {
         RKeyw[0] = rule.prefix;
         RFontS[0] = rule.style;
         RFontC[0] = rule.color;
-        const QString sample = besideProgram(wDirS, u"Sample.txt");
+        // An installed copy gives the user a sample of their own to correct.
+        const QString sample = m_place.sampleFile;
+        if (!fileExists(sample) && !m_place.sampleSource.isEmpty() && fileExists(m_place.sampleSource) &&
+            QDir().mkpath(QFileInfo(sample).path()))
+            QFile::copy(m_place.sampleSource, sample);
         if (fileExists(sample)) {
             OpenIfTxt(sample);
             return;

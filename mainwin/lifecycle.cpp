@@ -4,6 +4,7 @@
 
 #include "core/DocumentFile.h"
 #include "core/PathRules.h"
+#include "core/SettingsPlace.h"
 #include "core/WindowGeometry.h"
 #include "mainwin/Colors.h"
 #include "mainwin/CorrectionEditor.h"
@@ -23,6 +24,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -173,6 +175,11 @@ void TfC::FormCreate(const QStringList& arguments) {
     wDir = programFolder(arguments.value(0));
     QDir::setCurrent(wDir);
     wDirS = programFolderNoSlash(wDir);
+    // Beside the program for a portable copy, in the user's folders for an installed one.
+    m_place = settingsPlace(wDirS, QFileInfo(wDir).isWritable(), installedDataFolder(wDir),
+                            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+                            fileExists(besideProgram(wDirS, SettingsFileName)));
 
     // 2. and 3. The recent files start empty; the window cannot shrink below five tool buttons each way.
     m_usedFL.fillWithoutNotice({});
@@ -244,7 +251,9 @@ bool TfC::FormCloseQuery() {
 void TfC::FormDestroy() {
     // Before anything can open a box (and with it an event loop) on a window that is going away.
     LeaveClipboardViewer();
-    if (folderExists(wDir))
+    // A portable copy whose folder has gone (a drive taken out) writes nothing and says nothing; an
+    // installed one makes its settings folder at the first exit.
+    if (m_place.portable ? folderExists(wDir) : QDir().mkpath(QFileInfo(m_place.settingsFile).path()))
         WriteSettingsFile();
 }
 
@@ -346,7 +355,7 @@ void TfC::PaintStrips(TColor colour) {
 }
 
 QString TfC::settingsFilePath() const {
-    return besideProgram(wDirS, SettingsFileName);
+    return m_place.settingsFile;
 }
 
 } // namespace kopix

@@ -111,12 +111,18 @@ void LinuxPlatform::showErrorBox(QWidget* owner, const QString& title, const QSt
 }
 
 void LinuxPlatform::showHelp(int context) {
-    // Help pages live beside the executable; a page per context number where there is one.
-    const QDir help(QCoreApplication::applicationDirPath() + QStringLiteral("/help"));
-    for (const QString& name : {QStringLiteral("%1.html").arg(context), QStringLiteral("index.html")}) {
-        if (help.exists(name)) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(help.filePath(name)));
-            return;
+    // Help pages live beside the executable, or with an installed copy's data; a page per context number
+    // where there is one. A missing page gives no message.
+    const QString program = QCoreApplication::applicationDirPath();
+    const QStringList folders{program + QStringLiteral("/help"),
+                              program + QStringLiteral("/../share/kopix/help")};
+    for (const QString& folder : folders) {
+        const QDir help(folder);
+        for (const QString& name : {QStringLiteral("%1.html").arg(context), QStringLiteral("index.html")}) {
+            if (help.exists(name)) {
+                QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(help.filePath(name))));
+                return;
+            }
         }
     }
 }

@@ -1,0 +1,33 @@
+#include "core/SettingsPlace.h"
+
+#include "core/AppSettings.h"
+#include "core/FileSystem.h"
+#include "core/PathRules.h"
+
+#include <QDir>
+
+namespace kopix {
+
+SettingsPlace settingsPlace(const QString& wDirS, bool folderWritable, const QString& installedDataFolder,
+                            const QString& configHome, const QString& dataHome,
+                            bool settingsBesideProgramExist) {
+    SettingsPlace place;
+    place.portable = settingsBesideProgramExist || (folderWritable && installedDataFolder.isEmpty());
+    if (place.portable) {
+        place.settingsFile = besideProgram(wDirS, SettingsFileName);
+        place.sampleFile = besideProgram(wDirS, u"Sample.txt");
+        return place;
+    }
+    place.settingsFile = configHome + QStringLiteral("/Kopix/") + QString::fromUtf16(SettingsFileName);
+    place.sampleFile = dataHome + QStringLiteral("/Kopix/Sample.txt");
+    if (!installedDataFolder.isEmpty())
+        place.sampleSource = installedDataFolder + QStringLiteral("/Sample.txt");
+    return place;
+}
+
+QString installedDataFolder(const QString& wDir) {
+    const QString data = QDir::cleanPath(wDir + QStringLiteral("/../share/kopix"));
+    return folderExists(data) && QDir(wDir).dirName() == QLatin1String("bin") ? data : QString();
+}
+
+} // namespace kopix

@@ -1,0 +1,64 @@
+#include "core/AppSettings.h"
+#include "core/ProfileFile.h"
+#include "core/SettingsPlace.h"
+
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+using namespace kopix;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TEST(SettingsPlace, BesideAPortableCopyInTheUsersFoldersForAnInstalledOne) {
+    struct Case {
+        const char* name;
+        QString wDirS;
+        bool writable;
+        QString installedData;
+        bool iniBeside;
+        bool portable;
+    } cases[] = {
+        {"build or stick folder", u"/media/usb/kopix"_s, true, QString(), false, true},
+        {"a Kopix.ini already beside it", u"/usr/bin"_s, false, u"/usr/share/kopix"_s, true, true},
+        {"installed, read-only", u"/usr/bin"_s, false, u"/usr/share/kopix"_s, false, false},
+        {"installed, run by root", u"/usr/bin"_s, true, u"/usr/share/kopix"_s, false, false},
+        {"a read-only folder of its own", u"/opt/kopix"_s, false, QString(), false, false},
+    };
+    for (const Case& c : cases) {
+        const SettingsPlace place = settingsPlace(c.wDirS, c.writable, c.installedData, u"/home/u/.config"_s,
+                                                  u"/home/u/.local/share"_s, c.iniBeside);
+        EXPECT_EQ(place.portable, c.portable) << c.name;
+        if (c.portable) {
+            EXPECT_EQ(place.settingsFile, c.wDirS + u"/Kopix.ini") << c.name;
+            EXPECT_EQ(place.sampleFile, c.wDirS + u"/Sample.txt") << c.name;
+            EXPECT_EQ(place.sampleSource, QString()) << c.name;
+        } else {
+            EXPECT_EQ(place.settingsFile, u"/home/u/.config/Kopix/Kopix.ini"_s) << c.name;
+            EXPECT_EQ(place.sampleFile, u"/home/u/.local/share/Kopix/Sample.txt"_s) << c.name;
+            EXPECT_EQ(place.sampleSource,
+                      c.installedData.isEmpty() ? QString() : c.installedData + u"/Sample.txt")
+                << c.name;
+        }
+    }
+}
+
+TEST(SettingsPlace, AnInstalledCopysPathsAreTakenAsTheyAre) {
+    const StartupDefaults defaults{290, 313, 119, 135, 11, 0, clWindowText};
+    // Written by a portable copy elsewhere: an installed copy does not move the paths, and keeps the editor.
+    const ProfileFile ini = ProfileFile::fromBytes(
+        "[FL]\r\nFD=/media/usb\r\nF0=/media/usb/a.txt\r\n[Memotyo]\r\nNotepad=/media/usb/bin/ed\r\n");
+    const auto exists = [](const QString& path) { return path == u"/usr/bin/a.txt"_s; };
+    const StartupSettings installed = readStartupSettings(ini, defaults, u"/usr/bin"_s, exists, false);
+    EXPECT_EQ(installed.recentFiles.first(), QString()) << "not looked for under the program folder";
+    EXPECT_EQ(installed.editorPath, u"/media/usb/bin/ed"_s);
+    const StartupSettings noFolder =
+        readStartupSettings(ProfileFile::fromBytes("[Memotyo]\r\nNotepad=/usr/bin/mousepad\r\n"), defaults,
+                            u"/usr/bin"_s, exists, false);
+    EXPECT_EQ(noFolder.editorPath, u"/usr/bin/mousepad"_s) << "no FD needed";
+    const StartupSettings portable = readStartupSettings(ini, defaults, u"/usr/bin"_s, exists, true);
+    EXPECT_EQ(portable.recentFiles.first(), u"/usr/bin/a.txt"_s) << "a portable copy follows its folder";
+}
+
+} // namespace
