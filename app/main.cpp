@@ -3,12 +3,14 @@
 #include "mainwin/KopixApplication.h"
 #include "mainwin/UfC.h"
 #include "platform/LinuxPlatform.h"
+#include "platform/TerminationSignals.h"
 #include "settings/USettei.h"
 
 #include <QCommandLineParser>
 #include <QEvent>
 #include <QIcon>
 #include <QListView>
+#include <QSessionManager>
 #include <QTimer>
 
 #include <memory>
@@ -79,6 +81,12 @@ int main(int argc, char** argv) {
     app.setErrorReporter([&platform, window = fC.get()](const QString& text) {
         platform.showErrorBox(window, window->applicationTitle(), kopix::errorBoxText(text));
     });
+    // Logging off: the session manager first asks for everything to be saved, then ends the program, with
+    // a signal at the latest. A signal (kill, a closed terminal, Ctrl+C) closes like the close button, but
+    // without questions.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, fC.get(),
+                     [window = fC.get()](QSessionManager&) { window->CommitSessionData(); });
+    kopix::TerminationSignals terminationSignals([window = fC.get()](int) { window->CloseForSessionEnd(); });
     QuitAfterFirstPaint quitAfterFirstPaint;
     if (qEnvironmentVariableIsSet("KOPIX_QUIT_AFTER_FIRST_PAINT"))
         fC->LBox->viewport()->installEventFilter(&quitAfterFirstPaint);

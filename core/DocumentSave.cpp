@@ -2,7 +2,9 @@
 
 #include "core/FileSystem.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QList>
 
@@ -131,6 +133,20 @@ CorrectionSave planCorrectionSave(QStringView text, TextEncoding encoding,
     }
     save.bytes = signatureOf(encoding).toByteArray() + body;
     return save;
+}
+
+QString recoveryCopyPath(const QString& folder, const QString& documentPath, const QDateTime& when) {
+    // Dots in the time, so the name is valid on every file system a USB stick may have.
+    const QString stem = QFileInfo(documentPath).completeBaseName() + QStringLiteral(" (訂正 ") +
+                         when.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
+    const QDir dir(folder);
+    for (int n = 1;; ++n) {
+        const QString name = stem + (n == 1 ? QString() : QStringLiteral(" %1").arg(n)) + QStringLiteral(").txt");
+        const QString path = dir.filePath(name);
+        // A dangling link counts as taken: writing would go through it.
+        if (!pathExists(path) && !QFileInfo(path).isSymLink())
+            return path;
+    }
 }
 
 } // namespace kopix

@@ -4,6 +4,7 @@
 #include "core/TextCodec.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringView>
 
@@ -32,5 +33,10 @@ CorrectionSave planCorrectionSave(QStringView text, TextEncoding writeAs,
                                   const std::optional<QByteArray>& original, TextEncoding readAs,
                                   bool decodedCleanly,
                                   const LegacyCodePage& legacy = LegacyCodePage::system());
+
+// Where corrections go that could not be written to their document without asking (the session ended):
+// a new file in `folder`, named after the document and the time, "phrases (訂正 2026-12-09 17.20.05).txt",
+// with " 2", " 3" … added while a file of that name exists. Nothing that exists is ever named.
+QString recoveryCopyPath(const QString& folder, const QString& documentPath, const QDateTime& when);
 
 } // namespace kopix

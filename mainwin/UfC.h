@@ -193,6 +193,14 @@ public:
     // The selected rows, in row order, each once.
     RowRanges selectedRows() const;
 
+    // The session ends (logging off) or the program was told to stop (a signal), and nobody is there to
+    // answer a question (sessionend.cpp). Every box and dialog gives up as if cancelled, the corrections
+    // are saved without a question, and the window closes, which ends the program.
+    void CloseForSessionEnd();
+    // The session manager asks for everything to be saved now, corrections and settings, without a
+    // question; the program goes on, since the logout may still be cancelled.
+    void CommitSessionData();
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -208,6 +216,8 @@ private:
     void AppEventModalEnd();
     void ReadSettingsFile();
     void WriteSettingsFile();
+    // Writes the settings file where there is a place for it.
+    void SaveSettings();
     // The window's frame: the native window's once it is framed, else what the desktop said ahead.
     QMargins frameMargins() const;
     QRect outerRectNow() const;
@@ -237,9 +247,19 @@ private:
     void EnableDocActions(bool enabled);
     void ShowLines(LineStore lines);
     void FilesDropped(const QStringList& paths);
+    // Who answers the questions a save may have to ask.
+    enum class Asking { User, Nobody };
     // Writes the corrections to the document on display; false when they were not written (the user
-    // declined, or the write failed), and then they are still pending.
-    bool SaveCorrections();
+    // declined, or the write failed), and then they are still pending. With nobody to ask, a save that
+    // would need a question is not made.
+    bool SaveCorrections(Asking asking = Asking::User);
+    // Saves pending corrections without asking: to the document when no question is needed and the write
+    // succeeds, else to a recovery copy beside it (or in the data folder). True when they are safe
+    // somewhere; `wroteDocument` tells which.
+    bool SaveCorrectionsUnasked(bool* wroteDocument = nullptr);
+    bool KeepRecoveryCopy(const QString& text);
+    // Closes every modal box and dialog and every open menu, as if cancelled.
+    void CancelModalWindows();
     // Before another document replaces the editor's text: true when nothing is pending or it was saved.
     bool SavePendingCorrections();
     // Whether another program wrote the document on display since it was read (time or size moved).
@@ -295,6 +315,8 @@ private:
     bool m_memoStale = false;    // the editor has not been given the current lines yet
     bool m_shown = false;
     bool m_shrunk = false;
+    bool m_sessionEnding = false; // closing for a logout or a signal: no questions any more
+    QString m_recoveredText;      // the corrections last kept in a recovery copy
     std::optional<QRect> m_rectAtClose; // the window's rectangle when the close was accepted, written at exit
     QMargins m_frame;                   // the frame the desktop said it would put around the window
     SettingsPlace m_place;              // where the settings file and the first-run sample live

@@ -16,6 +16,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QDebug>
 #include <QTabWidget>
 
 namespace kopix {
@@ -86,11 +87,15 @@ const LineStore& TfC::lines() const {
     return m_model->lines();
 }
 
-bool TfC::SaveCorrections() {
+bool TfC::SaveCorrections(Asking asking) {
     // Every question here has the same way out: "無視" writes nothing and keeps the corrections, and whoever
-    // asked for the save stops.
+    // asked for the save stops. Nobody to ask counts as "無視".
     const QString keep = QStringLiteral("\r\n「無視」では書き込まず、訂正はそのまま残ります。");
-    const auto ask = [this](const QString& question) {
+    const auto ask = [this, asking](const QString& question) {
+        if (asking == Asking::Nobody) {
+            qWarning().noquote() << question.section(QStringLiteral("\r\n"), 0, 0);
+            return false;
+        }
         return MsgDlgCenter(question, MsgDlgType::Confirmation, mbOK | mbIgnore, 0) == mrOk;
     };
     const QString name = fileNamePart(m_displayedPath);
@@ -126,6 +131,10 @@ bool TfC::SaveCorrections() {
 
     QString reason;
     if (!writeFileAtomically(m_displayedPath, save.bytes, &reason)) {
+        if (asking == Asking::Nobody) {
+            qWarning().noquote() << QStringLiteral("%1 に書き込めません: %2").arg(m_displayedPath, reason);
+            return false;
+        }
         m_platform.showErrorBox(this, m_applicationTitle,
                                 errorBoxText(QStringLiteral("%1 に書き込めません").arg(m_displayedPath)) +
                                     QStringLiteral("\r\n") + reason);

@@ -239,6 +239,11 @@ void TfC::closeEvent(QCloseEvent* event) {
 }
 
 bool TfC::FormCloseQuery() {
+    // At a logout nothing may wait for an answer, and the close cannot be refused.
+    if (m_sessionEnding) {
+        SaveCorrectionsUnasked();
+        return true;
+    }
     if (m_platform.isOnRemovableDrive(QDir::currentPath()) &&
         MsgDlgCenter(QStringLiteral("終了していいですか？。"), MsgDlgType::Confirmation, mbOK | mbIgnore,
                      0) == mrIgnore)
@@ -251,8 +256,12 @@ bool TfC::FormCloseQuery() {
 void TfC::FormDestroy() {
     // Before anything can open a box (and with it an event loop) on a window that is going away.
     LeaveClipboardViewer();
+    SaveSettings();
+}
+
+void TfC::SaveSettings() {
     // A portable copy whose folder has gone (a drive taken out) writes nothing and says nothing; an
-    // installed one makes its settings folder at the first exit.
+    // installed one makes its settings folder the first time.
     if (m_place.portable ? folderExists(wDir) : QDir().mkpath(QFileInfo(m_place.settingsFile).path()))
         WriteSettingsFile();
 }

@@ -165,4 +165,17 @@ TEST_F(AtomicWrite, AFailureLeavesTheFileAndNoTemporaryFile) {
     EXPECT_EQ(entries(), (QStringList{u"ro"_s, u"ro.txt"_s}));
 }
 
+// A recovery copy never takes the name of anything that exists, a dangling link included.
+TEST_F(AtomicWrite, ARecoveryCopyGetsANameNothingHas) {
+    const QDateTime when(QDate(2026, 12, 9), QTime(17, 20, 5));
+    const QString first = recoveryCopyPath(dir.path(), u"/elsewhere/phrases.txt"_s, when);
+    EXPECT_EQ(first, path(u"phrases (訂正 2026-12-09 17.20.05).txt"_s));
+    write(first, "taken");
+    const QString second = recoveryCopyPath(dir.path(), u"/elsewhere/phrases.txt"_s, when);
+    EXPECT_EQ(second, path(u"phrases (訂正 2026-12-09 17.20.05 2).txt"_s));
+    ASSERT_EQ(::symlink("/nonexistent/target", QFile::encodeName(second).constData()), 0);
+    EXPECT_EQ(recoveryCopyPath(dir.path(), u"/elsewhere/phrases.txt"_s, when),
+              path(u"phrases (訂正 2026-12-09 17.20.05 3).txt"_s));
+}
+
 } // namespace

@@ -1,0 +1,116 @@
+// The end of the session: logging off, the session manager's request to save, a termination signal.
+// Nobody is there to answer a question, so nothing may wait for one, and nothing typed may be lost.
+#include "mainwin/UfC.h"
+
+#include "core/DocumentSave.h"
+#include "core/FileSystem.h"
+#include "mainwin/CorrectionEditor.h"
+#include "mainwin/DocumentListView.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDebug>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace kopix {
+
+void TfC::CloseForSessionEnd() {
+    if (m_sessionEnding)
+        return;
+    m_sessionEnding = true;
+    // A box waiting for an answer returns as cancelled, and whoever opened it gives up; the close comes
+    // after, once those event loops have ended.
+    CancelModalWindows();
+    QTimer::singleShot(0, this, [this] {
+        close();
+        // Whatever else is open, the program ends.
+        QCoreApplication::quit();
+    });
+}
+
+void TfC::CancelModalWindows() {
+    // Menus first (a box may have been opened from one), then boxes from the innermost out. A window that
+    // will not go is left alone rather than asked forever.
+    for (int guard = 0; guard < 32; ++guard) {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            popup->close();
+            continue;
+        }
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+}
+
+void TfC::CommitSessionData() {
+    bool wroteDocument = false;
+    if (SaveCorrectionsUnasked(&wroteDocument) && wroteDocument) {
+        // As after any save: the list shows the file as written. The editor keeps its place, should the
+        // logout be cancelled.
+        const bool editing = PageControl1->currentWidget() == TabNote;
+        const int firstLine = Memo1->firstVisibleLine();
+        int caretLine = 0;
+        int caretIndex = 0;
+        Memo1->getCursorPosition(&caretLine, &caretIndex);
+        Memo1->setModified(false);
+        TopI = editing ? firstLine : LBox->topRow();
+        OpenDocument(m_displayedPath);
+        if (editing) {
+            correctionEditor();
+            Memo1->scrollLines(firstLine - Memo1->firstVisibleLine());
+            Memo1->setCursorPosition(caretLine, caretIndex);
+        }
+    }
+    SaveSettings();
+}
+
+bool TfC::SaveCorrectionsUnasked(bool* wroteDocument) {
+    if (wroteDocument)
+        *wroteDocument = false;
+    if (!correctionsPending())
+        return true;
+    if (fileExists(m_displayedPath) && SaveCorrections(Asking::Nobody)) {
+        if (wroteDocument)
+            *wroteDocument = true;
+        return true;
+    }
+    return KeepRecoveryCopy(correctionEditor()->text());
+}
+
+bool TfC::KeepRecoveryCopy(const QString& text) {
+    // Saved once already (the session manager asked before the close): the copy is there.
+    if (!m_recoveredText.isNull() && text == m_recoveredText)
+        return true;
+    const QDateTime now = QDateTime::currentDateTime();
+    // Beside the document, where its owner looks first; where that cannot be written (the folder is gone,
+    // read-only or full), in the program's data folder.
+    // A document folder that is gone (a drive taken out) is not made again.
+    const QString beside = QFileInfo(m_displayedPath).absolutePath();
+    const QString dataFolder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                                   .filePath(QStringLiteral("Kopix/recovered"));
+    for (const QString& folder : {beside, dataFolder}) {
+        if (folder == beside ? !folderExists(folder) : !QDir().mkpath(folder))
+            continue;
+        const QString path = recoveryCopyPath(folder, m_displayedPath, now);
+        QString reason;
+        if (writeFileAtomically(path, text.toUtf8(), &reason)) {
+            m_recoveredText = text;
+            qWarning().noquote() << QStringLiteral("訂正は %1 に残しました。").arg(path);
+            return true;
+        }
+        qWarning().noquote() << QStringLiteral("%1 に書き込めません: %2").arg(path, reason);
+    }
+    return false;
+}
+
+} // namespace kopix
