@@ -2,8 +2,10 @@
 #include "mainwin/DocumentListView.h"
 #include "mainwin/KopixApplication.h"
 #include "mainwin/UfC.h"
+#include "platform/ClipboardHandover.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/TerminationSignals.h"
+#include "platform/X11ClipboardServer.h"
 #include "settings/USettei.h"
 
 #include <QCommandLineParser>
@@ -13,7 +15,10 @@
 #include <QSessionManager>
 #include <QTimer>
 
+#include <cerrno>
 #include <memory>
+
+#include <unistd.h>
 
 namespace {
 
@@ -56,9 +61,31 @@ int answerInformation(int argc, char** argv) {
     return 0;
 }
 
+// kopix --serve-clipboard DISPLAY: holds the text on standard input on the clipboard after Kopix has
+// exited (started by Kopix itself, never by a user).
+bool servesClipboard(int argc, char** argv) {
+    return argc == 3 && QByteArray(argv[1]) == kopix::X11ClipboardServer::Option;
+}
+
+int serveClipboard(char** argv) {
+    QByteArray text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        text.append(buffer, n);
+    }
+    return kopix::X11ClipboardServer::serve(QByteArray(argv[2]), text);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (servesClipboard(argc, argv))
+        return serveClipboard(argv);
     if (asksForInformation(argc, argv))
         return answerInformation(argc, argv);
     kopix::preferX11OnWayland();
@@ -94,5 +121,7 @@ int main(int argc, char** argv) {
     const int code = app.exec();
     app.setErrorReporter({});
     fC.reset(); // writes the settings file
+    // The last copy stays on the clipboard when Kopix has gone.
+    kopix::keepClipboardAfterExit(QCoreApplication::applicationFilePath());
     return code == 0 ? 0 : code;
 }

@@ -65,6 +65,26 @@ bool KopixProcess::waitForExit(int timeoutMs) {
     return waitFor([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
 }
 
+QList<qint64> KopixProcess::clipboardServers() const {
+    QList<qint64> found;
+    const QByteArray executable = QFile::encodeName(m_programDir.filePath(QStringLiteral("kopix")));
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        if (!number)
+            continue;
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!cmdline.open(QIODevice::ReadOnly) || !status.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> arguments = cmdline.readAll().split('\0');
+        const bool zombie = status.readAll().contains("State:\tZ");
+        if (!zombie && arguments.size() >= 2 && arguments[0] == executable && arguments[1] == "--serve-clipboard")
+            found.append(pid);
+    }
+    return found;
+}
+
 QByteArray KopixProcess::errorOutput() {
     m_errors += m_process.readAllStandardError();
     return m_errors;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,8 @@ public:
     // Waits for the program to end; false when it is still running after the timeout.
     bool waitForExit(int timeoutMs = 10000);
     QProcess& process() { return m_process; }
+    // The processes of this program folder's executable serving the clipboard (zombies do not count).
+    QList<qint64> clipboardServers() const;
     // What it wrote to standard error, so far.
     QByteArray errorOutput();
 

@@ -1,0 +1,113 @@
+// The last copy outlives Kopix: taken over by the desktop's clipboard manager, or, without one, by a
+// small serving process of Kopix's own that ends when another program copies.
+#include "support/EventWait.h"
+#include "support/KopixProcess.h"
+#include "support/TestClipboardManager.h"
+#include "support/XServer.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+namespace kopix::test {
+namespace {
+
+class ClipboardAfterExit : public ::testing::Test {
+protected:
+    void TearDown() override {
+        // Whatever a case left serving goes when this program copies.
+        QGuiApplication::clipboard()->setText(QStringLiteral("end of case"));
+        waitFor([this] { return kopix.clipboardServers().isEmpty(); }, 3000);
+    }
+    // Starts Kopix on a document, copies its second row with the keyboard and closes with Esc.
+    void copySecondRowAndClose(const QByteArray& document = "alpha\r\nbeta 日本語\r\ngamma\r\n") {
+        kopix.writeFile(QStringLiteral("Kopix.ini"), "[fC]\r\nA_L=100\r\nA_T=100\r\n");
+        const QString path = kopix.writeFile(QStringLiteral("doc.txt"), document);
+        ASSERT_TRUE(kopix.start({path}));
+        const unsigned long window = kopix.waitForWindow(QStringLiteral("doc.txt - Kopix"));
+        ASSERT_NE(window, 0u) << kopix.errorOutput().constData();
+        ASSERT_TRUE(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}));
+        ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")}));
+        ASSERT_TRUE(waitFor([] { return clipboardBytes() == "beta 日本語"; }));
+        ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+        ASSERT_TRUE(kopix.waitForExit(3000)) << "Kopix is still running";
+        EXPECT_EQ(kopix.process().exitCode(), 0);
+    }
+
+    KopixProcess kopix;
+};
+
+TEST_F(ClipboardAfterExit, WithoutAManagerAServerKeepsTheTextUntilAnotherProgramCopies) {
+    ASSERT_NO_FATAL_FAILURE(copySecondRowAndClose());
+    EXPECT_EQ(clipboardBytes(), QByteArray("beta 日本語"));
+    EXPECT_EQ(runTool(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
+                                                QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                                QStringLiteral("STRING")}),
+              QStringLiteral("beta ???"))
+        << "Latin-1 for old programs";
+    ASSERT_EQ(kopix.clipboardServers().size(), 1);
+    QGuiApplication::clipboard()->setText(QStringLiteral("another program's copy"));
+    EXPECT_TRUE(waitFor([this] { return kopix.clipboardServers().isEmpty(); }, 3000))
+        << "the server ends once another program copies";
+}
+
+TEST_F(ClipboardAfterExit, ALongTextComesThroughWhole) {
+    // Far more than one request may carry: the server hands it over in pieces.
+    QByteArray document;
+    for (int i = 0; i < 120000; ++i)
+        document += "row " + QByteArray::number(i) + " テキスト\r\n";
+    document = "before\r\n" + document.replace("\r\n", "\t") + "\r\nafter\r\n";
+    kopix.writeFile(QStringLiteral("Kopix.ini"), "[fC]\r\nA_L=100\r\nA_T=100\r\n");
+    const QString path = kopix.writeFile(QStringLiteral("doc.txt"), document);
+    ASSERT_TRUE(kopix.start({path}));
+    const unsigned long window = kopix.waitForWindow(QStringLiteral("doc.txt - Kopix"));
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}));
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")}));
+    const QByteArray row = document.split('\n')[1].chopped(1);
+    ASSERT_GT(row.size(), 2 * 1024 * 1024);
+    ASSERT_TRUE(waitFor([&] { return clipboardBytes().size() == row.size(); }, 10000));
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+    ASSERT_TRUE(kopix.waitForExit(5000));
+    EXPECT_TRUE(clipboardBytes() == row);
+}
+
+TEST_F(ClipboardAfterExit, AManagerTakesTheTextOverAndNoProcessStaysBehind) {
+    TestClipboardManager manager;
+    ASSERT_TRUE(manager.start());
+    ASSERT_NO_FATAL_FAILURE(copySecondRowAndClose());
+    EXPECT_EQ(manager.requests(), 1);
+    EXPECT_EQ(manager.savedText(), QByteArray("beta 日本語"));
+    EXPECT_TRUE(kopix.clipboardServers().isEmpty());
+    EXPECT_EQ(clipboardBytes(), QByteArray("beta 日本語"));
+}
+
+TEST_F(ClipboardAfterExit, AManagerThatNeverAnswersIsNotWaitedForAndTheServerStepsIn) {
+    TestClipboardManager manager(TestClipboardManager::Behaviour::Silent);
+    ASSERT_TRUE(manager.start());
+    ASSERT_NO_FATAL_FAILURE(copySecondRowAndClose());
+    EXPECT_EQ(manager.requests(), 1);
+    EXPECT_EQ(kopix.clipboardServers().size(), 1);
+    EXPECT_EQ(clipboardBytes(), QByteArray("beta 日本語"));
+}
+
+TEST_F(ClipboardAfterExit, NothingIsKeptWhenAnotherProgramOwnsTheClipboard) {
+    ASSERT_NO_FATAL_FAILURE(copySecondRowAndClose());
+    QGuiApplication::clipboard()->setText(QStringLiteral("theirs"));
+    ASSERT_TRUE(waitFor([this] { return kopix.clipboardServers().isEmpty(); }, 3000));
+    // A second run that copies nothing leaves the other program's text alone and starts no server.
+    KopixProcess second;
+    second.writeFile(QStringLiteral("Kopix.ini"), "[fC]\r\nA_L=100\r\nA_T=100\r\n");
+    ASSERT_TRUE(second.start({second.writeFile(QStringLiteral("doc.txt"), "x\r\n")}));
+    const unsigned long window = second.waitForWindow(QStringLiteral("doc.txt - Kopix"));
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}));
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+    ASSERT_TRUE(second.waitForExit(3000));
+    EXPECT_TRUE(second.clipboardServers().isEmpty());
+    EXPECT_EQ(clipboardBytes(), QByteArray("theirs"));
+}
+
+} // namespace
+} // namespace kopix::test
