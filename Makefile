@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench demo package clean
+.PHONY: all deps configure build run test bench demo package check-sanitize fuzz clean
 
 all: build
 
@@ -28,8 +28,16 @@ bench: build
 demo: build
 	@./scripts/demo.sh $(BUILD)
 
+# The unit, gui and x11 tests built with AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/).
+check-sanitize: deps
+	@./scripts/check-sanitize.sh build-sanitize $(JOBS)
+
+# Each libFuzzer target (fuzz/) for FUZZ_SECONDS seconds, 600 unless given; built with clang in build-fuzz/.
+fuzz: deps
+	@./scripts/fuzz.sh build-fuzz
+
 package: build
 	@cd $(BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-sanitize build-fuzz

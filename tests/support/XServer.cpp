@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QThread>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace kopix::test {
 
 XServer::XServer() = default;
@@ -20,7 +23,19 @@ XServer::~XServer() {
     }
 }
 
+namespace {
+
+// The server and the window manager end with the test program, also when it crashes: left running they
+// would hold its output open, and ctest would wait for them.
+void endWithParent(QProcess& process) {
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
+} // namespace
+
 bool XServer::start(QString* error) {
+    endWithParent(m_xvfb);
+    endWithParent(m_openbox);
     // Xvfb picks a free display itself and writes its number to the file descriptor we name.
     m_xvfb.setProgram(QStringLiteral("Xvfb"));
     m_xvfb.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
