@@ -8,6 +8,25 @@
 
 namespace kopix {
 
+LoadedDocument decodeDocument(QByteArray bytes, const LegacyCodePage& legacy) {
+    // The lines never need the bytes after a NUL, so they are not decoded at all.
+    bool endsAtNul = false;
+    if (const void* nul = std::memchr(bytes.constData(), 0, size_t(bytes.size()));
+        nul && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF")) {
+        bytes.truncate(static_cast<const char*>(nul) - bytes.constData());
+        endsAtNul = true;
+    }
+    DecodedText decoded = decodeText(bytes, legacy);
+    bytes = QByteArray();
+    if (decoded.encoding == TextEncoding::Utf16LE || decoded.encoding == TextEncoding::Utf16BE)
+        endsAtNul = decoded.text.contains(QChar(0));
+    LoadedDocument document;
+    document.encoding = decoded.encoding;
+    document.decodedCleanly = decoded.clean && !endsAtNul;
+    document.lines = LineStore::fromText(std::move(decoded.text));
+    return document;
+}
+
 DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legacy, qint64 maxBytes) {
     DocumentReadResult result;
     try {
@@ -16,24 +35,9 @@ DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legac
             result.errorText = file.errorText;
             return result;
         }
-        QByteArray bytes = std::move(*file.bytes);
-        const qint64 size = bytes.size();
-        // The lines never need the bytes after a NUL, so they are not decoded at all.
-        bool endsAtNul = false;
-        if (const void* nul = std::memchr(bytes.constData(), 0, size_t(bytes.size()));
-            nul && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF")) {
-            bytes.truncate(static_cast<const char*>(nul) - bytes.constData());
-            endsAtNul = true;
-        }
-        DecodedText decoded = decodeText(bytes, legacy);
-        bytes = QByteArray();
-        if (decoded.encoding == TextEncoding::Utf16LE || decoded.encoding == TextEncoding::Utf16BE)
-            endsAtNul = decoded.text.contains(QChar(0));
-        LoadedDocument document;
-        document.encoding = decoded.encoding;
-        document.decodedCleanly = decoded.clean && !endsAtNul;
+        const qint64 size = file.bytes->size();
+        LoadedDocument document = decodeDocument(std::move(*file.bytes), legacy);
         document.size = size;
-        document.lines = LineStore::fromText(std::move(decoded.text));
         document.modified = file.modified;
         result.document = std::move(document);
     } catch (const std::bad_alloc&) {

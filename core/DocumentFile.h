@@ -26,6 +26,10 @@ struct DocumentReadResult {
     QString errorText; // the system's reason when document is empty
 };
 
+// A document's bytes decoded once and cut into lines: the text ends at a NUL (in UTF-16 at a NUL
+// character), and what follows it makes the document not clean. size and modified are left to the caller.
+LoadedDocument decodeDocument(QByteArray bytes, const LegacyCodePage& legacy = LegacyCodePage::system());
+
 // Reads the whole file in one piece, decodes it once and cuts it into lines. Only a regular file of at
 // most maxBytes is read (see readRegularFile); a file that cannot be read gives the reason instead.
 DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legacy = LegacyCodePage::system(),

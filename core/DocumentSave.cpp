@@ -54,7 +54,12 @@ OriginalFile splitOriginal(const QByteArray& file, TextEncoding encoding, const 
         OriginalLine line;
         line.bytes = body.sliced(from, to - from).toByteArray();
         line.text = decodeAs(line.bytes, encoding, legacy, &line.clean);
-        original.byText[line.text].append(original.lines.size());
+        // A UTF-16 file that ends in half a unit: those bytes copied back would put every unit after them
+        // out of step. The line is encoded anew, and as it did not read cleanly, the user is asked.
+        if (line.bytes.size() % unit == 0)
+            original.byText[line.text].append(original.lines.size());
+        else
+            line.clean = false;
         original.lines.append(std::move(line));
     };
     for (qsizetype i = 0; i < end; i += unit) {

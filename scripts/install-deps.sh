@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool xclip x11-utils x11-xserver-utils
   fonts-ipafont-gothic imagemagick qt6-translations-l10n libqscintilla2-qt6-dev libqt6svg6
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev clang libfuzzer-14-dev
 )
 
 missing=()
