@@ -103,7 +103,9 @@ qint64 fileSize(const QString& path) {
 }
 
 QString systemErrorText(int errorNumber) {
-    QString text = QString::fromLocal8Bit(std::strerror(errorNumber));
+    // Qt's text, so that the reason is in the language of the rest of the message (Qt translates the common
+    // ones, as for the errors its own file classes report), else the system's.
+    QString text = qt_error_string(errorNumber);
     while (!text.isEmpty() && (text.back().isSpace() || text.back().category() == QChar::Other_Control ||
                                text.back() == u'.' || text.back() == u'。'))
         text.chop(1);
@@ -168,9 +170,11 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     if (!isWritableFile(path))
         return fail(systemErrorText(EACCES));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a write that fails (a full disk) is seen here: QSaveFile does not look at the
+    // flush that commit() makes, and would put a short or empty file in place of the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return fail(reason);

@@ -20,7 +20,8 @@ std::optional<qint64> fileModifiedTime(const QString& path);
 // A file's size in bytes; -1 when it cannot be read.
 qint64 fileSize(const QString& path);
 
-// The system's text for an error number, with trailing blanks, control characters and full stops removed.
+// The system's text for an error number, in the program's language where Qt has a translation, with
+// trailing blanks, control characters and full stops removed.
 QString systemErrorText(int errorNumber);
 
 // Writes bytes over a file in one step: a temporary file in the same folder, renamed over the old one, so

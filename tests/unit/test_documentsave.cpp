@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -176,6 +177,28 @@ TEST_F(AtomicWrite, ARecoveryCopyGetsANameNothingHas) {
     ASSERT_EQ(::symlink("/nonexistent/target", QFile::encodeName(second).constData()), 0);
     EXPECT_EQ(recoveryCopyPath(dir.path(), u"/elsewhere/phrases.txt"_s, when),
               path(u"phrases (訂正 2026-12-09 17.20.05 3).txt"_s));
+}
+
+// A full disk: the write fails with its reason and the old file stays whole. (Qt's QSaveFile commits a
+// file whose buffered bytes never reached the disk: an empty file in place of the old one.)
+TEST_F(AtomicWrite, AFullDiskLeavesTheOldFile) {
+    const QString folder = path(u"small"_s);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "mounting a small tmpfs is not allowed here";
+    const QString file = folder + u"/Kopix.ini"_s;
+    write(file, "[LB]\r\nFS=12\r\n");
+    {
+        QFile filler(folder + u"/filler"_s);
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(4096, 'f')) == 4096) {
+        }
+    }
+    QString error;
+    EXPECT_FALSE(writeFileAtomically(file, QByteArray(3000, 'n'), &error));
+    EXPECT_EQ(error, systemErrorText(ENOSPC));
+    EXPECT_EQ(read(file), QByteArray("[LB]\r\nFS=12\r\n"));
+    ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
 }
 
 } // namespace
