@@ -9,6 +9,7 @@
 #include "mainwin/CorrectionEditor.h"
 #include <QAction>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -33,6 +34,14 @@ void TfC::ConnectCopyGesture() {
 }
 
 bool TfC::eventFilter(QObject* watched, QEvent* event) {
+    // The application told to quit as a whole (the session manager ends the session) while the window is
+    // open: a close without questions, like a termination signal.
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
+        if (!isVisible() || m_sessionEnding)
+            return false;
+        CloseForSessionEnd();
+        return true;
+    }
     if ((watched == Pnl1 || watched == Pnl2) && event->type() == QEvent::MouseMove)
         Pnl1MouseMove(*static_cast<QMouseEvent*>(event));
     if (watched == LBox && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&

@@ -18,6 +18,7 @@
 #include "mainwin/ToolBarStyle.h"
 #include "platform/Platform.h"
 
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -212,6 +213,8 @@ void TfC::FormCreate(const QStringList& arguments) {
     // 20. The status bar follows the clipboard and NumLock from now on; double-clicked links open.
     SetUpLinkLaunch();
     JoinClipboardViewer();
+    // The session manager's end of the session reaches the application as a request to quit.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 void TfC::showEvent(QShowEvent* event) {

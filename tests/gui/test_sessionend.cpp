@@ -85,6 +85,17 @@ TEST_F(SessionEnd, TheCloseAsksNothingEvenOnARemovableDrive) {
     EXPECT_EQ(readFile(doc), corrected);
 }
 
+// The session manager ends the session by telling the application to quit.
+TEST_F(SessionEnd, AQuitRequestClosesWithoutQuestions) {
+    correctOnTheTab();
+    platform.removable = true;
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(qApp, &quit);
+    ASSERT_TRUE(waitFor([this] { return !window->isVisible(); }));
+    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_EQ(readFile(doc), corrected);
+}
+
 // Where a save would need the user's answer, or fails, the document stays as it is and the corrections
 // go to a new file beside it, or to the data folder when its folder cannot take one.
 struct Obstacle {
