@@ -253,6 +253,10 @@ bool TfC::FormCloseQuery() {
         return false;
     if (correctionsPending() && fileExists(m_displayedPath))
         return SaveCorrections();
+    // The document is gone (deleted, its drive taken out): its name is not written again, and the
+    // corrections are not thrown away either.
+    if (correctionsPending())
+        KeepRecoveryCopy(correctionEditor()->text());
     return true;
 }
 

@@ -143,6 +143,9 @@ TEST_F(Exit, PendingCorrectionsAreWrittenAtCloseButNotIntoADeletedFile) {
     QFile::remove(doc);
     ASSERT_TRUE(closeAndDestroy());
     EXPECT_FALSE(QFile::exists(doc)) << "no file is created for corrections of a deleted document";
+    const QStringList copies = QDir(programDir()).entryList({u"doc (訂正 *).txt"_s});
+    ASSERT_EQ(copies.size(), 1) << "but they are kept beside it";
+    EXPECT_EQ(readFile(copies.first()), QByteArray("lost\r\n"));
 }
 
 TEST_F(Exit, CorrectionsThatCannotBeWrittenKeepTheWindowOpen) {
