@@ -1,5 +1,6 @@
 #include "core/FileSystem.h"
 #include "core/ProfileFile.h"
+#include "support/UserFileAccess.h"
 
 #include <QDir>
 #include <QFile>
@@ -214,6 +215,7 @@ TEST_F(ProfileSave, ReadOnlyFileIsLeftAloneWhoeverRuns) {
 }
 
 TEST_F(ProfileSave, FilesWithoutRightsAreLeftAlone) {
+    const kopix::test::UserFileAccess asUser;
     const auto create = [](const QString& name, QFileDevice::Permissions permissions) {
         QFile file(name);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
