@@ -24,8 +24,10 @@ namespace kopix {
 
 namespace {
 
-// A clipboard manager saves a text in milliseconds; one that has not answered by then is not waited for.
-constexpr int ManagerDeadlineMs = 500;
+// A clipboard manager that implements the handover saves a text in a few milliseconds. Some managers own
+// CLIPBOARD_MANAGER and never answer it (they copy each new clipboard content as it appears instead), so
+// the wait is kept short: one that has not answered by then gets the serving process instead.
+constexpr int ManagerDeadlineMs = 100;
 // The serving process starts in a few milliseconds; should it take longer, it still takes the clipboard
 // once Kopix has gone, since it has the text already.
 constexpr int ServerDeadlineMs = 150;
