@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <memory>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -67,6 +68,19 @@ bool servesClipboard(int argc, char** argv) {
     return argc == 3 && QByteArray(argv[1]) == kopix::X11ClipboardServer::Option;
 }
 
+// The server lives on after Kopix: it lets go of everything Kopix was started with, so that a shell
+// reading Kopix's output sees its end when Kopix exits and the folder Kopix ran in can be unmounted.
+void detachFromStarter() {
+    const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (nothing >= 0) {
+        for (int descriptor : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+            ::dup2(nothing, descriptor);
+        ::close(nothing);
+    }
+    // Should it fail, the server only stays in the folder; there is nobody to tell.
+    [[maybe_unused]] const int changed = ::chdir("/");
+}
+
 int serveClipboard(char** argv) {
     QByteArray text;
     char buffer[65536];
@@ -78,6 +92,7 @@ int serveClipboard(char** argv) {
             break;
         text.append(buffer, n);
     }
+    detachFromStarter();
     return kopix::X11ClipboardServer::serve(QByteArray(argv[2]), text);
 }
 

@@ -6,6 +6,7 @@
 #include "support/XServer.h"
 
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
@@ -50,6 +51,19 @@ TEST_F(ClipboardAfterExit, WithoutAManagerAServerKeepsTheTextUntilAnotherProgram
     QGuiApplication::clipboard()->setText(QStringLiteral("another program's copy"));
     EXPECT_TRUE(waitFor([this] { return kopix.clipboardServers().isEmpty(); }, 3000))
         << "the server ends once another program copies";
+}
+
+// The server outlives Kopix, so it must not hold what Kopix was started with: a shell reading Kopix's
+// output (out=$(kopix ...)) would wait for it, and its folder (a removable drive, say) could not go.
+TEST_F(ClipboardAfterExit, TheServerHoldsNeitherKopixsOutputNorItsFolder) {
+    ASSERT_NO_FATAL_FAILURE(copySecondRowAndClose());
+    const QList<qint64> servers = kopix.clipboardServers();
+    ASSERT_EQ(servers.size(), 1);
+    const QString process = QStringLiteral("/proc/%1/").arg(servers.first());
+    for (const char* descriptor : {"fd/0", "fd/1", "fd/2"})
+        EXPECT_EQ(QFile::symLinkTarget(process + QLatin1String(descriptor)).toStdString(), "/dev/null")
+            << descriptor;
+    EXPECT_EQ(QFile::symLinkTarget(process + QStringLiteral("cwd")).toStdString(), "/");
 }
 
 TEST_F(ClipboardAfterExit, ALongTextComesThroughWhole) {
