@@ -94,20 +94,24 @@ TEST_P(BadDocument, GetsItsMessageAndIsLeftAsItWas) {
         EXPECT_TRUE(error().endsWith(end)) << error().toStdString() << "\n" << end.toStdString();
         EXPECT_EQ(platform.messages.first().type, MsgDlgType::Error);
     }
-    if (c.rowCount >= 0)
+    if (c.rowCount >= 0) {
         ASSERT_EQ(window->lines().count(), c.rowCount);
-    if (c.rowCount > 0 && !c.firstRow.isNull())
+    }
+    if (c.rowCount > 0 && !c.firstRow.isNull()) {
         EXPECT_EQ(window->lines().line(0).toString(), c.firstRow);
+    }
     ASSERT_TRUE(closeAndDestroy());
     EXPECT_TRUE(platform.errorBoxes.isEmpty()) << platform.errorBoxes.join(u'\n').toStdString();
-    if (regular)
+    if (regular) {
         EXPECT_TRUE(readFile(path) == before) << "the document's bytes changed";
+    }
     if (c.remembered && c.messageStart.isEmpty() && c.rowCount != Placeholder) {
         // The settings hold its path, and the next start without an argument brings it back.
         start();
         EXPECT_EQ(window->UsedFL().entry(0), path);
-        if (c.rowCount >= 0)
+        if (c.rowCount >= 0) {
             EXPECT_EQ(window->lines().count(), c.rowCount);
+        }
     }
 }
 
