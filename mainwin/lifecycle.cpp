@@ -104,7 +104,9 @@ void TfC::CreateComponents() {
     LBox->setItemDelegate(m_delegate);
     LBox->setFont(designFont(ListFace));
     LBox->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(LBox, &DocumentListView::filesDropped, this, &TfC::FilesDropped);
+    // Opened after the drop has returned: the program that dragged the files waits for the drop to be
+    // taken, and must not wait on a question or a message shown while opening.
+    connect(LBox, &DocumentListView::filesDropped, this, &TfC::FilesDropped, Qt::QueuedConnection);
 
     auto* strips = new QHBoxLayout;
     strips->setContentsMargins(0, 0, 0, 0);

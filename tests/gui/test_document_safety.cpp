@@ -7,11 +7,8 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
-#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QMimeData>
-#include <QUrl>
 
 #include <algorithm>
 #include <functional>
@@ -26,15 +23,7 @@ namespace {
 
 class DocumentSafety : public KopixFixture {
 public:
-    void drop(const QString& path) {
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(path)});
-        const QPoint at = window->LBox->viewport()->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window->LBox->viewport(), &enter);
-        QDropEvent dropEvent(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window->LBox->viewport(), &dropEvent);
-    }
+    using KopixFixture::dropFiles;
     QString makeFifo(const QString& name) {
         const QString path = inProgramDir(name);
         EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
@@ -98,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(SavePoints, LossyDocument,
                                                      }},
                                            SavePoint{"drop",
                                                      [](DocumentSafety& t, TfC& w, const QString& other) {
-                                                         t.drop(other);
+                                                         t.dropFiles({other});
                                                          return w.displayedDocumentPath() == other;
                                                      }}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -127,7 +116,7 @@ TEST_F(DocumentSafety, PendingCorrectionsAreSavedBeforeARecentFileOrADropReplace
     EXPECT_EQ(rows(), (QStringList{u"other"_s}));
 
     editCorrections(u"other, corrected\n"_s);
-    drop(doc);
+    dropFiles({doc});
     EXPECT_EQ(readFile(other), QByteArray("other, corrected\r\n"));
     EXPECT_EQ(rows(), (QStringList{u"corrected"_s}));
 }
@@ -157,7 +146,7 @@ TEST_F(DocumentSafety, ThingsThatAreNoFileGetTheReadFailureFromEveryWayOfOpening
     ASSERT_EQ(rows(), (QStringList{u"doc"_s}));
     platform.messages.clear();
     window->FileOpenAccept(pipe);
-    drop(folder);
+    dropFiles({folder});
     action(u"ActF1"_s)->trigger(); // the pipe, now second
     EXPECT_EQ(failures(u"pipe.txt"_s), 2);
     EXPECT_EQ(failures(u"d.txt"_s), 1) << "a folder is there, so it is not 'not found'";

@@ -8,11 +8,9 @@
 #include "mainwin/CorrectionEditor.h"
 #include <QAction>
 #include <QCoreApplication>
-#include <QDropEvent>
+#include <QDir>
 #include <QFile>
-#include <QMimeData>
 #include <QScrollBar>
-#include <QUrl>
 
 #include <sys/stat.h>
 #include <utime.h>
@@ -31,20 +29,6 @@ protected:
         writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
         start(first);
         platform.messages.clear();
-    }
-
-    void drop(const QStringList& paths) {
-        QMimeData mime;
-        QList<QUrl> urls;
-        for (const QString& path : paths)
-            urls.append(QUrl::fromLocalFile(path));
-        mime.setUrls(urls);
-        const QPoint at = window->LBox->viewport()->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window->LBox->viewport(), &enter);
-        ASSERT_TRUE(enter.isAccepted());
-        QDropEvent dropEvent(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window->LBox->viewport(), &dropEvent);
     }
 
     // Moves a file's modification time, as another program saving it would.
@@ -190,13 +174,24 @@ TEST_F(Documents, MessagesArePlacedOverTheWindow) {
 TEST_F(Documents, DropOpensOnlyTheFirstTextFile) {
     const QString a = writeFile(u"A.TXT"_s, "upper case extension\r\n");
     const QString b = writeFile(u"b.txt"_s, "second dropped\r\n");
-    drop({a, b});
+    ASSERT_TRUE(dropFiles({a, b}));
     EXPECT_EQ(rows(), (QStringList{u"upper case extension"_s}));
 
     const QString csv = writeFile(u"c.csv"_s, "x,y\r\n");
-    drop({csv, b});
+    dropFiles({csv, b});
     EXPECT_EQ(rows(), (QStringList{u"upper case extension"_s})) << "a non-text first file is ignored";
     EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+// The program that dragged waits for the drop to be taken; a question or a message shown inside the drop
+// would keep it waiting (and its drag on the screen) until the user answers.
+TEST_F(Documents, TheDropReturnsBeforeTheFileIsOpenedOrAnythingSaid) {
+    QDir(programDir()).mkdir(u"d.txt"_s);
+    ASSERT_TRUE(dropFiles({inProgramDir(u"d.txt"_s)}, [this] { EXPECT_TRUE(platform.messages.isEmpty()); }));
+    EXPECT_EQ(platform.messages.size(), 1) << "the read failure, after the drop";
+    const QString good = writeFile(u"good.txt"_s, "good\r\n");
+    ASSERT_TRUE(dropFiles({good}, [this] { EXPECT_EQ(rows(), (QStringList{u"first"_s})); }));
+    EXPECT_EQ(rows(), (QStringList{u"good"_s}));
 }
 
 TEST_F(Documents, DroppedLongPathIsUsedWhole) {
@@ -204,7 +199,7 @@ TEST_F(Documents, DroppedLongPathIsUsedWhole) {
     while (deep.size() < 400)
         deep += u"/a_rather_long_folder_name"_s;
     const QString doc = writeFile(deep + u"/deep.txt"_s, "deep\r\n");
-    drop({doc});
+    ASSERT_TRUE(dropFiles({doc}));
     EXPECT_EQ(rows(), (QStringList{u"deep"_s}));
     EXPECT_EQ(window->UsedFL().entry(0), doc);
 }

@@ -1,11 +1,16 @@
 #include "support/KopixFixture.h"
 
 #include "mainwin/CorrectionEditor.h"
+#include "mainwin/DocumentListView.h"
 #include "settings/USettei.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 
 namespace kopix::test {
 
@@ -58,6 +63,24 @@ void KopixFixture::editCorrections(const QString& text) {
     CorrectionEditor* editor = window->correctionEditor();
     editor->selectAll();
     editor->insertPastedText(text); // line feeds become the editor's CR LF, as Enter gives them
+}
+
+bool KopixFixture::dropFiles(const QStringList& paths, const std::function<void()>& beforeOpening) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    mime.setUrls(urls);
+    QWidget* target = window->LBox->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    if (beforeOpening)
+        beforeOpening();
+    QCoreApplication::processEvents();
+    return enter.isAccepted() && drop.isAccepted();
 }
 
 QStringList KopixFixture::rows() const {
