@@ -91,29 +91,28 @@ void DocumentListView::updateGeometries() {
 }
 
 void DocumentListView::dragEnterEvent(QDragEnterEvent* event) {
-    if (localFiles(event->mimeData()).isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
+    takeAsCopy(event);
 }
 
 void DocumentListView::dragMoveEvent(QDragMoveEvent* event) {
-    if (localFiles(event->mimeData()).isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
+    takeAsCopy(event);
 }
 
 void DocumentListView::dropEvent(QDropEvent* event) {
-    const QStringList paths = localFiles(event->mimeData());
-    if (paths.isEmpty()) {
+    if (takeAsCopy(event))
+        Q_EMIT filesDropped(localFiles(event->mimeData()));
+}
+
+bool DocumentListView::takeAsCopy(QDropEvent* event) {
+    // Kopix only reads the files where they are: whatever the dragging program proposes (a move, with
+    // Shift held), it is told the files were copied, never that they went elsewhere.
+    if (localFiles(event->mimeData()).isEmpty() || !(event->possibleActions() & Qt::CopyAction)) {
         event->ignore();
-        return;
+        return false;
     }
-    event->acceptProposedAction();
-    Q_EMIT filesDropped(paths);
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
 }
 
 void DocumentListView::mousePressEvent(QMouseEvent* event) {

@@ -54,6 +54,9 @@ protected:
     void updateGeometries() override;
 
 private:
+    // Accepts local files as a copy; false (and refused) for anything else.
+    bool takeAsCopy(QDropEvent* event);
+
     std::optional<int> m_pendingTopRow;
     bool m_pressSelects = false; // the press now held went to the list's own selection handling
 };

@@ -174,7 +174,9 @@ TEST_F(Documents, MessagesArePlacedOverTheWindow) {
 TEST_F(Documents, DropOpensOnlyTheFirstTextFile) {
     const QString a = writeFile(u"A.TXT"_s, "upper case extension\r\n");
     const QString b = writeFile(u"b.txt"_s, "second dropped\r\n");
-    ASSERT_TRUE(dropFiles({a, b}));
+    // Kopix only reads the file: the drop is a copy whatever the dragging program proposes (a move would
+    // tell a file manager that the file went elsewhere).
+    ASSERT_EQ(Qt::CopyAction, dropFiles({a, b}));
     EXPECT_EQ(rows(), (QStringList{u"upper case extension"_s}));
 
     const QString csv = writeFile(u"c.csv"_s, "x,y\r\n");
@@ -187,10 +189,11 @@ TEST_F(Documents, DropOpensOnlyTheFirstTextFile) {
 // would keep it waiting (and its drag on the screen) until the user answers.
 TEST_F(Documents, TheDropReturnsBeforeTheFileIsOpenedOrAnythingSaid) {
     QDir(programDir()).mkdir(u"d.txt"_s);
-    ASSERT_TRUE(dropFiles({inProgramDir(u"d.txt"_s)}, [this] { EXPECT_TRUE(platform.messages.isEmpty()); }));
+    ASSERT_EQ(Qt::CopyAction,
+              dropFiles({inProgramDir(u"d.txt"_s)}, [this] { EXPECT_TRUE(platform.messages.isEmpty()); }));
     EXPECT_EQ(platform.messages.size(), 1) << "the read failure, after the drop";
     const QString good = writeFile(u"good.txt"_s, "good\r\n");
-    ASSERT_TRUE(dropFiles({good}, [this] { EXPECT_EQ(rows(), (QStringList{u"first"_s})); }));
+    ASSERT_EQ(Qt::CopyAction, dropFiles({good}, [this] { EXPECT_EQ(rows(), (QStringList{u"first"_s})); }));
     EXPECT_EQ(rows(), (QStringList{u"good"_s}));
 }
 
@@ -199,7 +202,7 @@ TEST_F(Documents, DroppedLongPathIsUsedWhole) {
     while (deep.size() < 400)
         deep += u"/a_rather_long_folder_name"_s;
     const QString doc = writeFile(deep + u"/deep.txt"_s, "deep\r\n");
-    ASSERT_TRUE(dropFiles({doc}));
+    ASSERT_EQ(Qt::CopyAction, dropFiles({doc}));
     EXPECT_EQ(rows(), (QStringList{u"deep"_s}));
     EXPECT_EQ(window->UsedFL().entry(0), doc);
 }

@@ -65,7 +65,7 @@ void KopixFixture::editCorrections(const QString& text) {
     editor->insertPastedText(text); // line feeds become the editor's CR LF, as Enter gives them
 }
 
-bool KopixFixture::dropFiles(const QStringList& paths, const std::function<void()>& beforeOpening) {
+Qt::DropAction KopixFixture::dropFiles(const QStringList& paths, const std::function<void()>& beforeOpening) {
     QMimeData mime;
     QList<QUrl> urls;
     for (const QString& path : paths)
@@ -73,14 +73,19 @@ bool KopixFixture::dropFiles(const QStringList& paths, const std::function<void(
     mime.setUrls(urls);
     QWidget* target = window->LBox->viewport();
     const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    // Shift held, as a user does to move files: the proposed action is a move.
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(at, offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
     QCoreApplication::sendEvent(target, &enter);
-    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(at, offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
     QCoreApplication::sendEvent(target, &drop);
     if (beforeOpening)
         beforeOpening();
     QCoreApplication::processEvents();
-    return enter.isAccepted() && drop.isAccepted();
+    if (!enter.isAccepted() || !drop.isAccepted())
+        return Qt::IgnoreAction;
+    // Both events must say the same, or the dragging program is told one thing and does another.
+    return enter.dropAction() == drop.dropAction() ? drop.dropAction() : Qt::IgnoreAction;
 }
 
 QStringList KopixFixture::rows() const {

@@ -51,10 +51,11 @@ protected:
     }
     // Replaces the correction editor's text as typing would (so it counts as modified).
     void editCorrections(const QString& text);
-    // Drops files on the list as a file manager does and returns whether the list took them. The files
-    // are opened once the drop has returned to the program that dragged them; beforeOpening, when given,
-    // runs in between.
-    bool dropFiles(const QStringList& paths, const std::function<void()>& beforeOpening = {});
+    // Drops files on the list as a file manager does (offering copy, move and link, with Shift
+    // held so that a move is proposed) and
+    // returns the action the list took (IgnoreAction when it refused them). The files are opened once the
+    // drop has returned to the program that dragged them; beforeOpening, when given, runs in between.
+    Qt::DropAction dropFiles(const QStringList& paths, const std::function<void()>& beforeOpening = {});
 
     FakePlatform platform;
     // The desktop the window talks to: the fake unless a test puts the real one here.

@@ -28,7 +28,8 @@ protected:
         ASSERT_TRUE(kopix.start({path}));
         const unsigned long window = kopix.waitForWindow(QStringLiteral("doc.txt - Kopix"));
         ASSERT_NE(window, 0u) << kopix.errorOutput().constData();
-        ASSERT_TRUE(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}));
+        ASSERT_TRUE(
+            xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}));
         ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")}));
         ASSERT_TRUE(waitFor([] { return clipboardBytes() == "beta 日本語"; }));
         ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
@@ -42,9 +43,9 @@ protected:
 TEST_F(ClipboardAfterExit, WithoutAManagerAServerKeepsTheTextUntilAnotherProgramCopies) {
     ASSERT_NO_FATAL_FAILURE(copySecondRowAndClose());
     EXPECT_EQ(clipboardBytes(), QByteArray("beta 日本語"));
-    EXPECT_EQ(runTool(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
-                                                QStringLiteral("clipboard"), QStringLiteral("-t"),
-                                                QStringLiteral("STRING")}),
+    EXPECT_EQ(runTool(QStringLiteral("xclip"),
+                      {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                       QStringLiteral("-t"), QStringLiteral("STRING")}),
               QStringLiteral("beta ???"))
         << "Latin-1 for old programs";
     ASSERT_EQ(kopix.clipboardServers().size(), 1);
@@ -77,7 +78,8 @@ TEST_F(ClipboardAfterExit, ALongTextComesThroughWhole) {
     ASSERT_TRUE(kopix.start({path}));
     const unsigned long window = kopix.waitForWindow(QStringLiteral("doc.txt - Kopix"));
     ASSERT_NE(window, 0u);
-    ASSERT_TRUE(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}));
+    ASSERT_TRUE(
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}));
     ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")}));
     const QByteArray row = document.split('\n')[1].chopped(1);
     ASSERT_GT(row.size(), 2 * 1024 * 1024);
@@ -116,7 +118,8 @@ TEST_F(ClipboardAfterExit, NothingIsKeptWhenAnotherProgramOwnsTheClipboard) {
     ASSERT_TRUE(second.start({second.writeFile(QStringLiteral("doc.txt"), "x\r\n")}));
     const unsigned long window = second.waitForWindow(QStringLiteral("doc.txt - Kopix"));
     ASSERT_NE(window, 0u);
-    ASSERT_TRUE(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}));
+    ASSERT_TRUE(
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}));
     ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
     ASSERT_TRUE(second.waitForExit(3000));
     EXPECT_TRUE(second.clipboardServers().isEmpty());

@@ -1,0 +1,93 @@
+// Files dragged from another program, as from a file manager, over X11's drag-and-drop protocol: the data
+// travels between the two processes, and the dragging program learns what Kopix did with the files.
+#include "support/EventWait.h"
+#include "support/KopixProcess.h"
+#include "support/XServer.h"
+
+#include <QDrag>
+#include <QMimeData>
+#include <QProcess>
+#include <QUrl>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace kopix::test {
+namespace {
+
+// A window of this test program that starts dragging its files when pressed, offering what file managers
+// offer. It stays open after the drop: the files' names are fetched from it then.
+class DragSource : public QWidget {
+public:
+    explicit DragSource(const QStringList& files) : m_files(files) {}
+    std::optional<Qt::DropAction> result;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override {
+        auto* mime = new QMimeData;
+        QList<QUrl> urls;
+        for (const QString& file : m_files)
+            urls.append(QUrl::fromLocalFile(file));
+        mime->setUrls(urls);
+        auto* drag = new QDrag(this);
+        drag->setMimeData(mime);
+        result = drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::MoveAction);
+    }
+
+private:
+    QStringList m_files;
+};
+
+TEST(FileDrop, AFileDraggedFromAnotherProgramIsOpenedAsACopy) {
+    KopixProcess kopix;
+    kopix.writeFile(QStringLiteral("Kopix.ini"), "[fC]\r\nA_L=100\r\nA_T=100\r\n");
+    const QByteArray bytes = "dropped\r\nsecond row\r\n";
+    const QString dropped = kopix.writeFile(QStringLiteral("落とした 文書.txt"), bytes);
+    ASSERT_TRUE(kopix.start({kopix.writeFile(QStringLiteral("first.txt"), "first\r\n")}));
+    const unsigned long window = kopix.waitForWindow(QStringLiteral("first.txt - Kopix"));
+    ASSERT_NE(window, 0u) << kopix.errorOutput().constData();
+    // The middle of Kopix's window is on its list.
+    const QStringList geometry =
+        runTool(QStringLiteral("xdotool"),
+                {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), QString::number(window)})
+            .split(u'\n');
+    const auto value = [&](const QString& key) {
+        for (const QString& line : geometry)
+            if (line.startsWith(key + u'='))
+                return line.mid(key.size() + 1).toInt();
+        return -1;
+    };
+    const int listX = value(QStringLiteral("X")) + value(QStringLiteral("WIDTH")) / 2;
+    const int listY = value(QStringLiteral("Y")) + value(QStringLiteral("HEIGHT")) / 2;
+    ASSERT_GT(listX, 0);
+
+    DragSource source({dropped});
+    source.setGeometry(700, 100, 200, 200);
+    source.show();
+    ASSERT_TRUE(waitFor([&] { return source.isVisible(); }));
+    pumpEvents(300);
+    // The pointer presses on the source, travels onto the list and lets go; xdotool runs beside the drag's
+    // own event loop.
+    QProcess pointer;
+    pointer.start(QStringLiteral("xdotool"),
+                  {QStringLiteral("mousemove"), QStringLiteral("--sync"),    QStringLiteral("800"),
+                   QStringLiteral("200"),       QStringLiteral("mousedown"), QStringLiteral("1"),
+                   QStringLiteral("sleep"),     QStringLiteral("0.3"),       QStringLiteral("mousemove"),
+                   QStringLiteral("600"),       QStringLiteral("200"),       QStringLiteral("sleep"),
+                   QStringLiteral("0.2"),       QStringLiteral("mousemove"), QString::number(listX),
+                   QString::number(listY),      QStringLiteral("sleep"),     QStringLiteral("0.2"),
+                   QStringLiteral("mousemove"), QString::number(listX + 5),  QString::number(listY),
+                   QStringLiteral("sleep"),     QStringLiteral("0.3"),       QStringLiteral("mouseup"),
+                   QStringLiteral("1")});
+    ASSERT_TRUE(waitFor([&] { return source.result.has_value(); }, 10000)) << "the drag did not end";
+    EXPECT_EQ(*source.result, Qt::CopyAction) << "Kopix took a copy, though a move was proposed";
+    EXPECT_NE(kopix.waitForWindow(QStringLiteral("落とした 文書.txt - Kopix")), 0u)
+        << "the dropped file is shown";
+    EXPECT_EQ(kopix.readFile(QStringLiteral("落とした 文書.txt")), bytes);
+    pointer.waitForFinished(3000);
+}
+
+} // namespace
+} // namespace kopix::test
