@@ -84,6 +84,10 @@ public:
     void setSettingsDialog(SettingsDialog* dialog) { m_settingsDialog = dialog; }
     // Help at a context number (the settings dialog's help too).
     void showHelp(int context);
+    // Tells the user that a file, folder or web page could not be handed to the desktop's opener, or that
+    // a program could not be started; without it nothing would happen at all.
+    void ReportNotOpened(const QString& target);
+    void ReportNotStarted(const QString& program);
     // The hints of the window, which the settings dialog's controls show too.
     HintController& hints() { return *m_hints; }
 
@@ -315,8 +319,8 @@ private:
     bool m_memoStale = false;    // the editor has not been given the current lines yet
     bool m_shown = false;
     bool m_shrunk = false;
-    bool m_sessionEnding = false; // closing for a logout or a signal: no questions any more
-    QString m_recoveredText;      // the corrections last kept in a recovery copy
+    bool m_sessionEnding = false;       // closing for a logout or a signal: no questions any more
+    QString m_recoveredText;            // the corrections last kept in a recovery copy
     std::optional<QRect> m_rectAtClose; // the window's rectangle when the close was accepted, written at exit
     QMargins m_frame;                   // the frame the desktop said it would put around the window
     SettingsPlace m_place;              // where the settings file and the first-run sample live

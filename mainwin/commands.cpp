@@ -142,15 +142,29 @@ void TfC::ActNoteExecute() {
     if (!fileExists(document))
         return;
     const QFileInfo editor(ExeMemo);
-    if (!ExeMemo.isEmpty() && editor.isFile() && editor.isExecutable())
-        m_platform.startProgram(ExeMemo, document);
-    else
-        m_platform.openWithDesktop(document);
+    if (!ExeMemo.isEmpty() && editor.isFile() && editor.isExecutable()) {
+        if (!m_platform.startProgram(ExeMemo, document))
+            ReportNotStarted(ExeMemo);
+    } else if (!m_platform.openWithDesktop(document)) {
+        ReportNotOpened(document);
+    }
 }
 
 void TfC::ActFolderExecute() {
     // The folder of the document on display in the file manager; not looked at first.
-    m_platform.openWithDesktop(folderPart(m_usedFL.entry(0)));
+    const QString folder = folderPart(m_usedFL.entry(0));
+    if (!m_platform.openWithDesktop(folder))
+        ReportNotOpened(folder);
+}
+
+void TfC::ReportNotOpened(const QString& target) {
+    MsgDlgCenter(target +
+                     QStringLiteral("\r\nを開けません。\r\n開くためのプログラム xdg-open が見つかりません。"),
+                 MsgDlgType::Error, mbOK, 0);
+}
+
+void TfC::ReportNotStarted(const QString& program) {
+    MsgDlgCenter(program + QStringLiteral("\r\nを起動できません。"), MsgDlgType::Error, mbOK, 0);
 }
 
 void TfC::ActShukuGenExecute() {

@@ -6,10 +6,10 @@ namespace kopix {
 
 // How the text Kopix last copied was kept for after its exit.
 enum class ClipboardHandover {
-    NotOwned,    // another program holds the clipboard (or nothing does): nothing to keep
-    ToManager,   // the desktop's clipboard manager took it (SAVE_TARGETS)
-    ToServer,    // a serving process of ours holds it now
-    Failed,      // neither could take it; the text goes with Kopix
+    NotOwned,  // another program holds the clipboard (or nothing does): nothing to keep
+    ToManager, // the desktop's clipboard manager took it (SAVE_TARGETS)
+    ToServer,  // a serving process of ours holds it now
+    Failed,    // neither could take it; the text goes with Kopix
 };
 
 // On X11 a copied text lives in the program that copied it, and vanishes when it exits. Called once the

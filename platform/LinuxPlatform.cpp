@@ -127,13 +127,14 @@ void LinuxPlatform::showHelp(int context) {
     }
 }
 
-void LinuxPlatform::startProgram(const QString& program, const QString& argument) {
-    // Its own process, not waited for; the outcome is not reported, as for the desktop's association.
-    QProcess::startDetached(program, {argument});
+bool LinuxPlatform::startProgram(const QString& program, const QString& argument) {
+    // Its own process, not waited for: what it does then is its own affair.
+    return QProcess::startDetached(program, {argument});
 }
 
-void LinuxPlatform::openWithDesktop(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+bool LinuxPlatform::openWithDesktop(const QString& path) {
+    // Qt starts xdg-open (or the desktop's own opener); false when there is none.
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 X11NumLock& LinuxPlatform::numLock() {
@@ -150,12 +151,12 @@ void LinuxPlatform::watchNumLock(std::function<void()> onChange) {
     numLock().watch(std::move(onChange));
 }
 
-void LinuxPlatform::openUrl(const QUrl& url) {
+bool LinuxPlatform::openUrl(const QUrl& url) {
     // The desktop's opener would as gladly open a local file or start a program; web pages only here.
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https"))
-        return;
-    QDesktopServices::openUrl(url);
+        return true;
+    return QDesktopServices::openUrl(url);
 }
 
 void LinuxPlatform::readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) {

@@ -22,11 +22,11 @@ public:
     int showMessage(const MessageRequest& request) override;
     void showErrorBox(QWidget* owner, const QString& title, const QString& text) override;
     void showHelp(int context) override;
-    void startProgram(const QString& program, const QString& argument) override;
-    void openWithDesktop(const QString& path) override;
+    bool startProgram(const QString& program, const QString& argument) override;
+    bool openWithDesktop(const QString& path) override;
     std::optional<bool> numLockOn() override;
     void watchNumLock(std::function<void()> onChange) override;
-    void openUrl(const QUrl& url) override;
+    bool openUrl(const QUrl& url) override;
     void readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) override;
     void readClipboardText(QObject* context,
                            std::function<void(const std::optional<QString>&)> done) override;

@@ -40,16 +40,19 @@ public:
     // Shows help at a context number.
     virtual void showHelp(int context) = 0;
     // Starts a program with one argument, without a shell: nothing of either is read as a command line.
-    virtual void startProgram(const QString& program, const QString& argument) = 0;
-    // Opens a file in the program the desktop associates with it, or a folder in the file manager.
-    virtual void openWithDesktop(const QString& path) = 0;
+    // False when it could not be started.
+    virtual bool startProgram(const QString& program, const QString& argument) = 0;
+    // Opens a file in the program the desktop associates with it, or a folder in the file manager. False
+    // when the desktop's opener could not be started (what the opener then does is not known).
+    virtual bool openWithDesktop(const QString& path) = 0;
 
     // Whether NumLock is on; nothing when the desktop cannot tell (no X display).
     virtual std::optional<bool> numLockOn() = 0;
     // Calls onChange whenever NumLock may have changed, from now on (a later call replaces it).
     virtual void watchNumLock(std::function<void()> onChange) = 0;
-    // Opens a web page in the user's browser. Takes absolute http and https URLs only.
-    virtual void openUrl(const QUrl& url) = 0;
+    // Opens a web page in the user's browser. Takes absolute http and https URLs only (true for anything
+    // else, which is not handed on); false when the desktop's opener could not be started.
+    virtual bool openUrl(const QUrl& url) = 0;
     // Reads what the clipboard holds and hands it to done, now or later, but never after `context` is
     // gone. Another program's content is read without blocking the event loop, and the read gives up
     // within a second when its owner does not answer. A new read abandons one still running.

@@ -254,6 +254,40 @@ TEST_F(Commands, TheFolderCommandOpensTheDocumentsFolder) {
     EXPECT_EQ(platform.openedWithDesktop, QStringList{inProgramDir(u"docs"_s)});
 }
 
+// Without xdg-open (or with an editor that cannot run) nothing would happen at all: the user is told.
+TEST_F(Commands, WhatCannotBeStartedIsReported) {
+    startOn();
+    window->OpenDocument(writeFile(u"docs/a.txt"_s, "a\r\n"));
+    const QString document = inProgramDir(u"docs/a.txt"_s);
+    const QString editor = writeFile(u"bin/editor"_s, "not a program\n");
+    ASSERT_TRUE(QFile::setPermissions(editor, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    platform.launchesStart = false;
+    const struct {
+        QString editor;
+        const char* command;
+        QString message;
+    } cases[] = {
+        {editor, "ActNote", editor + u"\r\nを起動できません。"_s},
+        {QString(), "ActNote",
+         document + u"\r\nを開けません。\r\n開くためのプログラム xdg-open が見つかりません。"_s},
+        {QString(), "ActFolder",
+         inProgramDir(u"docs"_s) +
+             u"\r\nを開けません。\r\n開くためのプログラム xdg-open が見つかりません。"_s},
+    };
+    for (const auto& c : cases) {
+        platform.messages.clear();
+        window->ExeMemo = c.editor;
+        action(QString::fromLatin1(c.command))->trigger();
+        ASSERT_EQ(platform.messages.size(), 1) << c.command;
+        EXPECT_EQ(platform.messages.first().text, c.message);
+        EXPECT_EQ(platform.messages.first().type, MsgDlgType::Error);
+    }
+    platform.launchesStart = true;
+    platform.messages.clear();
+    action(u"ActFolder"_s)->trigger();
+    EXPECT_TRUE(platform.messages.isEmpty()) << "a started opener is not second-guessed";
+}
+
 TEST_F(Commands, F2ShrinksTheWindowAndGivesItsSizeBackAtTheSamePlace) {
     startOn();
     window->resize(300, 400);

@@ -101,6 +101,17 @@ TEST_F(LinkLaunch, GreenAtOnceBrowserAfterTwentyMsAquaASecondLater) {
     EXPECT_EQ(window->copyState(), TSTS::SelN) << "the launch never changes the copy state";
 }
 
+TEST_F(LinkLaunch, ABrowserThatCannotBeStartedIsReportedAndTheStripsComeBack) {
+    platform.launchesStart = false;
+    doubleClick(Https);
+    ASSERT_TRUE(waitFor([this] { return !platform.messages.isEmpty(); }, 2000));
+    EXPECT_EQ(
+        platform.messages.first().text,
+        u"https://example.com/one\r\nを開けません。\r\n開くためのプログラム xdg-open が見つかりません。"_s);
+    ASSERT_TRUE(waitFor([this] { return stripsAre(aqua); }, 3000));
+    EXPECT_EQ(platform.messages.size(), 1);
+}
+
 TEST_F(LinkLaunch, ReenteringSelectionDuringTheLaunchKeepsTheStripsGreen) {
     doubleClick(Http);
     ASSERT_TRUE(waitFor([this] { return !platform.openedUrls.isEmpty(); }, 2000));

@@ -59,4 +59,9 @@ for file in usr/bin/kopix usr/share/applications/org.kopix.Kopix.desktop usr/sha
   usr/share/icons/hicolor/scalable/apps/org.kopix.Kopix.svg usr/share/kopix/Sample.txt usr/share/man/man1/kopix.1; do
   grep -q "\./$file\$" <<<"$contents" || fail "the package lacks $file"
 done
+# What the program needs at run time beyond its libraries, the desktop's opener among it.
+depends=$(dpkg-deb --field "$work"/package/kopix_*.deb Depends)
+for package in libqt6svg6 qt6-translations-l10n xdg-utils; do
+  grep -q "\b$package\b" <<<"$depends" || fail "the package does not depend on $package: $depends"
+done
 echo "install test: passed"

@@ -56,13 +56,22 @@ public:
     void showHelp(int context) override { helpRequests.append(context); }
     QStringList startedPrograms; // "program|argument"
     QStringList openedWithDesktop;
-    void startProgram(const QString& program, const QString& argument) override {
+    // False: programs and the desktop's opener cannot be started (the requests are still recorded).
+    bool launchesStart = true;
+    bool startProgram(const QString& program, const QString& argument) override {
         startedPrograms.append(program + u'|' + argument);
+        return launchesStart;
     }
-    void openWithDesktop(const QString& path) override { openedWithDesktop.append(path); }
+    bool openWithDesktop(const QString& path) override {
+        openedWithDesktop.append(path);
+        return launchesStart;
+    }
     std::optional<bool> numLockOn() override { return numLock; }
     void watchNumLock(std::function<void()> onChange) override { numLockWatcher = std::move(onChange); }
-    void openUrl(const QUrl& url) override { openedUrls.append(url); }
+    bool openUrl(const QUrl& url) override {
+        openedUrls.append(url);
+        return launchesStart;
+    }
     void readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) override;
     // Pastes: a scripted answer (nothing: the read failed), else the in-process clipboard's text.
     std::optional<std::optional<QString>> pasteAnswer;
