@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 
 #include <fcntl.h>
@@ -133,7 +134,16 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsSet("KOPIX_QUIT_AFTER_FIRST_PAINT"))
         fC->LBox->viewport()->installEventFilter(&quitAfterFirstPaint);
     fC->show();
+    // Qt ends the program on the spot (exit(1)) when the X server goes away, as it does at the end of a
+    // session without a session manager; what was typed is written on the way out.
+    static kopix::TfC* runningWindow = nullptr;
+    runningWindow = fC.get();
+    std::atexit([] {
+        if (runningWindow)
+            runningWindow->SaveForLostDisplay();
+    });
     const int code = app.exec();
+    runningWindow = nullptr;
     app.setErrorReporter({});
     fC.reset(); // writes the settings file
     // The last copy stays on the clipboard when Kopix has gone.

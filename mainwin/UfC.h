@@ -204,6 +204,9 @@ public:
     // The session manager asks for everything to be saved now, corrections and settings, without a
     // question; the program goes on, since the logout may still be cancelled.
     void CommitSessionData();
+    // The display has gone (the X server ended, as a session without a session manager ends) and the
+    // program is ending at once: the corrections and the settings are written, files only.
+    void SaveForLostDisplay();
 
 protected:
     void showEvent(QShowEvent* event) override;

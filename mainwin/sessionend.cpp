@@ -74,6 +74,13 @@ void TfC::CommitSessionData() {
     SaveSettings();
 }
 
+void TfC::SaveForLostDisplay() {
+    // Nothing on the screen can be touched any more; writing files needs none of it.
+    m_sessionEnding = true;
+    SaveCorrectionsUnasked();
+    SaveSettings();
+}
+
 bool TfC::SaveCorrectionsUnasked(bool* wroteDocument) {
     if (wroteDocument)
         *wroteDocument = false;

@@ -6,9 +6,10 @@
 #include "core/WindowGeometry.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
+#include "mainwin/CorrectionEditor.h"
 #include "platform/Platform.h"
 
-#include "mainwin/CorrectionEditor.h"
+#include <QDebug>
 
 namespace kopix {
 
@@ -82,7 +83,11 @@ void TfC::WriteSettingsFile() {
         QString text = errorBoxText(QStringLiteral("%1 に書き込めません").arg(path));
         if (!reason.isEmpty())
             text += QStringLiteral("\r\n") + reason;
-        m_platform.showErrorBox(this, m_applicationTitle, text);
+        // At a logout nobody would close the box, and the program would never end.
+        if (m_sessionEnding)
+            qWarning().noquote() << text;
+        else
+            m_platform.showErrorBox(this, m_applicationTitle, text);
     }
 }
 

@@ -42,6 +42,12 @@ QByteArray KopixProcess::readFile(const QString& name) const {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void KopixProcess::setDisplay(const QString& display) {
+    QProcessEnvironment environment = m_process.processEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    m_process.setProcessEnvironment(environment);
+}
+
 bool KopixProcess::start(const QStringList& arguments) {
     m_process.start(m_programDir.filePath(QStringLiteral("kopix")), arguments);
     return m_process.waitForStarted(5000);
@@ -51,9 +57,9 @@ unsigned long KopixProcess::waitForWindow(const QString& title, int timeoutMs) {
     unsigned long id = 0;
     waitFor(
         [&] {
-            const QString found = runTool(QStringLiteral("xdotool"),
-                                          {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                           QStringLiteral("--name"), u'^' + title + u'$'});
+            const QString found =
+                runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                    QStringLiteral("--name"), u'^' + title + u'$'});
             id = found.section(u'\n', 0, 0).toULong();
             return id != 0 || m_process.state() == QProcess::NotRunning;
         },
@@ -79,7 +85,8 @@ QList<qint64> KopixProcess::clipboardServers() const {
             continue;
         const QList<QByteArray> arguments = cmdline.readAll().split('\0');
         const bool zombie = status.readAll().contains("State:\tZ");
-        if (!zombie && arguments.size() >= 2 && arguments[0] == executable && arguments[1] == "--serve-clipboard")
+        if (!zombie && arguments.size() >= 2 && arguments[0] == executable &&
+            arguments[1] == "--serve-clipboard")
             found.append(pid);
     }
     return found;

@@ -21,6 +21,8 @@ public:
     QString writeFile(const QString& name, const QByteArray& bytes) const;
     QByteArray readFile(const QString& name) const;
 
+    // Runs the program on another X server than the test's (before start()).
+    void setDisplay(const QString& display);
     // Starts the program with arguments; false when it does not start.
     bool start(const QStringList& arguments);
     // Waits until a window with this title is shown and returns its id (0 when none came).

@@ -33,9 +33,8 @@ void endWithParent(QProcess& process) {
 
 } // namespace
 
-bool XServer::start(QString* error) {
+bool XServer::startServer(QString* error) {
     endWithParent(m_xvfb);
-    endWithParent(m_openbox);
     // Xvfb picks a free display itself and writes its number to the file descriptor we name.
     m_xvfb.setProgram(QStringLiteral("Xvfb"));
     m_xvfb.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
@@ -58,6 +57,18 @@ bool XServer::start(QString* error) {
         return false;
     }
     m_display = u':' + QString::fromLatin1(number.trimmed());
+    return true;
+}
+
+void XServer::stopServer() {
+    m_xvfb.terminate();
+    m_xvfb.waitForFinished(3000);
+}
+
+bool XServer::start(QString* error) {
+    if (!startServer(error))
+        return false;
+    endWithParent(m_openbox);
     qputenv("DISPLAY", m_display.toLatin1());
     // A private runtime folder, as a desktop session would have.
     QFile::setPermissions(m_runtimeDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -67,6 +78,8 @@ bool XServer::start(QString* error) {
     m_openbox.setArguments({QStringLiteral("--sm-disable")});
     m_openbox.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_openbox.start();
+    QElapsedTimer clock;
+    clock.start();
     if (!m_openbox.waitForStarted(5000)) {
         *error = QStringLiteral("openbox does not start: ") + m_openbox.errorString();
         return false;

@@ -17,7 +17,12 @@ class XServer {
 public:
     XServer();
     ~XServer();
+    // The server with a window manager, made this program's display (DISPLAY, a runtime folder).
     bool start(QString* error);
+    // Only the server, for programs that are pointed at it; this program's display stays as it was.
+    bool startServer(QString* error);
+    // Ends the server, as at the end of a session.
+    void stopServer();
     QString display() const { return m_display; }
 
 private:

@@ -30,7 +30,8 @@ protected:
         ASSERT_TRUE(kopix.start({path}));
         window = kopix.waitForWindow(QStringLiteral("doc.txt - Kopix"));
         ASSERT_NE(window, 0u) << kopix.errorOutput().constData();
-        ASSERT_TRUE(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}));
+        ASSERT_TRUE(
+            xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}));
         // The tab bar's keys, as a keyboard user switches: the list has the focus, Ctrl+Tab goes on.
         ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("--window"), QString::number(window),
                              QStringLiteral("ctrl+Tab")}));
@@ -58,7 +59,8 @@ TEST_P(SessionEnd, SavesTheCorrectionAndTheSettingsAndExitsNormally) {
     ASSERT_NO_FATAL_FAILURE(expectCleanExit());
     EXPECT_EQ(kopix.readFile(QStringLiteral("doc.txt")), QByteArray("alphaXYZ\r\nbeta\r\ngamma\r\n"));
     // Written at exit: the window's size, which the start-up settings did not hold.
-    EXPECT_TRUE(kopix.readFile(QStringLiteral("Kopix.ini")).contains("A_W=")) << kopix.readFile("Kopix.ini").constData();
+    EXPECT_TRUE(kopix.readFile(QStringLiteral("Kopix.ini")).contains("A_W="))
+        << kopix.readFile("Kopix.ini").constData();
 }
 
 TEST_P(SessionEnd, ClosesAnOpenDialogFirst) {
@@ -81,6 +83,46 @@ TEST_P(SessionEnd, KeepsTheFileOfAnotherProgramAndTheCorrectionsInACopy) {
     const QStringList copies = QDir(kopix.programDir()).entryList({QStringLiteral("doc (訂正 *).txt")});
     ASSERT_EQ(copies.size(), 1) << copies.join(u' ').toStdString();
     EXPECT_EQ(kopix.readFile(copies.first()), QByteArray("alphaXYZ\r\nbeta\r\ngamma\r\n"));
+}
+
+// A session without a session manager ends by ending the X server, and Qt ends the program on the spot.
+TEST(DisplayLost, TheCorrectionAndTheSettingsAreWrittenAsKopixGoes) {
+    XServer own;
+    QString error;
+    ASSERT_TRUE(own.startServer(&error)) << error.toStdString();
+    // xdotool on Kopix's server rather than the test's.
+    const auto onOwn = [&](const QStringList& arguments) {
+        const QByteArray testDisplay = qgetenv("DISPLAY");
+        qputenv("DISPLAY", own.display().toLatin1());
+        const QString output = runTool(QStringLiteral("xdotool"), arguments);
+        qputenv("DISPLAY", testDisplay);
+        return output;
+    };
+    KopixProcess kopix;
+    kopix.setDisplay(own.display());
+    kopix.writeFile(QStringLiteral("Kopix.ini"), settings);
+    ASSERT_TRUE(kopix.start({kopix.writeFile(QStringLiteral("doc.txt"), document)}));
+    QString window;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            window = onOwn({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                            QStringLiteral("--name"), QStringLiteral("^doc.txt - Kopix$")})
+                         .section(u'\n', 0, 0);
+            return !window.isEmpty();
+        },
+        10000))
+        << kopix.errorOutput().constData();
+    onOwn({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    onOwn({QStringLiteral("key"), QStringLiteral("--window"), window, QStringLiteral("ctrl+Tab")});
+    pumpEvents(300);
+    onOwn({QStringLiteral("key"), QStringLiteral("End")});
+    onOwn({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), QStringLiteral("XYZ")});
+    pumpEvents(300);
+
+    own.stopServer();
+    ASSERT_TRUE(kopix.waitForExit(5000)) << "Kopix is still running";
+    EXPECT_EQ(kopix.readFile(QStringLiteral("doc.txt")), QByteArray("alphaXYZ\r\nbeta\r\ngamma\r\n"));
+    EXPECT_TRUE(kopix.readFile(QStringLiteral("Kopix.ini")).contains("A_W=")) << "the settings were written";
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, SessionEnd,
