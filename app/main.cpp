@@ -6,6 +6,7 @@
 #include "platform/LinuxPlatform.h"
 #include "platform/TerminationSignals.h"
 #include "platform/X11ClipboardServer.h"
+#include "platform/X11DisplayCheck.h"
 #include "settings/USettei.h"
 
 #include <QCommandLineParser>
@@ -16,6 +17,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -105,6 +107,16 @@ int main(int argc, char** argv) {
     if (asksForInformation(argc, argv))
         return answerInformation(argc, argv);
     kopix::preferX11OnWayland();
+    if (const std::optional<QByteArray> display = kopix::unreachableX11Display(argc, argv)) {
+        if (display->isEmpty())
+            std::fputs("kopix: cannot connect to the X display (DISPLAY is not set).", stderr);
+        else
+            std::fprintf(stderr, "kopix: cannot connect to the X display \"%s\".", display->constData());
+        std::fputs(" Kopix is a desktop program: start it in a graphical session, or set DISPLAY to a "
+                   "running X server.\n",
+                   stderr);
+        return 1;
+    }
     kopix::KopixApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Kopix"));
     app.setApplicationVersion(QStringLiteral(KOPIX_VERSION));
