@@ -1,6 +1,8 @@
 #include "core/FileSystem.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -80,6 +82,14 @@ bool folderExists(const QString& path) {
 bool pathExists(const QString& path) {
     struct stat info {};
     return statPath(path, &info);
+}
+
+std::optional<QString> absolutePathIn(const QString& folder, const QString& relative) {
+    const QFileInfo typed(QDir(folder).absoluteFilePath(relative));
+    const QString resolvedFolder = typed.dir().canonicalPath();
+    if (resolvedFolder.isEmpty())
+        return std::nullopt;
+    return QDir(resolvedFolder).filePath(typed.fileName());
 }
 
 bool isWritableFile(const QString& path) {

@@ -12,6 +12,10 @@ bool fileExists(const QString& path);
 bool folderExists(const QString& path);
 // Whether anything at all exists at path (a file, a folder, a pipe, a device), symbolic links followed.
 bool pathExists(const QString& path);
+// A relative path typed in `folder`, as one plain absolute path: its folders resolved as the system
+// resolves them ("..", ".", links), its own name kept (a linked document stays the link). Nothing when
+// its folder does not exist.
+std::optional<QString> absolutePathIn(const QString& folder, const QString& relative);
 // Whether a file may be replaced: it does not exist yet, or it has a write permission bit and this process
 // may write it. A file without any write bit counts as read-only even for root.
 bool isWritableFile(const QString& path);

@@ -18,8 +18,8 @@
 #include "mainwin/ToolBarStyle.h"
 #include "platform/Platform.h"
 
-#include <QCoreApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -172,9 +172,11 @@ void TfC::FormCreate(const QStringList& arguments) {
     // 1. The program folder becomes the current folder. A relative document argument still means the
     //    folder it was typed in, as everywhere else on this desktop.
     QString firstArgument = arguments.value(1);
-    if (!firstArgument.isEmpty() && QFileInfo(firstArgument).isRelative() &&
-        QFileInfo::exists(QDir::current().absoluteFilePath(firstArgument)))
-        firstArgument = QDir::current().absoluteFilePath(firstArgument);
+    if (!firstArgument.isEmpty() && QFileInfo(firstArgument).isRelative()) {
+        const std::optional<QString> typedHere = absolutePathIn(QDir::currentPath(), firstArgument);
+        if (typedHere && QFileInfo::exists(*typedHere))
+            firstArgument = *typedHere;
+    }
     wDir = programFolder(arguments.value(0));
     QDir::setCurrent(wDir);
     wDirS = programFolderNoSlash(wDir);

@@ -229,11 +229,18 @@ TEST_F(Startup, ListFontFromSettingsAndEditorFollowsIt) {
 }
 
 TEST_F(Startup, RelativeArgumentMeansTheFolderItWasTypedIn) {
-    const QString doc = writeFile(u"here/rel.txt"_s, "relative\n");
-    QDir::setCurrent(inProgramDir(u"here"_s));
-    start(u"rel.txt"_s);
-    EXPECT_EQ(rows(), (QStringList{u"relative"_s}));
-    EXPECT_EQ(window->UsedFL().entry(0), doc);
+    const QString doc = QFileInfo(writeFile(u"here/rel.txt"_s, "relative\n")).canonicalFilePath();
+    QDir(programDir()).mkpath(u"here/deeper"_s);
+    // However it was typed, the recent list gets the one plain path (else the same file came twice).
+    for (const QString& typed :
+         {u"rel.txt"_s, u"./rel.txt"_s, u"../here/rel.txt"_s, u"deeper/../rel.txt"_s}) {
+        window.reset();
+        QDir::setCurrent(inProgramDir(u"here"_s));
+        start(typed);
+        EXPECT_EQ(rows(), (QStringList{u"relative"_s})) << typed.toStdString();
+        EXPECT_EQ(window->UsedFL().entry(0), doc) << typed.toStdString();
+        EXPECT_EQ(window->UsedFL().entries().count(doc), 1) << typed.toStdString();
+    }
 }
 
 } // namespace

@@ -1,6 +1,14 @@
+#include "core/FileSystem.h"
 #include "core/PathRules.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using namespace kopix;
 using namespace Qt::StringLiterals;
@@ -69,4 +77,28 @@ TEST(ProgramFolderMove, FollowsTheFolderInItsOwnLetterCaseAndFromOrToTheRoot) {
     }
     EXPECT_EQ(storedProgramFolder(u""), u"/"_s) << "the root is known, not empty";
     EXPECT_EQ(storedProgramFolder(u"/opt/kopix"), u"/opt/kopix"_s);
+}
+
+// A relative path typed in a folder, resolved as the system would open it: a folder reached through a
+// link or ".." is its real one, while the document's own link is kept as typed.
+TEST(TypedPath, FoldersResolvedTheFileNameKept) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString root = QFileInfo(dir.path()).canonicalFilePath();
+    ASSERT_TRUE(QDir(root).mkpath(u"real/sub"_s));
+    ASSERT_EQ(::symlink("real/sub", QFile::encodeName(root + u"/link"_s).constData()), 0);
+    ASSERT_EQ(::symlink("target.txt", QFile::encodeName(root + u"/real/named.txt"_s).constData()), 0);
+    const struct {
+        QString folder, typed;
+        std::optional<QString> expected;
+    } cases[] = {
+        {root + u"/real"_s, u"a.txt"_s, root + u"/real/a.txt"_s},
+        {root + u"/real"_s, u"./sub/../a.txt"_s, root + u"/real/a.txt"_s},
+        // Through the link "..": the kernel goes up from real/sub, not back to the link's folder.
+        {root, u"link/../b.txt"_s, root + u"/real/b.txt"_s},
+        {root + u"/real"_s, u"named.txt"_s, root + u"/real/named.txt"_s},
+        {root, u"missing/a.txt"_s, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(absolutePathIn(c.folder, c.typed), c.expected) << c.typed.toStdString();
 }
