@@ -244,6 +244,9 @@ private:
     // Where a key pressed in a control goes: its menu's commands first, then the window's; true when it
     // was taken from the control.
     bool RouteKey(QKeyEvent* event, QMenu* controlMenu);
+    // Opens a control's menu by its caret (the list's current row, the editor's cursor), as the menu key
+    // does; Shift+F10 comes here.
+    void PopupFromKeyboard(QMenu* controlMenu);
     // Drops a menu down from a tool button.
     void DropDown(QMenu* menu, QToolButton* button);
     QAction* makeAction(const QString& name, const QString& category, const QString& caption);

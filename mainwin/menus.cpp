@@ -240,12 +240,27 @@ void TfC::ActMenuExecute() {
     DropDown(PupMenu, BtnMenu);
 }
 
+void TfC::PopupFromKeyboard(QMenu* controlMenu) {
+    QAbstractScrollArea* control = controlMenu == PupMemo ? static_cast<QAbstractScrollArea*>(Memo1) : LBox;
+    const QRect caret = control->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    const QRect inside = control->viewport()->rect();
+    const QPoint at = caret.isValid() && inside.intersects(caret) ? caret.center() : inside.center();
+    controlMenu->popup(control->viewport()->mapToGlobal(at));
+}
+
 bool TfC::RouteKey(QKeyEvent* event, QMenu* controlMenu) {
     // A key of the focused control's menu is always its command's: run when enabled, else nothing, and the
     // control never sees it. A key of another command is that command's while it is enabled (the window's
     // shortcut takes it), else the control's.
     const QKeyCombination pressed(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key()));
     const QKeySequence sequence(pressed);
+    // The desktop's other key for a control's menu, beside the menu key that Qt handles itself.
+    if (pressed == QKeyCombination(Qt::ShiftModifier, Qt::Key_F10)) {
+        if (event->type() == QEvent::KeyPress)
+            PopupFromKeyboard(controlMenu);
+        event->accept();
+        return true;
+    }
     for (QAction* command : m_menuCommands.value(controlMenu)) {
         if (command->shortcut() != sequence)
             continue;

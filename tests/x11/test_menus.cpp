@@ -51,6 +51,33 @@ TEST_F(RealMenus, AccessKeysJumpToABookmarkAndReopenARecentFile) {
     EXPECT_EQ(rows(), QStringList{u"the other document"_s});
 }
 
+// The keyboard's ways to a control's menu, the menu key and Shift+F10, open it by the caret: the list's
+// menu by its current row, the editor's by the cursor.
+TEST_F(RealMenus, TheMenuKeyAndShiftF10OpenTheControlsMenuByTheCaret) {
+    startFramed("first\r\nsecond\r\nthird\r\nfourth\r\n");
+    xdotool({u"windowactivate"_s, u"--sync"_s, QString::number(windowId())});
+    keys({u"Down"_s, u"Down"_s});
+    const QRect row = window->LBox->visualRect(window->LBox->model()->index(2, 0));
+    const QPoint rowOnScreen = window->LBox->viewport()->mapToGlobal(row.center());
+    for (const QString& key : {u"Menu"_s, u"shift+F10"_s}) {
+        keys({key});
+        ASSERT_TRUE(waitFor([this] { return window->PupMenu->isVisible(); })) << key.toStdString();
+        EXPECT_LT(std::abs(window->PupMenu->geometry().top() - rowOnScreen.y()), row.height() * 2)
+            << key.toStdString() << ": opened away from the current row";
+        keys({u"Escape"_s});
+        ASSERT_TRUE(waitFor([this] { return !window->PupMenu->isVisible(); }));
+        EXPECT_TRUE(window->isVisible()) << "Esc closed the menu, not the window";
+    }
+    window->PageControl1->setCurrentWidget(window->TabNote);
+    pumpEvents(200);
+    for (const QString& key : {u"Menu"_s, u"shift+F10"_s}) {
+        keys({key});
+        ASSERT_TRUE(waitFor([this] { return window->PupMemo->isVisible(); })) << key.toStdString();
+        keys({u"Escape"_s});
+        ASSERT_TRUE(waitFor([this] { return !window->PupMemo->isVisible(); }));
+    }
+}
+
 } // namespace
 
 namespace {
