@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 
+#include <algorithm>
+
 namespace kopix {
 
 CorrectionEditor::CorrectionEditor(QWidget* parent) : QsciScintilla(parent) {
@@ -72,9 +74,22 @@ void CorrectionEditor::insertPastedText(const QString& text) {
     replaceSelectedText(converted);
 }
 
+void CorrectionEditor::insertPastedTextAt(qsizetype position, const QString& text) {
+    const long end = SendScintilla(SCI_GETLENGTH);
+    SendScintilla(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(std::min<qsizetype>(position, end)));
+    insertPastedText(text);
+}
+
 void CorrectionEditor::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::MiddleButton) {
         event->accept();
+        if (!isReadOnly()) {
+            // The viewport's events come here, in its coordinates.
+            const QPoint at = event->position().toPoint();
+            const long position = SendScintilla(SCI_POSITIONFROMPOINT, static_cast<unsigned long>(at.x()),
+                                                static_cast<long>(at.y()));
+            Q_EMIT primaryPasteRequested(position);
+        }
         return;
     }
     QsciScintilla::mousePressEvent(event);

@@ -14,7 +14,7 @@ namespace kopix {
 // deleting, undoing, text the program inserts) and only the program clears it, so an undo back to the
 // loaded text still counts as a correction. Reading the clipboard is left to the window (the editor's own
 // paste would wait for a clipboard owner that never answers), and so is the middle button's paste of the
-// primary selection, which would wait the same way.
+// primary selection, which would wait the same way: the editor only says where it was asked for.
 class CorrectionEditor : public QsciScintilla {
     Q_OBJECT
 public:
@@ -35,9 +35,14 @@ public:
     void removeSelectionWithoutUndo();
     // Puts text in place of the selection, as a paste does.
     void insertPastedText(const QString& text);
+    // Pastes text at a place of the text (the middle button's paste): the caret goes there, the selection
+    // is left out of it. A place beyond the end (the text got shorter meanwhile) means the end.
+    void insertPastedTextAt(qsizetype position, const QString& text);
 
 Q_SIGNALS:
     void modifiedChanged(bool modified);
+    // The middle button was pressed over the text: the primary selection is to be pasted at `position`.
+    void primaryPasteRequested(qsizetype position);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -189,6 +189,8 @@ public:
     void EditCut1Execute();
     void EditPaste1Execute();
     void EditDelete1Execute();
+    // The middle button in the editor: the primary selection pasted where it was pressed.
+    void MemoPastePrimary(qsizetype position);
 
     // The copy gesture's handlers.
     void LBoxMouseDown(Qt::MouseButtons buttons, const QPoint& position);

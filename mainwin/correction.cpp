@@ -59,6 +59,7 @@ void TfC::SetUpCorrectionTab() {
     connect(Memo1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PupMemo->popup(Memo1->mapToGlobal(at)); });
     connect(PupMemo, &QMenu::aboutToShow, this, &TfC::UpdateEditActions);
+    connect(Memo1, &CorrectionEditor::primaryPasteRequested, this, &TfC::MemoPastePrimary);
 
     UpdateEditActions();
 }
@@ -184,6 +185,15 @@ void TfC::EditPaste1Execute() {
     m_platform.readClipboardText(this, [this](const std::optional<QString>& text) {
         if (text && PageControl1->currentWidget() == TabNote)
             Memo1->insertPastedText(*text);
+    });
+}
+
+void TfC::MemoPastePrimary(qsizetype position) {
+    // What is selected anywhere goes in where the middle button was pressed, as in every X11 program; read
+    // like the clipboard, so an owner that never answers pastes nothing rather than freezing Kopix.
+    m_platform.readPrimaryText(this, [this, position](const std::optional<QString>& text) {
+        if (text && !text->isEmpty() && PageControl1->currentWidget() == TabNote)
+            Memo1->insertPastedTextAt(position, *text);
     });
 }
 

@@ -176,27 +176,43 @@ void LinuxPlatform::readClipboard(QObject* context, std::function<void(const Cli
     m_clipboardReader->read(context, std::move(done));
 }
 
-void LinuxPlatform::readClipboardText(QObject* context,
-                                      std::function<void(const std::optional<QString>&)> done) {
+namespace {
+
+// A paste's read: this program's own text is taken from Qt at once; another program's through a reader
+// of its own, which never waits for an owner that does not answer.
+void readWholeText(std::unique_ptr<X11ClipboardReader>& reader, X11ClipboardReader::Selection selection,
+                   QObject* context, std::function<void(const std::optional<QString>&)> done) {
     QClipboard* clipboard = QGuiApplication::clipboard();
+    const QClipboard::Mode mode =
+        selection == X11ClipboardReader::Selection::Primary ? QClipboard::Selection : QClipboard::Clipboard;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 && !m_pasteReader)
-        m_pasteReader = std::make_unique<X11ClipboardReader>(X11ClipboardReader::applicationDisplayName(),
-                                                             X11ClipboardReader::Extent::WholeText);
-    const auto text = [](const ClipboardContent& content) -> std::optional<QString> {
-        if (content.kind == ClipboardContent::Kind::Text)
-            return content.text;
-        return std::nullopt;
-    };
-    if (!x11 || !m_pasteReader->isConnected() || clipboard->ownsClipboard()) {
-        if (m_pasteReader)
-            m_pasteReader->cancel();
-        const QMimeData* data = clipboard->mimeData();
+    if (x11 && !reader)
+        reader = std::make_unique<X11ClipboardReader>(X11ClipboardReader::applicationDisplayName(),
+                                                      X11ClipboardReader::Extent::WholeText, selection);
+    const bool own = mode == QClipboard::Selection ? clipboard->ownsSelection() : clipboard->ownsClipboard();
+    if (!x11 || !reader->isConnected() || own) {
+        if (reader)
+            reader->cancel();
+        const QMimeData* data = clipboard->mimeData(mode);
         done(data && data->hasText() ? std::optional<QString>(data->text()) : std::nullopt);
         return;
     }
-    m_pasteReader->read(
-        context, [text, done = std::move(done)](const ClipboardContent& content) { done(text(content)); });
+    reader->read(context, [done = std::move(done)](const ClipboardContent& content) {
+        done(content.kind == ClipboardContent::Kind::Text ? std::optional<QString>(content.text)
+                                                          : std::nullopt);
+    });
+}
+
+} // namespace
+
+void LinuxPlatform::readClipboardText(QObject* context,
+                                      std::function<void(const std::optional<QString>&)> done) {
+    readWholeText(m_pasteReader, X11ClipboardReader::Selection::Clipboard, context, std::move(done));
+}
+
+void LinuxPlatform::readPrimaryText(QObject* context,
+                                    std::function<void(const std::optional<QString>&)> done) {
+    readWholeText(m_primaryReader, X11ClipboardReader::Selection::Primary, context, std::move(done));
 }
 
 } // namespace kopix

@@ -28,6 +28,7 @@ public:
     void watchNumLock(std::function<void()> onChange) override;
     bool openUrl(const QUrl& url) override;
     void readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) override;
+    void readPrimaryText(QObject* context, std::function<void(const std::optional<QString>&)> done) override;
     void readClipboardText(QObject* context,
                            std::function<void(const std::optional<QString>&)> done) override;
 
@@ -37,6 +38,7 @@ private:
     std::unique_ptr<X11NumLock> m_numLock;
     std::unique_ptr<X11ClipboardReader> m_clipboardReader;
     std::unique_ptr<X11ClipboardReader> m_pasteReader;
+    std::unique_ptr<X11ClipboardReader> m_primaryReader;
 };
 
 // Whether the block device major:minor is removable, read from a sysfs tree (a parameter for tests). The

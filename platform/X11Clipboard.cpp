@@ -62,12 +62,14 @@ QByteArray X11ClipboardReader::applicationDisplayName() {
     return QByteArray(DisplayString(x11->display()));
 }
 
-X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName, Extent extent, QObject* parent)
+X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName, Extent extent, Selection selection,
+                                       QObject* parent)
     : QObject(parent), m_extent(extent) {
     m_display = XOpenDisplay(displayName.isEmpty() ? nullptr : displayName.constData());
     if (!m_display)
         return;
-    m_clipboardAtom = XInternAtom(m_display, "CLIPBOARD", False);
+    m_selectionAtom =
+        XInternAtom(m_display, selection == Selection::Primary ? "PRIMARY" : "CLIPBOARD", False);
     m_targetsAtom = XInternAtom(m_display, "TARGETS", False);
     m_utf8Atom = XInternAtom(m_display, "UTF8_STRING", False);
     m_incrAtom = XInternAtom(m_display, "INCR", False);
@@ -99,7 +101,7 @@ void X11ClipboardReader::read(QObject* context, std::function<void(const Clipboa
         finish(ClipboardContent::failed(systemErrorText(ECONNREFUSED)));
         return;
     }
-    if (XGetSelectionOwner(m_display, m_clipboardAtom) == None) {
+    if (XGetSelectionOwner(m_display, m_selectionAtom) == None) {
         // Nobody holds the clipboard: it was emptied, or its owner has gone.
         finish(ClipboardContent::noText());
         return;
@@ -119,7 +121,7 @@ void X11ClipboardReader::request(unsigned long target, Step step) {
     m_incremental = false;
     m_incrementalType = 0;
     m_collected.clear();
-    XConvertSelection(m_display, m_clipboardAtom, target, m_propertyAtom, m_requestor, CurrentTime);
+    XConvertSelection(m_display, m_selectionAtom, target, m_propertyAtom, m_requestor, CurrentTime);
     XFlush(m_display);
 }
 
@@ -129,7 +131,7 @@ void X11ClipboardReader::processEvents() {
     while (XPending(m_display) > 0) {
         XEvent event;
         XNextEvent(m_display, &event);
-        const bool selection = event.type == SelectionNotify && event.xselection.selection == m_clipboardAtom;
+        const bool selection = event.type == SelectionNotify && event.xselection.selection == m_selectionAtom;
         const bool newPiece = event.type == PropertyNotify && event.xproperty.atom == m_propertyAtom &&
                               event.xproperty.state == PropertyNewValue;
         if (!selection && !newPiece)

@@ -33,9 +33,13 @@ public:
     // password apart; a paste takes all of it, as it is.
     enum class Extent { Preview, WholeText };
 
+    // Which selection is read: the clipboard (copy and paste), or the primary selection, the text last
+    // selected anywhere (pasted with the middle button).
+    enum class Selection { Clipboard, Primary };
+
     // displayName: the display to connect to (empty: $DISPLAY).
     explicit X11ClipboardReader(const QByteArray& displayName, Extent extent = Extent::Preview,
-                                QObject* parent = nullptr);
+                                Selection selection = Selection::Clipboard, QObject* parent = nullptr);
     ~X11ClipboardReader() override;
 
     // False when no connection could be made; read() then only reports the failure.
@@ -77,7 +81,7 @@ private:
     QTimer m_deadline;
     int m_deadlineMs = DefaultDeadlineMs;
 
-    unsigned long m_clipboardAtom = 0;
+    unsigned long m_selectionAtom = 0;
     unsigned long m_targetsAtom = 0;
     unsigned long m_utf8Atom = 0;
     unsigned long m_incrAtom = 0;

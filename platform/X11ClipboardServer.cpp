@@ -104,8 +104,8 @@ private:
         // Old clients name no property: the target stands for it.
         const Atom property = request.property != None ? request.property : request.target;
         reply.property = property;
-        const bool ours = request.selection == m_clipboard &&
-                          (request.time == CurrentTime || request.time >= m_time);
+        const bool ours =
+            request.selection == m_clipboard && (request.time == CurrentTime || request.time >= m_time);
         if (!ours) {
             reply.property = None;
         } else if (request.target == m_targets) {

@@ -207,6 +207,37 @@ TEST_F(Correction, EditCommandsFollowTheEditorAndTheirKeysNeverReachIt) {
     EXPECT_TRUE(memo()->text().startsWith(u"pasted\r\nlin 0\r\n"_s));
 }
 
+// The middle button pastes the primary selection where it is pressed, leaving the editor's own selection
+// alone; a read that answers after the tab was left, or with no text, pastes nothing.
+TEST_F(Correction, TheMiddleButtonPastesThePrimarySelectionWhereItIsPressed) {
+    openLines(3);
+    enter();
+    memo()->setSelection(0, 0, 0, 4); // "line" of the first line
+    const auto middleClickOnLine = [this](int line) {
+        const long position = memo()->positionFromLineIndex(line, 0);
+        const QPoint at(int(memo()->SendScintilla(QsciScintilla::SCI_POINTXFROMPOSITION, 0UL, position)) + 1,
+                        int(memo()->SendScintilla(QsciScintilla::SCI_POINTYFROMPOSITION, 0UL, position)) + 2);
+        QTest::mouseClick(memo()->viewport(), Qt::MiddleButton, Qt::NoModifier, at);
+    };
+    platform.primaryText = u"selected elsewhere "_s;
+    middleClickOnLine(2);
+    EXPECT_EQ(memo()->text(), u"line 0\r\nline 1\r\nselected elsewhere line 2\r\n"_s);
+    EXPECT_TRUE(memo()->isModified());
+
+    platform.primaryText.reset();
+    middleClickOnLine(1);
+    EXPECT_EQ(memo()->text(), u"line 0\r\nline 1\r\nselected elsewhere line 2\r\n"_s) << "nothing there";
+
+    platform.primaryText = u"late"_s;
+    platform.holdPrimaryReads = true;
+    middleClickOnLine(0);
+    ASSERT_EQ(platform.pendingPrimaryReads.size(), 1);
+    leave();
+    platform.pendingPrimaryReads.takeFirst()(platform.primaryText);
+    enter();
+    EXPECT_FALSE(memo()->text().contains(u"late"_s)) << "the answer came after the tab was left";
+}
+
 TEST_F(Correction, CtrlCOnTheCopyTabAfterAVisitToTheEditorCopiesTheRows) {
     openLines(5);
     QTest::mouseClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier,

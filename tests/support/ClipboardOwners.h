@@ -166,10 +166,11 @@ private:
     std::vector<Transfer> m_transfers;
 };
 
-// xclip takes the CLIPBOARD with the given bytes (as UTF8_STRING, or the type given) and keeps serving
-// them in the background until another program takes it.
-inline bool xclipIn(const QByteArray& bytes, const QString& type = QString()) {
-    QStringList arguments{QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")};
+// xclip takes the CLIPBOARD (or the selection named) with the given bytes (as UTF8_STRING, or the type
+// given) and keeps serving them in the background until another program takes it.
+inline bool xclipIn(const QByteArray& bytes, const QString& type = QString(),
+                    const QString& selection = QStringLiteral("clipboard")) {
+    QStringList arguments{QStringLiteral("-selection"), selection, QStringLiteral("-i")};
     if (!type.isEmpty())
         arguments << QStringLiteral("-t") << type;
     QProcess xclip;

@@ -76,6 +76,16 @@ public:
     // Pastes: a scripted answer (nothing: the read failed), else the in-process clipboard's text.
     std::optional<std::optional<QString>> pasteAnswer;
     void readClipboardText(QObject*, std::function<void(const std::optional<QString>&)> done) override;
+    // Middle-button pastes: the primary selection's scripted text (nothing: no text there).
+    std::optional<QString> primaryText;
+    QList<std::function<void(const std::optional<QString>&)>> pendingPrimaryReads; // when holdPrimaryReads
+    bool holdPrimaryReads = false;
+    void readPrimaryText(QObject*, std::function<void(const std::optional<QString>&)> done) override {
+        if (holdPrimaryReads)
+            pendingPrimaryReads.append(std::move(done));
+        else
+            done(primaryText);
+    }
 };
 
 } // namespace kopix::test

@@ -61,6 +61,31 @@ TEST_F(RealCorrection, ALineTypedInTheEditorReachesTheFileTheListAndTheBookmarks
     EXPECT_EQ(bookmark->text(), u"(&A) ☆ typed"_s);
 }
 
+// The middle button pastes what is selected anywhere, as in every X11 program: another program's
+// selection, and text selected in the editor itself.
+TEST_F(RealCorrection, TheMiddleButtonPastesWhatIsSelectedAnywhere) {
+    startFramed("first\r\nsecond\r\n");
+    enterTheTab();
+    CorrectionEditor* memo = window->Memo1;
+    const auto middleClickAt = [&](int line, int index) {
+        const long position = memo->positionFromLineIndex(line, index);
+        const QPoint point(int(memo->SendScintilla(QsciScintilla::SCI_POINTXFROMPOSITION, 0UL, position)) + 1,
+                           int(memo->SendScintilla(QsciScintilla::SCI_POINTYFROMPOSITION, 0UL, position)) +
+                               3);
+        xdotool(QStringList{u"mousemove"_s} + at(memo->viewport(), point) + QStringList{u"click"_s, u"2"_s});
+    };
+    ASSERT_TRUE(xclipIn("picked ", QString(), u"primary"_s));
+    middleClickAt(1, 0);
+    ASSERT_TRUE(waitFor([&] { return memo->text() == u"first\r\npicked second\r\n"_s; }, 2000))
+        << memo->text().toStdString();
+
+    xdotool({u"key"_s, u"ctrl+Home"_s, u"shift+End"_s}); // "first", selected in the editor
+    pumpEvents(200);
+    middleClickAt(1, 13); // the end of "picked second"
+    EXPECT_TRUE(waitFor([&] { return memo->text() == u"first\r\npicked secondfirst\r\n"_s; }, 2000))
+        << memo->text().toStdString();
+}
+
 TEST_F(RealCorrection, PastingFromAHungOwnerNeitherFreezesTheWindowNorPastesAnything) {
     startFramed("text\r\n");
     enterTheTab();
