@@ -1,5 +1,7 @@
 #include "mainwin/Fonts.h"
 
+#include "core/AppSettings.h"
+
 #include <QStringList>
 
 namespace kopix {
@@ -14,6 +16,19 @@ QFont designFont(const QString& face, int pixelSize) {
     if (pixelSize > 0)
         font.setPixelSize(pixelSize);
     return font;
+}
+
+QFont styledFont(QFont font, quint8 style) {
+    font.setBold(style & StyleBold);
+    font.setItalic(style & StyleItalic);
+    font.setUnderline(style & StyleUnderline);
+    font.setStrikeOut(style & StyleStrikeOut);
+    return font;
+}
+
+quint8 fontStyle(const QFont& font) {
+    return quint8((font.bold() ? StyleBold : 0) | (font.italic() ? StyleItalic : 0) |
+                  (font.underline() ? StyleUnderline : 0) | (font.strikeOut() ? StyleStrikeOut : 0));
 }
 
 } // namespace kopix

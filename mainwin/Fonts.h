@@ -8,6 +8,10 @@ namespace kopix {
 // A face of the design ("MS UI Gothic", "ＭＳ ゴシック"), then the Japanese faces of a Linux desktop, so
 // Japanese text never shows as boxes; a pixel size when one is given.
 QFont designFont(const QString& face, int pixelSize = 0);
+// A font with a highlight rule's style bits (bold, italic, underline, strikeout) in place of its own
+// style, and the style bits a font has.
+QFont styledFont(QFont font, quint8 style);
+quint8 fontStyle(const QFont& font);
 
 inline const QString WindowFace = QStringLiteral("MS UI Gothic");
 inline const QString ListFace = QStringLiteral("ＭＳ ゴシック");

@@ -3,6 +3,7 @@
 #include "core/HighlightRules.h"
 #include "core/RowText.h"
 #include "mainwin/Colors.h"
+#include "mainwin/Fonts.h"
 #include "mainwin/LineListModel.h"
 
 #include <QPainter>
@@ -12,14 +13,6 @@ namespace kopix {
 
 LineDelegate::LineDelegate(const LineListModel& model, QObject* parent)
     : QStyledItemDelegate(parent), m_model(model) {}
-
-QFont LineDelegate::styledFont(QFont font, quint8 style) {
-    font.setBold(style & StyleBold);
-    font.setItalic(style & StyleItalic);
-    font.setUnderline(style & StyleUnderline);
-    font.setStrikeOut(style & StyleStrikeOut);
-    return font;
-}
 
 void LineDelegate::drawFocusFrame(QPainter& painter, const QRect& row, const QColor& colour) {
     painter.save();

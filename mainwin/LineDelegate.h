@@ -34,8 +34,6 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     static void drawFocusFrame(QPainter& painter, const QRect& row, const QColor& colour);
-    // The list font with a rule's style bits in place of its own style.
-    static QFont styledFont(QFont font, quint8 style);
 
 private:
     const LineListModel& m_model;

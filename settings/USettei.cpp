@@ -56,19 +56,6 @@ constexpr std::array<const char16_t*, 4> StyleCaptions{u"太字(&B)", u"斜体(&
                                                        u"取消し線(&K)"};
 constexpr std::array<const char16_t*, 4> StyleNames{u"CBoxBold", u"CBoxIta", u"CBoxULine", u"CBoxKLine"};
 
-quint8 styleOf(const QFont& font) {
-    return quint8((font.bold() ? StyleBold : 0) | (font.italic() ? StyleItalic : 0) |
-                  (font.underline() ? StyleUnderline : 0) | (font.strikeOut() ? StyleStrikeOut : 0));
-}
-
-QFont withStyle(QFont font, quint8 style) {
-    font.setBold(style & StyleBold);
-    font.setItalic(style & StyleItalic);
-    font.setUnderline(style & StyleUnderline);
-    font.setStrikeOut(style & StyleStrikeOut);
-    return font;
-}
-
 QIcon swatch(TColor color) {
     QPixmap pixmap(16, 12);
     pixmap.fill(toQColor(color, QPalette()));
@@ -147,7 +134,7 @@ void TSettei::CreateControls() {
             auto* box = new QCheckBox(QString::fromUtf16(StyleCaptions[size_t(bit)]), group);
             box->setObjectName(QString::fromUtf16(StyleNames[size_t(bit)]) + n);
             // Each caption in its own style.
-            box->setFont(withStyle(box->font(), StyleBits[size_t(bit)]));
+            box->setFont(styledFont(box->font(), StyleBits[size_t(bit)]));
             StyleBoxes[size_t(k)][size_t(bit)] = box;
             grid->addWidget(box, bit / 2, bit % 2);
             const quint8 styleBit = StyleBits[size_t(bit)];
@@ -282,7 +269,7 @@ void TSettei::FormShow() {
     for (size_t k = 0; k < size_t(RuleCount); ++k) {
         QLineEdit* edit = LEMoji[k];
         edit->setText(m_fC.RKeyw[k]);
-        edit->setFont(withStyle(edit->font(), m_fC.RFontS[k]));
+        edit->setFont(styledFont(edit->font(), m_fC.RFontS[k]));
         setEditColor(edit, m_fC.RFontC[k]);
         for (size_t bit = 0; bit < 4; ++bit)
             StyleBoxes[k][bit]->setChecked(m_fC.RFontS[k] & StyleBits[bit]);
@@ -329,8 +316,8 @@ void TSettei::StyleBoxClick(QCheckBox* box, quint8 bit) {
     QLineEdit* edit = activeRuleEdit();
     if (!edit)
         return;
-    const quint8 style = styleOf(edit->font());
-    edit->setFont(withStyle(edit->font(), box->isChecked() ? quint8(style | bit) : quint8(style & ~bit)));
+    const quint8 style = fontStyle(edit->font());
+    edit->setFont(styledFont(edit->font(), box->isChecked() ? quint8(style | bit) : quint8(style & ~bit)));
 }
 
 void TSettei::ColorBox1Change(QComboBox* list) {
@@ -387,7 +374,7 @@ void TSettei::OKBtnClick() {
         while (!keyword.isEmpty() && keyword.back().unicode() <= 32)
             keyword.chop(1);
         m_fC.RKeyw[k] = keyword;
-        m_fC.RFontS[k] = styleOf(LEMoji[k]->font());
+        m_fC.RFontS[k] = fontStyle(LEMoji[k]->font());
         m_fC.RFontC[k] = editColor(LEMoji[k]);
     }
     m_fC.ExeMemo = WExeMemo;

@@ -2,6 +2,7 @@
 #include "support/KopixFixture.h"
 
 #include "mainwin/DocumentListView.h"
+#include "mainwin/Fonts.h"
 #include "mainwin/LineDelegate.h"
 
 #include <QApplication>
@@ -146,12 +147,11 @@ TEST(LineDelegateFont, StyleBitsReplaceTheListFontsStyle) {
     QFont base;
     base.setBold(true);
     base.setItalic(true);
-    const QFont underline = LineDelegate::styledFont(base, StyleUnderline);
+    const QFont underline = styledFont(base, StyleUnderline);
     EXPECT_FALSE(underline.bold());
     EXPECT_FALSE(underline.italic());
     EXPECT_TRUE(underline.underline());
-    const QFont all =
-        LineDelegate::styledFont(QFont(), StyleBold | StyleItalic | StyleUnderline | StyleStrikeOut);
+    const QFont all = styledFont(QFont(), StyleBold | StyleItalic | StyleUnderline | StyleStrikeOut);
     EXPECT_TRUE(all.bold() && all.italic() && all.underline() && all.strikeOut());
 }
 
