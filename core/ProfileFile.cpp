@@ -13,9 +13,6 @@ namespace kopix {
 
 namespace {
 
-// Windows hands values back through a 2048-character buffer, NUL included.
-constexpr qsizetype MaxValueLength = 2047;
-
 // What Windows trims around lines, names and values. Not U+3000 or U+00A0: a value may start with an
 // ideographic space on purpose.
 bool isTrimChar(QChar ch) {
@@ -49,7 +46,7 @@ QStringView unquoted(QStringView value) {
 }
 
 QString limited(QStringView value) {
-    return value.first(qMin(value.size(), MaxValueLength)).toString();
+    return value.first(qMin(value.size(), ProfileFile::MaxValueLength)).toString();
 }
 
 // Names match ignoring the case of ASCII letters only, as Windows does ("É" and "é" differ).

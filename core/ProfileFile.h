@@ -16,6 +16,10 @@ namespace kopix {
 // edits the file's bytes line by line so that everything the program does not own survives unchanged.
 class ProfileFile {
 public:
+    // The longest value readString() gives back: Windows hands values back through a 2048-character
+    // buffer, NUL included.
+    static constexpr qsizetype MaxValueLength = 2047;
+
     ProfileFile(); // an empty, new file
     // The bytes of a file that exists (exists() is true).
     static ProfileFile fromBytes(const QByteArray& bytes);

@@ -40,8 +40,8 @@ inline std::optional<QString> documentRoundTripFault(const QByteArray& bytes, co
     }
     const LoadedDocument document = decodeDocument(bytes, legacy);
     const QString shown = document.lines.joinedWithCrLf();
-    const CorrectionSave save =
-        planCorrectionSave(shown, document.encoding, bytes, document.encoding, document.decodedCleanly, legacy);
+    const CorrectionSave save = planCorrectionSave(shown, document.encoding, bytes, document.encoding,
+                                                   document.decodedCleanly, legacy);
     if (save.unrepresentable >= 0)
         return QStringLiteral("an unchanged line cannot be written (at %1)").arg(save.unrepresentable);
     if (save.losesUnreadable)
@@ -58,8 +58,8 @@ inline std::optional<QString> documentRoundTripFault(const QByteArray& bytes, co
 }
 
 // The settings file as a hand editor may leave it, with one of Kopix's keys written: the value reads
-// back as written (line breaks and NULs as spaces, at most 2047 characters), and a key Kopix did not
-// write keeps its value.
+// back as written (line breaks and NULs as spaces, at most ProfileFile::MaxValueLength characters), and a key
+// Kopix did not write keeps its value.
 inline std::optional<QString> profileRoundTripFault(const QByteArray& file, const QString& section,
                                                     const QString& key, const QString& value,
                                                     const QString& otherSection, const QString& otherKey) {
@@ -74,7 +74,7 @@ inline std::optional<QString> profileRoundTripFault(const QByteArray& file, cons
         if (c == u'\r' || c == u'\n' || c == QChar(0))
             c = u' ';
     }
-    expected.truncate(2047);
+    expected.truncate(ProfileFile::MaxValueLength);
     const QString readBack = back.readString(section, key, none);
     if (readBack != expected)
         return QStringLiteral("wrote [%1] %2=%3, read %4")
