@@ -16,13 +16,9 @@
 #include <QSessionManager>
 #include <QTimer>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -71,39 +67,11 @@ bool servesClipboard(int argc, char** argv) {
     return argc == 3 && QByteArray(argv[1]) == kopix::X11ClipboardServer::Option;
 }
 
-// The server lives on after Kopix: it lets go of everything Kopix was started with, so that a shell
-// reading Kopix's output sees its end when Kopix exits and the folder Kopix ran in can be unmounted.
-void detachFromStarter() {
-    const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-    if (nothing >= 0) {
-        for (int descriptor : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
-            ::dup2(nothing, descriptor);
-        ::close(nothing);
-    }
-    // Should it fail, the server only stays in the folder; there is nobody to tell.
-    [[maybe_unused]] const int changed = ::chdir("/");
-}
-
-int serveClipboard(char** argv) {
-    QByteArray text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        text.append(buffer, n);
-    }
-    detachFromStarter();
-    return kopix::X11ClipboardServer::serve(QByteArray(argv[2]), text);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     if (servesClipboard(argc, argv))
-        return serveClipboard(argv);
+        return kopix::X11ClipboardServer::serveStandardInput(QByteArray(argv[2]));
     if (asksForInformation(argc, argv))
         return answerInformation(argc, argv);
     kopix::preferX11OnWayland();
@@ -160,5 +128,5 @@ int main(int argc, char** argv) {
     fC.reset(); // writes the settings file
     // The last copy stays on the clipboard when Kopix has gone.
     kopix::keepClipboardAfterExit(QCoreApplication::applicationFilePath());
-    return code == 0 ? 0 : code;
+    return code;
 }

@@ -5,9 +5,12 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <vector>
@@ -198,6 +201,29 @@ private:
 };
 
 } // namespace
+
+int X11ClipboardServer::serveStandardInput(const QByteArray& displayName) {
+    QByteArray text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        text.append(buffer, n);
+    }
+    // The server lives on after Kopix: a shell reading Kopix's output must see its end when Kopix exits,
+    // and the folder Kopix ran in must stay free to unmount.
+    if (const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC); nothing >= 0) {
+        for (int descriptor : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+            ::dup2(nothing, descriptor);
+        ::close(nothing);
+    }
+    // Should it fail, the server only stays in the folder; there is nobody to tell.
+    [[maybe_unused]] const int changed = ::chdir("/");
+    return serve(displayName, text);
+}
 
 int X11ClipboardServer::serve(const QByteArray& displayName, const QByteArray& utf8Text) {
     XSetErrorHandler(ignoreErrors);

@@ -19,6 +19,9 @@ public:
     // Takes the CLIPBOARD on the display and serves text until someone else takes it. Returns the exit
     // code: 0 when the clipboard was taken over (or the server went away), 1 when it could not be owned.
     static int serve(const QByteArray& displayName, const QByteArray& utf8Text);
+    // The serving process: reads the text from standard input to its end, lets go of everything it was
+    // started with (standard files, folder), then serves.
+    static int serveStandardInput(const QByteArray& displayName);
 };
 
 } // namespace kopix
