@@ -272,6 +272,9 @@ private:
     bool KeepRecoveryCopy(const QString& text);
     // Closes every modal box and dialog and every open menu, as if cancelled.
     void CancelModalWindows();
+    // After the corrections were written: the list shows the file as written with topLine at its top, and
+    // the editor counts as unchanged.
+    void ShowSavedDocument(int topLine);
     // Before another document replaces the editor's text: true when nothing is pending or it was saved.
     bool SavePendingCorrections();
     // Whether another program wrote the document on display since it was read (time or size moved).
@@ -287,7 +290,6 @@ private:
     void PaintStrips(TColor colour);
     static TColor stripColour(TSTS state);
     QString settingsFilePath() const;
-    bool isPortable() const { return m_place.portable; }
 
     // Link launching (linklaunch.cpp): a double-click on a row beginning with "http" opens it in the
     // browser, paced by Timerhttp.

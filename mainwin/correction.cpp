@@ -107,14 +107,18 @@ void TfC::PageControl1Change() {
             PageControl1->tabBar()->setFocus();
             return;
         }
-        Memo1->setModified(false);
-        TopI = v;
-        OpenDocument(m_displayedPath);
+        ShowSavedDocument(v);
     } else {
         // Scrolling done in the editor carries over to the list.
         LBox->setTopRow(v);
     }
     LBox->setFocus();
+}
+
+void TfC::ShowSavedDocument(int topLine) {
+    Memo1->setModified(false);
+    TopI = topLine;
+    OpenDocument(m_displayedPath);
 }
 
 void TfC::EditSyncExecute() {

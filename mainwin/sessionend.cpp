@@ -62,9 +62,7 @@ void TfC::CommitSessionData() {
         int caretLine = 0;
         int caretIndex = 0;
         Memo1->getCursorPosition(&caretLine, &caretIndex);
-        Memo1->setModified(false);
-        TopI = editing ? firstLine : LBox->topRow();
-        OpenDocument(m_displayedPath);
+        ShowSavedDocument(editing ? firstLine : LBox->topRow());
         if (editing) {
             correctionEditor();
             Memo1->scrollLines(firstLine - Memo1->firstVisibleLine());
@@ -99,9 +97,8 @@ bool TfC::KeepRecoveryCopy(const QString& text) {
     if (!m_recoveredText.isNull() && text == m_recoveredText)
         return true;
     const QDateTime now = QDateTime::currentDateTime();
-    // Beside the document, where its owner looks first; where that cannot be written (the folder is gone,
-    // read-only or full), in the program's data folder.
-    // A document folder that is gone (a drive taken out) is not made again.
+    // Beside the document, where its owner looks first; where that cannot be written (read-only, full, or
+    // gone: a folder taken away with its drive is not made again), in the program's data folder.
     const QString beside = QFileInfo(m_displayedPath).absolutePath();
     const QString dataFolder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
                                    .filePath(QStringLiteral("Kopix/recovered"));
