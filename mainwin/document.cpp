@@ -11,12 +11,12 @@
 #include "platform/Platform.h"
 
 #include <QAction>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QDebug>
 #include <QTabWidget>
 
 namespace kopix {

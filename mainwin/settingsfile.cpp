@@ -4,9 +4,9 @@
 #include "core/FileSystem.h"
 #include "core/ProfileFile.h"
 #include "core/WindowGeometry.h"
+#include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
-#include "mainwin/CorrectionEditor.h"
 #include "platform/Platform.h"
 
 #include <QDebug>

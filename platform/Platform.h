@@ -60,12 +60,12 @@ public:
     // Reads the whole text on the clipboard for a paste, read like readClipboard (never waiting for the
     // owner, given up within a second when it does not answer) but on its own, so it and the preview never
     // cut each other off. done gets nothing when there is no text or the read failed.
+    virtual void readClipboardText(QObject* context,
+                                   std::function<void(const std::optional<QString>&)> done) = 0;
     // Reads the primary selection's whole text (what was last selected anywhere) for a middle-button paste,
     // the same way as readClipboardText and on a read of its own.
     virtual void readPrimaryText(QObject* context,
                                  std::function<void(const std::optional<QString>&)> done) = 0;
-    virtual void readClipboardText(QObject* context,
-                                   std::function<void(const std::optional<QString>&)> done) = 0;
 };
 
 } // namespace kopix

@@ -20,9 +20,6 @@ public:
     explicit TerminationSignals(std::function<void(int signal)> onSignal, QObject* parent = nullptr);
     ~TerminationSignals() override;
 
-    // False when the pipe or the handlers could not be set up; the signals then keep their default effect.
-    bool isWatching() const { return m_notifier != nullptr; }
-
 private:
     void arrived();
 

@@ -2,7 +2,6 @@
 
 #include <X11/Xlib.h>
 
-#include <cstdlib>
 #include <cstring>
 
 namespace kopix {

@@ -18,10 +18,11 @@ class QShowEvent;
 
 namespace kopix {
 
+class PageControl;
+
 // The settings dialog: the list's font size, the three highlight rules and the editor program. It is made
 // once, after the main window, shown modally by the settings command, and on OK writes straight into the
 // main window's fields; Cancel leaves them as they were. It reads and writes no file itself.
-class PageControl;
 
 class TSettei : public QDialog, public SettingsDialog {
     Q_OBJECT
