@@ -1,6 +1,7 @@
 #include "core/DocumentFile.h"
 
 #include "core/DocumentSave.h"
+#include "core/FileWriter.h"
 
 #include <cerrno>
 #include <cstring>
@@ -56,7 +57,7 @@ bool writeDocumentText(const QString& path, QStringView text, TextEncoding encod
             *errorText = unrepresentableText(text, unrepresentable, legacy);
         return false;
     }
-    return writeFileAtomically(path, *bytes, errorText);
+    return writeFileSafely(path, *bytes, errorText);
 }
 
 QString unrepresentableText(QStringView text, qsizetype index, const LegacyCodePage& legacy) {

@@ -35,8 +35,8 @@ LoadedDocument decodeDocument(QByteArray bytes, const LegacyCodePage& legacy = L
 DocumentReadResult readDocument(const QString& path, const LegacyCodePage& legacy = LegacyCodePage::system(),
                                 qint64 maxBytes = documentSizeLimit());
 
-// Writes text in the given encoding, atomically (a temporary file renamed over the old one), so the old
-// content survives any failure. Returns false with the reason in *errorText.
+// Writes text in the given encoding through writeFileSafely, so the old content survives any failure. Returns
+// false with the reason in *errorText.
 bool writeDocumentText(const QString& path, QStringView text, TextEncoding encoding, QString* errorText,
                        const LegacyCodePage& legacy = LegacyCodePage::system());
 

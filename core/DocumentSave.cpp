@@ -1,6 +1,7 @@
 #include "core/DocumentSave.h"
 
 #include "core/FileSystem.h"
+#include "core/FileWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -141,17 +142,8 @@ CorrectionSave planCorrectionSave(QStringView text, TextEncoding encoding,
 }
 
 QString recoveryCopyPath(const QString& folder, const QString& documentPath, const QDateTime& when) {
-    // Dots in the time, so the name is valid on every file system a USB stick may have.
-    const QString stem = QFileInfo(documentPath).completeBaseName() + QStringLiteral(" (訂正 ") +
-                         when.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
-    const QDir dir(folder);
-    for (int n = 1;; ++n) {
-        const QString name = stem + (n == 1 ? QString() : QStringLiteral(" %1").arg(n)) + QStringLiteral(").txt");
-        const QString path = dir.filePath(name);
-        // A dangling link counts as taken: writing would go through it.
-        if (!pathExists(path) && !QFileInfo(path).isSymLink())
-            return path;
-    }
+    return unusedFilePath(folder, QFileInfo(documentPath).completeBaseName(), QStringLiteral("訂正"), when,
+                          QStringLiteral(".txt"));
 }
 
 } // namespace kopix

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -24,8 +23,14 @@ bool statPath(const QString& path, struct stat* info) {
     return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), info) == 0;
 }
 
-// Why a thing that is not a regular file cannot be read as one.
-QString notARegularFileText(mode_t mode) {
+QString tooLargeText(qint64 size, qint64 maxBytes) {
+    return QStringLiteral("ファイルが大きすぎます（%1。読めるのは %2 まで）")
+        .arg(byteSizeText(size), byteSizeText(maxBytes));
+}
+
+} // namespace
+
+QString notARegularFileText(unsigned mode) {
     if (S_ISDIR(mode))
         return QStringLiteral("フォルダーであり、ファイルではありません");
     if (S_ISFIFO(mode))
@@ -36,38 +41,6 @@ QString notARegularFileText(mode_t mode) {
         return QStringLiteral("ソケットであり、通常のファイルではありません");
     return QStringLiteral("通常のファイルではありません");
 }
-
-QString tooLargeText(qint64 size, qint64 maxBytes) {
-    return QStringLiteral("ファイルが大きすぎます（%1。読めるのは %2 まで）")
-        .arg(byteSizeText(size), byteSizeText(maxBytes));
-}
-
-// Reads until the end of the file, but never more than maxBytes + 1 bytes: a file that grows while it is
-// read is caught as too large too. Returns an errno value, 0 on success.
-int readAll(int fd, qint64 expected, qint64 maxBytes, QByteArray& bytes) {
-    bytes = QByteArray(qsizetype(std::min(expected, maxBytes) + 1), Qt::Uninitialized);
-    qsizetype filled = 0;
-    for (;;) {
-        if (filled == bytes.size()) {
-            if (filled > maxBytes)
-                break;
-            bytes.resize(qsizetype(std::min<qint64>(bytes.size() + 65536, maxBytes + 1)));
-        }
-        const ssize_t got = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (got == 0)
-            break;
-        filled += got;
-    }
-    bytes.truncate(filled);
-    return 0;
-}
-
-} // namespace
 
 bool fileExists(const QString& path) {
     struct stat info {};
@@ -122,6 +95,29 @@ QString systemErrorText(int errorNumber) {
     return text;
 }
 
+int readOpenFile(int fd, qint64 expected, qint64 maxBytes, QByteArray& bytes) {
+    bytes = QByteArray(qsizetype(std::min(expected, maxBytes) + 1), Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) {
+            if (filled > maxBytes)
+                break;
+            bytes.resize(qsizetype(std::min<qint64>(bytes.size() + 65536, maxBytes + 1)));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    bytes.truncate(filled);
+    return 0;
+}
+
 FileBytes readRegularFile(const QString& path, qint64 maxBytes) {
     FileBytes result;
     const QByteArray encodedPath = QFile::encodeName(path);
@@ -154,7 +150,7 @@ FileBytes readRegularFile(const QString& path, qint64 maxBytes) {
         return result;
     }
     if (error == 0)
-        error = readAll(fd, qint64(info.st_size), maxBytes, bytes);
+        error = readOpenFile(fd, qint64(info.st_size), maxBytes, bytes);
     ::close(fd);
     if (error != 0) {
         result.errorText = systemErrorText(error);
@@ -167,31 +163,6 @@ FileBytes readRegularFile(const QString& path, qint64 maxBytes) {
     result.bytes = std::move(bytes);
     result.modified = nanoseconds(info);
     return result;
-}
-
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* errorText) {
-    const auto fail = [errorText](const QString& reason) {
-        if (errorText)
-            *errorText = reason;
-        return false;
-    };
-    // Replacing the file by rename would get past a file the user made read-only; refuse instead, also
-    // when running as root (who could write it anyway).
-    if (!isWritableFile(path))
-        return fail(systemErrorText(EACCES));
-    QSaveFile file(path);
-    // Unbuffered, so that a write that fails (a full disk) is seen here: QSaveFile does not look at the
-    // flush that commit() makes, and would put a short or empty file in place of the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
 }
 
 qint64 documentSizeLimit() {

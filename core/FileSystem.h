@@ -28,11 +28,8 @@ qint64 fileSize(const QString& path);
 // trailing blanks, control characters and full stops removed.
 QString systemErrorText(int errorNumber);
 
-// Writes bytes over a file in one step: a temporary file in the same folder, renamed over the old one, so
-// the old content survives any failure and no partial or temporary file is left. A symbolic link is
-// written through to its target and stays a link; the file keeps its permissions. A file without any
-// write permission is not replaced, also for root. Returns false with the system's reason.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* errorText);
+// Why a thing that is not a regular file (a folder, a pipe, a device: st_mode's kind) is no document.
+QString notARegularFileText(unsigned mode);
 
 // A whole file read in one piece.
 struct FileBytes {
@@ -45,6 +42,11 @@ struct FileBytes {
 // device, a socket) is refused with a reason the user can understand, and so is a file larger than
 // maxBytes: a pipe or /dev/zero would never end. Opening and reading never block.
 FileBytes readRegularFile(const QString& path, qint64 maxBytes);
+
+// Reads an open file from where it stands to its end, but never more than maxBytes + 1 bytes (`expected`
+// bytes are made room for first): a file that grows while it is read is caught as too large too. Returns
+// an errno value, 0 on success.
+int readOpenFile(int fd, qint64 expected, qint64 maxBytes, QByteArray& bytes);
 
 // The largest document Kopix reads: what the memory of this machine holds comfortably along with the
 // decoded text and its line index (a quarter of it), and never more than 1 GiB.

@@ -1,6 +1,7 @@
 #include "core/ProfileFile.h"
 
 #include "core/FileSystem.h"
+#include "core/FileWriter.h"
 #include "core/LegacyCodePage.h"
 
 #include <QFile>
@@ -361,7 +362,7 @@ bool ProfileFile::save(const QString& path, QString* errorText) const {
     if (target.isDir())
         return fail(qt_error_string(EISDIR));
 
-    return writeFileAtomically(path, toBytes(), errorText);
+    return writeFileSafely(path, toBytes(), errorText);
 }
 
 } // namespace kopix

@@ -48,10 +48,10 @@ public:
     QByteArray toBytes() const;
     TextEncoding encoding() const;
 
-    // Writes toBytes() to path atomically (temporary file in the same folder + rename), so a crash or
-    // full disk never leaves a half-written file. Refuses (returns false) to replace an existing file
-    // that is not writable, or the file this profile was loaded from when it could not be read (its
-    // content would be lost). On failure returns false, sets *errorText to the system's reason, and
+    // Writes toBytes() to path through writeFileSafely, so a crash or a full disk never leaves a
+    // half-written file, also in a folder that cannot be written. Refuses (returns false) to replace an
+    // existing file that is not writable, or the file this profile was loaded from when it could not be read
+    // (its content would be lost). On failure returns false, sets *errorText to the system's reason, and
     // leaves any existing file untouched.
     bool save(const QString& path, QString* errorText = nullptr) const;
 

@@ -4,6 +4,7 @@
 
 #include "core/DocumentFile.h"
 #include "core/DocumentSave.h"
+#include "core/FileWriter.h"
 #include "core/PathRules.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
@@ -130,7 +131,7 @@ bool TfC::SaveCorrections(Asking asking) {
         return false;
 
     QString reason;
-    if (!writeFileAtomically(m_displayedPath, save.bytes, &reason)) {
+    if (!writeFileSafely(m_displayedPath, save.bytes, &reason)) {
         if (asking == Asking::Nobody) {
             qWarning().noquote() << QStringLiteral("%1 に書き込めません: %2").arg(m_displayedPath, reason);
             return false;

@@ -3,6 +3,7 @@
 #include "mainwin/UfC.h"
 
 #include "core/DocumentSave.h"
+#include "core/FileWriter.h"
 #include "core/FileSystem.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -100,14 +100,13 @@ bool TfC::KeepRecoveryCopy(const QString& text) {
     // Beside the document, where its owner looks first; where that cannot be written (read-only, full, or
     // gone: a folder taken away with its drive is not made again), in the program's data folder.
     const QString beside = QFileInfo(m_displayedPath).absolutePath();
-    const QString dataFolder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-                                   .filePath(QStringLiteral("Kopix/recovered"));
+    const QString dataFolder = spareCopyFolder();
     for (const QString& folder : {beside, dataFolder}) {
         if (folder == beside ? !folderExists(folder) : !QDir().mkpath(folder))
             continue;
         const QString path = recoveryCopyPath(folder, m_displayedPath, now);
         QString reason;
-        if (writeFileAtomically(path, text.toUtf8(), &reason)) {
+        if (writeFileSafely(path, text.toUtf8(), &reason)) {
             m_recoveredText = text;
             qWarning().noquote() << QStringLiteral("訂正は %1 に残しました。").arg(path);
             return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -8,14 +9,15 @@ namespace kopix::test {
 
 // File permissions as an ordinary user meets them, also where the tests run as root: for its lifetime
 // the calling thread gives up the capabilities that let root read, write and search past permission
-// bits. Elsewhere it does nothing.
+// bits (or the ones given, such as CAP_CHOWN alone). Elsewhere it does nothing.
 class UserFileAccess {
 public:
-    UserFileAccess() {
+    explicit UserFileAccess(std::initializer_list<int> capabilities = {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH,
+                                                                       CAP_FOWNER}) {
         if (::geteuid() != 0 || !get(m_saved))
             return;
         __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        for (int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+        for (int capability : capabilities)
             reduced[capability / 32].effective &= ~(1u << (capability % 32));
         m_reduced = set(reduced);
     }

@@ -1,18 +1,8 @@
 #include "core/DocumentSave.h"
-#include "core/FileSystem.h"
 
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-
-#include <sys/mount.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace kopix;
 using namespace Qt::StringLiterals;
@@ -106,99 +96,6 @@ TEST(CorrectionSave, ACharacterThePageLacksIsFoundAndAnotherEncodingTakesIt) {
     EXPECT_TRUE(planCorrectionSave(u"caf\u30FBok\r\n", TextEncoding::Utf8, QByteArray("caf\xE9 ok\r\n"),
                                    TextEncoding::Legacy, false, cp932())
                     .losesUnreadable);
-}
-
-class AtomicWrite : public ::testing::Test {
-protected:
-    QString path(const QString& name) const { return dir.filePath(name); }
-    QByteArray read(const QString& p) const {
-        QFile file(p);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    void write(const QString& p, const QByteArray& bytes) const {
-        QFile file(p);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    QStringList entries() const {
-        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    }
-    QTemporaryDir dir;
-};
-
-TEST_F(AtomicWrite, KeepsPermissionsAndWritesThroughASymbolicLink) {
-    const QString target = path(u"target.txt"_s);
-    write(target, "old");
-    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
-    const QString link = path(u"link.txt"_s);
-    ASSERT_EQ(::symlink("target.txt", QFile::encodeName(link).constData()), 0);
-    QString error;
-    ASSERT_TRUE(writeFileAtomically(link, "new", &error)) << error.toStdString();
-    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link stays a link";
-    EXPECT_EQ(read(target), QByteArray("new"));
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
-    EXPECT_EQ(entries(), (QStringList{u"link.txt"_s, u"target.txt"_s}));
-}
-
-TEST_F(AtomicWrite, AFailureLeavesTheFileAndNoTemporaryFile) {
-    const QString readOnly = path(u"ro.txt"_s);
-    write(readOnly, "keep");
-    ASSERT_TRUE(QFile::setPermissions(readOnly, QFile::ReadOwner));
-    QString error;
-    EXPECT_FALSE(writeFileAtomically(readOnly, "new", &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(read(readOnly), QByteArray("keep"));
-
-    const QString folder = path(u"ro"_s);
-    ASSERT_TRUE(QDir(dir.path()).mkdir(u"ro"_s));
-    write(folder + u"/doc.txt", "keep");
-    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-    const bool denied = !QFileInfo(folder).isWritable();
-    if (denied) {
-        EXPECT_FALSE(writeFileAtomically(folder + u"/doc.txt", "new", &error));
-        EXPECT_EQ(read(folder + u"/doc.txt"), QByteArray("keep"));
-    }
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              QStringList{u"doc.txt"_s});
-    EXPECT_EQ(entries(), (QStringList{u"ro"_s, u"ro.txt"_s}));
-}
-
-// A recovery copy never takes the name of anything that exists, a dangling link included.
-TEST_F(AtomicWrite, ARecoveryCopyGetsANameNothingHas) {
-    const QDateTime when(QDate(2026, 12, 9), QTime(17, 20, 5));
-    const QString first = recoveryCopyPath(dir.path(), u"/elsewhere/phrases.txt"_s, when);
-    EXPECT_EQ(first, path(u"phrases (訂正 2026-12-09 17.20.05).txt"_s));
-    write(first, "taken");
-    const QString second = recoveryCopyPath(dir.path(), u"/elsewhere/phrases.txt"_s, when);
-    EXPECT_EQ(second, path(u"phrases (訂正 2026-12-09 17.20.05 2).txt"_s));
-    ASSERT_EQ(::symlink("/nonexistent/target", QFile::encodeName(second).constData()), 0);
-    EXPECT_EQ(recoveryCopyPath(dir.path(), u"/elsewhere/phrases.txt"_s, when),
-              path(u"phrases (訂正 2026-12-09 17.20.05 3).txt"_s));
-}
-
-// A full disk: the write fails with its reason and the old file stays whole. (Qt's QSaveFile commits a
-// file whose buffered bytes never reached the disk: an empty file in place of the old one.)
-TEST_F(AtomicWrite, AFullDiskLeavesTheOldFile) {
-    const QString folder = path(u"small"_s);
-    ASSERT_TRUE(QDir().mkpath(folder));
-    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "mounting a small tmpfs is not allowed here";
-    const QString file = folder + u"/Kopix.ini"_s;
-    write(file, "[LB]\r\nFS=12\r\n");
-    {
-        QFile filler(folder + u"/filler"_s);
-        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        while (filler.write(QByteArray(4096, 'f')) == 4096) {
-        }
-    }
-    QString error;
-    EXPECT_FALSE(writeFileAtomically(file, QByteArray(3000, 'n'), &error));
-    EXPECT_EQ(error, systemErrorText(ENOSPC));
-    EXPECT_EQ(read(file), QByteArray("[LB]\r\nFS=12\r\n"));
-    ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
 }
 
 } // namespace

@@ -243,20 +243,22 @@ TEST_F(ProfileSave, FilesWithoutRightsAreLeftAlone) {
     // The file the profile could not read is not overwritten with a profile that lacks its content.
     const ProfileFile unreadable = ProfileFile::load(writeOnly);
     EXPECT_FALSE(unreadable.exists());
-    const std::pair<ProfileFile, QString> cases[] = {{sample(), readOnly},
-                                                     {unreadable, writeOnly},
-                                                     {sample(), inFolder},
-                                                     {sample(), folder + u"/New.ini"}};
+    const std::pair<ProfileFile, QString> cases[] = {
+        {sample(), readOnly}, {unreadable, writeOnly}, {sample(), folder + u"/New.ini"}};
     for (const auto& [file, target] : cases) {
         QString error;
         EXPECT_FALSE(file.save(target, &error)) << target.toStdString();
         EXPECT_FALSE(error.isEmpty()) << target.toStdString();
     }
+    // A writable file in a folder that is not: written in place.
+    QString error;
+    EXPECT_TRUE(sample().save(inFolder, &error)) << error.toStdString();
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(entries(folder), QStringList{u"Kopix.ini"_s});
     EXPECT_EQ(entries(m_dir.path()), (QStringList{u"readonly.ini"_s, u"ro"_s, u"writeonly.ini"_s}));
-    for (const QString& name : {readOnly, writeOnly, inFolder})
+    for (const QString& name : {readOnly, writeOnly})
         EXPECT_EQ(content(name), QByteArray("[fC]\r\nA_L=0\r\n")) << name.toStdString();
+    EXPECT_EQ(content(inFolder), sample().toBytes());
 }
 
 } // namespace
