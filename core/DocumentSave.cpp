@@ -19,7 +19,8 @@ bool isUtf16(TextEncoding encoding) {
     return encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE;
 }
 
-// One line of the file on disk: its bytes without the break, and the text they decode to.
+// One line of the file on disk: its bytes without the break, and the text they decode to as the editor
+// shows it (a lone surrogate of UTF-16 is U+FFFD there), by which a line the user left alone is known.
 struct OriginalLine {
     QByteArray bytes;
     QString text;
@@ -53,7 +54,7 @@ OriginalFile splitOriginal(const QByteArray& file, TextEncoding encoding, const 
     const auto addLine = [&](qsizetype from, qsizetype to) {
         OriginalLine line;
         line.bytes = body.sliced(from, to - from).toByteArray();
-        line.text = decodeAs(line.bytes, encoding, legacy, &line.clean);
+        line.text = replaceLoneSurrogates(decodeAs(line.bytes, encoding, legacy, &line.clean));
         // A UTF-16 file that ends in half a unit: those bytes copied back would put every unit after them
         // out of step. The line is encoded anew, and as it did not read cleanly, the user is asked.
         if (line.bytes.size() % unit == 0)
@@ -146,7 +147,8 @@ QString recoveryCopyPath(const QString& folder, const QString& documentPath, con
                          when.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
     const QDir dir(folder);
     for (int n = 1;; ++n) {
-        const QString name = stem + (n == 1 ? QString() : QStringLiteral(" %1").arg(n)) + QStringLiteral(").txt");
+        const QString name =
+            stem + (n == 1 ? QString() : QStringLiteral(" %1").arg(n)) + QStringLiteral(").txt");
         const QString path = dir.filePath(name);
         // A dangling link counts as taken: writing would go through it.
         if (!pathExists(path) && !QFileInfo(path).isSymLink())

@@ -1,3 +1,4 @@
+#include "core/DocumentFile.h"
 #include "core/DocumentSave.h"
 #include "core/FileSystem.h"
 
@@ -92,6 +93,26 @@ TEST(CorrectionSave, WhatFollowsANulWouldBeLost) {
                                 "a\0\0\0b\0",
                                 8))
                     .losesUnreadable);
+}
+
+// The editor (UTF-8 inside) cannot hold a lone surrogate of a UTF-16 file: it is filled with U+FFFD
+// instead, and the line is still known as the one the user left alone.
+TEST(CorrectionSave, ALoneSurrogateLineLeftAloneKeepsItsBytes) {
+    const QByteArray original = "\xFF\xFE"
+                                "a\0\r\0\n\0\x00\xD8x\0\r\0\n\0c\0\r\0\n\0"_ba;
+    QString text = decodeDocument(original, cp932()).lines.joinedWithCrLf();
+    ASSERT_EQ(text, u"a\r\n\uFFFDx\r\nc\r\n"_s);
+    const CorrectionSave kept = plan(text.replace(u'c', u'C'), TextEncoding::Utf16LE, original);
+    EXPECT_EQ(kept.bytes, "\xFF\xFE"
+                          "a\0\r\0\n\0\x00\xD8x\0\r\0\n\0C\0\r\0\n\0"_ba);
+    EXPECT_FALSE(kept.losesUnreadable);
+    const CorrectionSave changed = plan(text.replace(u'x', u'y'), TextEncoding::Utf16LE, original);
+    EXPECT_EQ(changed.bytes, "\xFF\xFE"
+                             "a\0\r\0\n\0\xFD\xFFy\0\r\0\n\0C\0\r\0\n\0"_ba);
+    EXPECT_TRUE(changed.losesUnreadable);
+    // Halves of a pair on two lines are two lone surrogates there.
+    EXPECT_EQ(LineStore::fromText(u"\xD83D\n\xDE00\U0001F600"_s).joinedWithCrLf(),
+              u"\uFFFD\r\n\uFFFD\U0001F600\r\n"_s);
 }
 
 TEST(CorrectionSave, ACharacterThePageLacksIsFoundAndAnotherEncodingTakesIt) {
