@@ -20,7 +20,8 @@ bool isUtf16(TextEncoding encoding) {
     return encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE;
 }
 
-// One line of the file on disk: its bytes without the break, and the text they decode to.
+// One line of the file on disk: its bytes without the break, and the text they decode to as the editor
+// shows it (a lone surrogate of UTF-16 is U+FFFD there), by which a line the user left alone is known.
 struct OriginalLine {
     QByteArray bytes;
     QString text;
@@ -31,7 +32,8 @@ struct OriginalLine {
 struct OriginalFile {
     QList<OriginalLine> lines;
     QHash<QString, QList<qsizetype>> byText; // the lines of each text, in file order
-    bool hiddenTail = false;                 // there are bytes after a NUL, which no editor ever showed
+    // The bytes from the first NUL on, which no editor ever showed; the line before the NUL is the last.
+    std::optional<QByteArray> hiddenTail;
 };
 
 // The file cut into lines the way reading does (CR LF, LF or CR), in units of its encoding.
@@ -54,7 +56,7 @@ OriginalFile splitOriginal(const QByteArray& file, TextEncoding encoding, const 
     const auto addLine = [&](qsizetype from, qsizetype to) {
         OriginalLine line;
         line.bytes = body.sliced(from, to - from).toByteArray();
-        line.text = decodeAs(line.bytes, encoding, legacy, &line.clean);
+        line.text = replaceLoneSurrogates(decodeAs(line.bytes, encoding, legacy, &line.clean));
         // A UTF-16 file that ends in half a unit: those bytes copied back would put every unit after them
         // out of step. The line is encoded anew, and as it did not read cleanly, the user is asked.
         if (line.bytes.size() % unit == 0)
@@ -66,8 +68,8 @@ OriginalFile splitOriginal(const QByteArray& file, TextEncoding encoding, const 
     for (qsizetype i = 0; i < end; i += unit) {
         const char16_t ch = at(i);
         if (ch == 0) {
-            original.hiddenTail = true;
             addLine(start, i);
+            original.hiddenTail = body.sliced(i).toByteArray();
             return original;
         }
         if (ch != u'\r' && ch != u'\n')
@@ -82,6 +84,20 @@ OriginalFile splitOriginal(const QByteArray& file, TextEncoding encoding, const 
     return original;
 }
 
+// Where the row holding the NUL (its text before the NUL is `row`) starts in the editor's text, when the
+// user left it as it was loaded and as the last line: `row` and its break, or `row` alone when the final
+// break was deleted. A row with nothing before the NUL was never shown: the text must end at a line start.
+// -1 when the row was changed or deleted, or lines follow it.
+qsizetype hiddenRowStart(QStringView text, QStringView row) {
+    QStringView rest = text;
+    if (!row.isEmpty() && rest.endsWith(u"\r\n"))
+        rest.chop(2);
+    const qsizetype start = rest.size() - row.size();
+    if (!rest.endsWith(row) || (start > 0 && !rest.first(start).endsWith(u"\r\n")))
+        return -1;
+    return start;
+}
+
 } // namespace
 
 CorrectionSave planCorrectionSave(QStringView text, TextEncoding encoding,
@@ -93,14 +109,21 @@ CorrectionSave planCorrectionSave(QStringView text, TextEncoding encoding,
         original = splitOriginal(*file, readAs, legacy);
     // Bytes of another encoding are never copied into this one.
     const bool reuse = readAs == encoding;
+    // What follows a NUL goes back behind its row as long as that row stays as it was, the last one; the
+    // row keeps its own bytes, no earlier line may take them.
+    const qsizetype nulRowStart =
+        reuse && original.hiddenTail ? hiddenRowStart(text, original.lines.constLast().text) : -1;
+    if (nulRowStart >= 0)
+        original.lines.last().used = true;
+    const QStringView lines = nulRowStart >= 0 ? text.first(nulRowStart) : text;
 
     QByteArray body;
     const std::optional<QByteArray> lineBreak = encodeText(u"\r\n", encoding, legacy);
     const QByteArray crLf = lineBreak->sliced(signatureOf(encoding).size());
     qsizetype from = 0;
     for (;;) {
-        const qsizetype breakAt = text.indexOf(u"\r\n", from);
-        const QStringView line = text.sliced(from, (breakAt < 0 ? text.size() : breakAt) - from);
+        const qsizetype breakAt = lines.indexOf(u"\r\n", from);
+        const QStringView line = lines.sliced(from, (breakAt < 0 ? lines.size() : breakAt) - from);
         // The same text as a line of the file: its bytes as they are, the earliest unused one first.
         qsizetype pick = -1;
         if (const auto same = original.byText.constFind(line.toString());
@@ -130,8 +153,11 @@ CorrectionSave planCorrectionSave(QStringView text, TextEncoding encoding,
         from = breakAt + 2;
     }
 
+    if (nulRowStart >= 0)
+        body += original.lines.constLast().bytes + *original.hiddenTail;
+
     if (file) {
-        save.losesUnreadable = original.hiddenTail;
+        save.dropsHiddenTail = original.hiddenTail && nulRowStart < 0;
         for (const OriginalLine& line : original.lines)
             save.losesUnreadable = save.losesUnreadable || (!line.clean && !line.used);
     } else {

@@ -18,9 +18,13 @@ struct CorrectionSave {
     QByteArray bytes;
     // Index in the text of the first character the encoding has no code for; -1 when there is none.
     qsizetype unrepresentable = -1;
-    // Part of the file that could not be read (bytes that did not decode, or what follows a NUL) would
-    // not be written back: the user should be asked first.
+    // Characters that could not be read (bytes that did not decode) would not be written back as they
+    // were but replaced: the user should be asked first.
     bool losesUnreadable = false;
+    // What follows the file's first NUL, never shown, would be deleted (the row holding the NUL was
+    // changed or deleted, or lines were added after it, or the file goes over to another encoding): the
+    // user should be asked first.
+    bool dropsHiddenTail = false;
 };
 
 // The bytes for the editor's text (lines separated by CR LF, as the editor holds them) in `writeAs`,
@@ -28,7 +32,10 @@ struct CorrectionSave {
 // encoding it was read in. When the two are the same, every line the user left as it was keeps its exact
 // bytes, so nothing changes that the user did not change: not a character with several codes in the
 // legacy page, not bytes that did not decode. Lines with new text are encoded, and so is a line the user
-// added a second time. `decodedCleanly` stands for the original when it cannot be read.
+// added a second time. What follows a NUL (the bytes from the NUL on) is written back as it was, right
+// after the row holding the NUL, while that row is the text's last line as loaded. `decodedCleanly` stands
+// for the original when it cannot be read: false gives losesUnreadable, as nothing tells a NUL from a
+// character that did not decode then.
 CorrectionSave planCorrectionSave(QStringView text, TextEncoding writeAs,
                                   const std::optional<QByteArray>& original, TextEncoding readAs,
                                   bool decodedCleanly,

@@ -1,5 +1,7 @@
 #include "core/LineStore.h"
 
+#include "core/TextCodec.h"
+
 #include <algorithm>
 
 namespace kopix {
@@ -66,7 +68,9 @@ QString LineStore::joinedWithCrLf() const {
         joined += line(row);
         joined += u"\r\n";
     }
-    return joined;
+    // The editor holds UTF-8, which has no code for a lone surrogate: it gets U+FFFD here, the form the
+    // save knows the line by, rather than the '?' the conversion would make of it.
+    return replaceLoneSurrogates(std::move(joined));
 }
 
 } // namespace kopix

@@ -14,6 +14,23 @@ constexpr QByteArrayView Utf8Signature("\xEF\xBB\xBF");
 // Keeps a U+FEFF at the start: the signature is already gone, anything after it is text.
 constexpr auto Utf8Flags = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
 
+// Where the first surrogate without its other half is, from `from` on; -1 when there is none. Every
+// fill of the correction editor scans the whole document with this, so the common case (no surrogate
+// at all) costs one comparison a character.
+qsizetype firstLoneSurrogate(QStringView text, qsizetype from = 0) {
+    const char16_t* chars = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype i = from; i < size; ++i) {
+        if (!QChar::isSurrogate(chars[i]))
+            continue;
+        if (QChar::isHighSurrogate(chars[i]) && i + 1 < size && QChar::isLowSurrogate(chars[i + 1]))
+            ++i;
+        else
+            return i;
+    }
+    return -1;
+}
+
 QString decodeUtf16(QByteArrayView body, bool bigEndian, bool* clean) {
     const qsizetype units = body.size() / 2;
     const bool oddByte = body.size() % 2 != 0;
@@ -22,18 +39,10 @@ QString decodeUtf16(QByteArrayView body, bool bigEndian, bool* clean) {
         qFromBigEndian<char16_t>(body.data(), units, text.data());
     else
         qFromLittleEndian<char16_t>(body.data(), units, text.data());
-    bool wellFormed = !oddByte;
     if (oddByte)
         text[units] = QChar::ReplacementCharacter;
-    const QChar* chars = text.constData();
-    for (qsizetype i = 0; i < units; ++i) {
-        if (chars[i].isHighSurrogate() && i + 1 < units && chars[i + 1].isLowSurrogate())
-            ++i;
-        else if (chars[i].isSurrogate())
-            wellFormed = false;
-    }
     if (clean)
-        *clean = wellFormed;
+        *clean = !oddByte && firstLoneSurrogate(text) < 0;
     return text;
 }
 
@@ -70,24 +79,10 @@ QString decodeUtf8(QByteArrayView body, bool* clean) {
 }
 
 QByteArray utf8Bytes(QStringView text) {
-    bool unpaired = false;
-    for (qsizetype i = 0; i < text.size() && !unpaired; ++i) {
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            ++i;
-        else if (text[i].isSurrogate())
-            unpaired = true;
-    }
-    if (!unpaired)
-        return text.toUtf8();
     // Qt would write '?' for an unpaired surrogate; U+FFFD at least shows that something was there.
-    QString repaired = text.toString();
-    for (qsizetype i = 0; i < repaired.size(); ++i) {
-        if (repaired[i].isHighSurrogate() && i + 1 < repaired.size() && repaired[i + 1].isLowSurrogate())
-            ++i;
-        else if (repaired[i].isSurrogate())
-            repaired[i] = QChar::ReplacementCharacter;
-    }
-    return repaired.toUtf8();
+    if (firstLoneSurrogate(text) < 0)
+        return text.toUtf8();
+    return replaceLoneSurrogates(text.toString()).toUtf8();
 }
 
 QByteArray utf16Bytes(QStringView text, bool bigEndian) {
@@ -167,6 +162,15 @@ std::optional<QByteArray> encodeText(QStringView text, TextEncoding encoding, co
         break;
     }
     return legacy.encode(text, firstUnrepresentable);
+}
+
+QString replaceLoneSurrogates(QString text) {
+    qsizetype at = firstLoneSurrogate(text);
+    while (at >= 0) {
+        text[at] = QChar::ReplacementCharacter; // the first write copies a shared text, the rest do not
+        at = firstLoneSurrogate(text, at + 1);
+    }
+    return text;
 }
 
 } // namespace kopix

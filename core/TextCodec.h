@@ -41,4 +41,8 @@ QByteArrayView signatureOf(TextEncoding encoding);
 QString decodeAs(QByteArrayView body, TextEncoding encoding,
                  const LegacyCodePage& legacy = LegacyCodePage::system(), bool* clean = nullptr);
 
+// The text as UTF-8 can hold it, and so as the correction editor holds it: every unpaired surrogate
+// becomes U+FFFD. Text without one comes back as it is, not copied.
+QString replaceLoneSurrogates(QString text);
+
 } // namespace kopix

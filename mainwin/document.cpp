@@ -129,6 +129,13 @@ bool TfC::SaveCorrections(Asking asking) {
                  " には読めなかった文字があります。\r\n訂正を書き込むと、その文字は置き換えられます。") +
              keep))
         return false;
+    // What follows a NUL was never shown; it stays unless the row holding it changed.
+    if (save.dropsHiddenTail &&
+        !ask(name +
+             QStringLiteral(" には、NUL 文字の後に表示されていない部分があります。\r\n訂正を書き込むと、"
+                            "その部分は削除されます。") +
+             keep))
+        return false;
 
     QString reason;
     if (!writeFileSafely(m_displayedPath, save.bytes, &reason)) {

@@ -2,6 +2,7 @@
 // read replaced without asking, a start that hangs on something that is no file.
 #include "support/KopixFixture.h"
 
+#include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 
 #include <QAction>
@@ -103,6 +104,39 @@ TEST_F(DocumentSafety, UntouchedLinesKeepTheirExactBytes) {
     ASSERT_TRUE(window->close());
     EXPECT_TRUE(platform.messages.isEmpty()) << "nothing that could not be read is lost";
     EXPECT_EQ(readFile(doc), QByteArray("caf\xE9 ok\r\n\xEE\xEF\r\nplain, corrected\r\n"));
+}
+
+// What the list never showed, and what the editor cannot hold, stays as it was when the user corrects
+// another line in the editor: the bytes after a NUL, a UTF-16 line with half a surrogate pair.
+TEST_F(DocumentSafety, ACorrectionElsewhereKeepsHiddenAndUnholdableBytes) {
+    const struct {
+        const char* name;
+        QByteArray original;
+        int line; // where "X" is typed
+        QByteArray expected;
+    } cases[] = {
+        {"nul", QByteArray("line1\r\nline2 before\0after\r\nline3\r\n", 30), 0,
+         QByteArray("Xline1\r\nline2 before\0after\r\nline3\r\n", 31)},
+        {"lone_surrogate",
+         QByteArray("\xFF\xFE"
+                    "a\0\r\0\n\0\x00\xD8x\0\r\0\n\0c\0\r\0\n\0",
+                    20),
+         2,
+         QByteArray("\xFF\xFE"
+                    "a\0\r\0\n\0\x00\xD8x\0\r\0\n\0X\0c\0\r\0\n\0",
+                    24)},
+    };
+    for (const auto& c : cases) {
+        const QString doc = writeFile(QString::fromLatin1(c.name) + u".txt"_s, c.original);
+        start(doc);
+        window->correctionEditor()->insertAt(u"X"_s, c.line, 0);
+        ASSERT_TRUE(window->correctionsPending()) << c.name;
+        ASSERT_TRUE(closeAndDestroy()) << c.name;
+        EXPECT_TRUE(platform.messages.isEmpty())
+            << c.name << ": " << platform.messages.value(0).text.toStdString();
+        EXPECT_EQ(readFile(doc), c.expected) << c.name;
+        platform.messages.clear();
+    }
 }
 
 TEST_F(DocumentSafety, PendingCorrectionsAreSavedBeforeARecentFileOrADropReplacesThem) {

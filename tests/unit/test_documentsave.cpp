@@ -1,3 +1,4 @@
+#include "core/DocumentFile.h"
 #include "core/DocumentSave.h"
 
 #include "support/QtPrinters.h"
@@ -75,13 +76,62 @@ TEST(CorrectionSave, WithoutTheOriginalTheLoadTimeFlagCounts) {
     EXPECT_EQ(clean.bytes, QByteArray("x\r\ny")) << "exactly the editor's text, no break added";
 }
 
-TEST(CorrectionSave, WhatFollowsANulWouldBeLost) {
-    EXPECT_TRUE(plan(u"a\r\n", TextEncoding::Utf8, QByteArray("a\r\n\0tail", 8)).losesUnreadable);
-    EXPECT_TRUE(plan(u"a\r\n", TextEncoding::Utf16LE,
-                     QByteArray("\xFF\xFE"
-                                "a\0\0\0b\0",
-                                8))
-                    .losesUnreadable);
+// What follows a NUL was never shown: it stays, unchanged, behind the row holding the NUL while the user
+// leaves that row as the last one; otherwise it would go, which the user is told apart from replacements.
+TEST(CorrectionSave, WhatFollowsANulStaysBehindItsRow) {
+    const QByteArray utf8 = "line1\r\nline2 before\0after\r\nline3\r\n"_ba;
+    struct Case {
+        const char* name;
+        TextEncoding encoding;
+        QByteArray original;
+        QString text;
+        QByteArray expected;
+        bool drops;
+    } cases[] = {
+        {"utf8", TextEncoding::Utf8, utf8, u"Xline1\r\nline2 before\r\n"_s,
+         "Xline1\r\nline2 before\0after\r\nline3\r\n"_ba, false},
+        {"utf16le, odd byte at the end", TextEncoding::Utf16LE,
+         "\xFF\xFE"
+         "a\0\r\0\n\0b\0\0\0t\0\x01"_ba,
+         u"X\r\nb\r\n"_s,
+         "\xFF\xFE"
+         "X\0\r\0\n\0b\0\0\0t\0\x01"_ba,
+         false},
+        {"cp932, final break deleted", TextEncoding::Legacy, "\x93\xFA\r\n\x96\x7B\0\x82\xA0"_ba,
+         u"月\r\n本"_s, "\x8C\x8E\r\n\x96\x7B\0\x82\xA0"_ba, false},
+        {"nothing before the NUL, a line added", TextEncoding::Utf8, "a\r\n\0tail"_ba, u"a\r\nb\r\n"_s,
+         "a\r\nb\r\n\0tail"_ba, false},
+        {"its row changed", TextEncoding::Utf8, utf8, u"line1\r\nline2 after\r\n"_s,
+         "line1\r\nline2 after\r\n"_ba, true},
+        {"a line after its row", TextEncoding::Utf8, utf8, u"line1\r\nline2 before\r\nnew\r\n"_s,
+         "line1\r\nline2 before\r\nnew\r\n"_ba, true},
+    };
+    for (const Case& c : cases) {
+        const CorrectionSave save = plan(c.text, c.encoding, c.original);
+        EXPECT_EQ(save.bytes, c.expected) << c.name;
+        EXPECT_EQ(save.dropsHiddenTail, c.drops) << c.name;
+        EXPECT_FALSE(save.losesUnreadable) << c.name << ": no character is replaced";
+    }
+}
+
+// The editor (UTF-8 inside) cannot hold a lone surrogate of a UTF-16 file: it is filled with U+FFFD
+// instead, and the line is still known as the one the user left alone.
+TEST(CorrectionSave, ALoneSurrogateLineLeftAloneKeepsItsBytes) {
+    const QByteArray original = "\xFF\xFE"
+                                "a\0\r\0\n\0\x00\xD8x\0\r\0\n\0c\0\r\0\n\0"_ba;
+    QString text = decodeDocument(original, cp932()).lines.joinedWithCrLf();
+    ASSERT_EQ(text, u"a\r\n\uFFFDx\r\nc\r\n"_s);
+    const CorrectionSave kept = plan(text.replace(u'c', u'C'), TextEncoding::Utf16LE, original);
+    EXPECT_EQ(kept.bytes, "\xFF\xFE"
+                          "a\0\r\0\n\0\x00\xD8x\0\r\0\n\0C\0\r\0\n\0"_ba);
+    EXPECT_FALSE(kept.losesUnreadable);
+    const CorrectionSave changed = plan(text.replace(u'x', u'y'), TextEncoding::Utf16LE, original);
+    EXPECT_EQ(changed.bytes, "\xFF\xFE"
+                             "a\0\r\0\n\0\xFD\xFFy\0\r\0\n\0C\0\r\0\n\0"_ba);
+    EXPECT_TRUE(changed.losesUnreadable);
+    // Halves of a pair on two lines are two lone surrogates there.
+    EXPECT_EQ(LineStore::fromText(u"\xD83D\n\xDE00\U0001F600"_s).joinedWithCrLf(),
+              u"\uFFFD\r\n\uFFFD\U0001F600\r\n"_s);
 }
 
 TEST(CorrectionSave, ACharacterThePageLacksIsFoundAndAnotherEncodingTakesIt) {
