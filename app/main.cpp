@@ -125,8 +125,11 @@ int main(int argc, char** argv) {
     const int code = app.exec();
     runningWindow = nullptr;
     app.setErrorReporter({});
+    // Corrections that no file could take at a close without questions: whoever ended the program learns
+    // it from the status.
+    const bool correctionsLost = fC->correctionsLost();
     fC.reset(); // writes the settings file
     // The last copy stays on the clipboard when Kopix has gone.
     kopix::keepClipboardAfterExit(QCoreApplication::applicationFilePath());
-    return code;
+    return correctionsLost && code == 0 ? 1 : code;
 }

@@ -209,6 +209,9 @@ public:
     // The display has gone (the X server ended, as a session without a session manager ends) and the
     // program is ending at once: the corrections and the settings are written, files only.
     void SaveForLostDisplay();
+    // Whether corrections were lost because no file could take them at a close without questions: the
+    // program then ends with a failure status.
+    bool correctionsLost() const { return m_correctionsLost; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -220,6 +223,8 @@ private:
     void FormCreate(const QStringList& arguments);
     void FormShow();
     bool FormCloseQuery();
+    // True when a close request arrives while a close is asking its questions: it is ignored.
+    bool IgnoreCloseWhileAsking(QObject* watched, QEvent* event);
     void FormDestroy();
     void AppEventModalBegin();
     void AppEventModalEnd();
@@ -269,7 +274,9 @@ private:
     // succeeds, else to a recovery copy beside it (or in the data folder). True when they are safe
     // somewhere; `wroteDocument` tells which.
     bool SaveCorrectionsUnasked(bool* wroteDocument = nullptr);
-    bool KeepRecoveryCopy(const QString& text);
+    // Writes the corrections to a new file beside the document, or in the data folder; its path, or
+    // empty when no copy could be made anywhere.
+    QString KeepRecoveryCopy(const QString& text);
     // Closes every modal box and dialog and every open menu, as if cancelled.
     void CancelModalWindows();
     // After the corrections were written: the list shows the file as written with topLine at its top, and
@@ -330,7 +337,10 @@ private:
     bool m_shown = false;
     bool m_shrunk = false;
     bool m_sessionEnding = false;       // closing for a logout or a signal: no questions any more
+    bool m_closeAsking = false;         // a close is under way and may be asking a question
     QString m_recoveredText;            // the corrections last kept in a recovery copy
+    QString m_recoveredPath;            // and where
+    bool m_correctionsLost = false;     // a close without questions could keep them nowhere
     std::optional<QRect> m_rectAtClose; // the window's rectangle when the close was accepted, written at exit
     QMargins m_frame;                   // the frame the desktop said it would put around the window
     SettingsPlace m_place;              // where the settings file and the first-run sample live

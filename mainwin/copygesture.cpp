@@ -42,6 +42,8 @@ bool TfC::eventFilter(QObject* watched, QEvent* event) {
         CloseForSessionEnd();
         return true;
     }
+    if (event->type() == QEvent::Close && IgnoreCloseWhileAsking(watched, event))
+        return true;
     if ((watched == Pnl1 || watched == Pnl2) && event->type() == QEvent::MouseMove)
         Pnl1MouseMove(*static_cast<QMouseEvent*>(event));
     if (watched == LBox && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&

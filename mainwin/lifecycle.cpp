@@ -25,6 +25,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -233,9 +234,21 @@ void TfC::FormShow() {
     // The window was fitted before it had a frame; where the desktop already gave it one, fit the frame too.
     FitToWorkArea(this);
     LBox->setFocus();
+    // Close requests reach the native window first (IgnoreCloseWhileAsking).
+    windowHandle()->installEventFilter(this);
+}
+
+bool TfC::IgnoreCloseWhileAsking(QObject* watched, QEvent* event) {
+    // Qt lets a close request from the desktop through to a window whose own close is under way, even past
+    // the question that close is asking, and then ends the program without it: the question must decide.
+    if (watched != windowHandle() || !m_closeAsking)
+        return false;
+    event->ignore();
+    return true;
 }
 
 void TfC::closeEvent(QCloseEvent* event) {
+    const QScopedValueRollback asking(m_closeAsking, true);
     if (!FormCloseQuery()) {
         event->ignore();
         return;
@@ -255,13 +268,22 @@ bool TfC::FormCloseQuery() {
         MsgDlgCenter(QStringLiteral("終了していいですか？。"), MsgDlgType::Confirmation, mbOK | mbIgnore,
                      0) == mrIgnore)
         return false;
-    if (correctionsPending() && fileExists(m_displayedPath))
+    if (!correctionsPending())
+        return true;
+    if (fileExists(m_displayedPath))
         return SaveCorrections();
     // The document is gone (deleted, its drive taken out): its name is not written again, and the
-    // corrections are not thrown away either.
-    if (correctionsPending())
-        KeepRecoveryCopy(correctionEditor()->text());
-    return true;
+    // corrections are not thrown away either, unless the user says so.
+    const QString name = fileNamePart(m_displayedPath);
+    if (const QString copy = KeepRecoveryCopy(correctionEditor()->text()); !copy.isEmpty()) {
+        MsgDlgCenter(name + QStringLiteral(" が見つからないため、訂正は次のファイルに保存しました。\r\n") +
+                         copy,
+                     MsgDlgType::Information, mbOK, 0);
+        return true;
+    }
+    return MsgDlgCenter(name + QStringLiteral(" が見つからず、訂正はどこにも保存できませんでした。\r\n"
+                                              "終了すると訂正は失われます。\r\n「無視」では終了しません。"),
+                        MsgDlgType::Warning, mbOK | mbIgnore, 0) == mrOk;
 }
 
 void TfC::FormDestroy() {

@@ -3,8 +3,8 @@
 #include "mainwin/UfC.h"
 
 #include "core/DocumentSave.h"
-#include "core/FileWriter.h"
 #include "core/FileSystem.h"
+#include "core/FileWriter.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 
@@ -89,31 +89,37 @@ bool TfC::SaveCorrectionsUnasked(bool* wroteDocument) {
             *wroteDocument = true;
         return true;
     }
-    return KeepRecoveryCopy(correctionEditor()->text());
+    if (!KeepRecoveryCopy(correctionEditor()->text()).isEmpty())
+        return true;
+    // Nobody is there to tell but whoever reads the program's output, and the exit status.
+    m_correctionsLost = true;
+    qWarning().noquote() << QStringLiteral("訂正はどこにも保存できませんでした。");
+    return false;
 }
 
-bool TfC::KeepRecoveryCopy(const QString& text) {
+QString TfC::KeepRecoveryCopy(const QString& text) {
     // Saved once already (the session manager asked before the close): the copy is there.
     if (!m_recoveredText.isNull() && text == m_recoveredText)
-        return true;
+        return m_recoveredPath;
     const QDateTime now = QDateTime::currentDateTime();
     // Beside the document, where its owner looks first; where that cannot be written (read-only, full, or
     // gone: a folder taken away with its drive is not made again), in the program's data folder.
     const QString beside = QFileInfo(m_displayedPath).absolutePath();
     const QString dataFolder = spareCopyFolder();
     for (const QString& folder : {beside, dataFolder}) {
-        if (folder == beside ? !folderExists(folder) : !QDir().mkpath(folder))
+        if (folder.isEmpty() || (folder == beside ? !folderExists(folder) : !QDir().mkpath(folder)))
             continue;
         const QString path = recoveryCopyPath(folder, m_displayedPath, now);
         QString reason;
         if (writeFileSafely(path, text.toUtf8(), &reason)) {
             m_recoveredText = text;
+            m_recoveredPath = path;
             qWarning().noquote() << QStringLiteral("訂正は %1 に残しました。").arg(path);
-            return true;
+            return path;
         }
         qWarning().noquote() << QStringLiteral("%1 に書き込めません: %2").arg(path, reason);
     }
-    return false;
+    return QString();
 }
 
 } // namespace kopix

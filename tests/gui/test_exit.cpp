@@ -146,6 +146,31 @@ TEST_F(Exit, PendingCorrectionsAreWrittenAtCloseButNotIntoADeletedFile) {
     const QStringList copies = QDir(programDir()).entryList({u"doc (訂正 *).txt"_s});
     ASSERT_EQ(copies.size(), 1) << "but they are kept beside it";
     EXPECT_EQ(readFile(copies.first()), QByteArray("lost\r\n"));
+    ASSERT_EQ(platform.messages.size(), 1) << "and the user is told where";
+    EXPECT_EQ(platform.messages.first().text,
+              u"doc.txt が見つからないため、訂正は次のファイルに保存しました。\r\n"_s +
+                  inProgramDir(copies.first()));
+}
+
+TEST_F(Exit, CorrectionsThatNoFileCanTakeGoOnlyWhenTheUserSaysSo) {
+    const QString doc = writeFile(u"docs/doc.txt"_s, "old\r\n");
+    start(doc);
+    editCorrections(u"lost\n"_s);
+    // The folder went with its drive, and the data folder cannot be made.
+    QDir(inProgramDir(u"docs"_s)).removeRecursively();
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", writeFile(u"not-a-folder"_s, "").toLocal8Bit());
+    platform.answers = {mrIgnore, mrOk};
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->correctionsPending());
+    EXPECT_TRUE(window->close());
+    qputenv("XDG_DATA_HOME", dataHome);
+    ASSERT_EQ(platform.messages.size(), 2);
+    EXPECT_EQ(
+        platform.messages.first().text,
+        u"doc.txt が見つからず、訂正はどこにも保存できませんでした。\r\n終了すると訂正は失われます。\r\n"
+        u"「無視」では終了しません。"_s);
+    EXPECT_EQ(platform.messages.first().buttons, MsgDlgButtons(mbOK | mbIgnore));
 }
 
 TEST_F(Exit, CorrectionsThatCannotBeWrittenKeepTheWindowOpen) {

@@ -42,8 +42,8 @@ protected:
     }
     QString folder() const { return inProgramDir(u"docs"_s); }
     // A document with a correction typed on the correction tab, which is left open.
-    void correctOnTheTab() {
-        doc = writeFile(folder() + u"/doc.txt"_s, original);
+    void correctOnTheTab(const QString& name = u"doc.txt"_s) {
+        doc = writeFile(folder() + u'/' + name, original);
         start(doc);
         window->PageControl1->setCurrentWidget(window->TabNote);
         QApplication::processEvents();
@@ -125,16 +125,45 @@ TEST_P(SessionEndObstacle, LeavesTheDocumentAndKeepsTheCorrectionsInACopy) {
 INSTANTIATE_TEST_SUITE_P(
     Obstacles, SessionEndObstacle,
     ::testing::Values(
-        Obstacle{"ChangedByAnotherProgram", [](const QString& doc, const QString&) { replace(doc, "theirs\r\n"); },
-                 "theirs\r\n", true},
+        Obstacle{"ChangedByAnotherProgram",
+                 [](const QString& doc, const QString&) { replace(doc, "theirs\r\n"); }, "theirs\r\n", true},
         Obstacle{"ReadOnlyDocument",
                  [](const QString& doc, const QString&) { QFile::setPermissions(doc, QFile::ReadOwner); },
                  original, true},
         Obstacle{"DocumentDeleted", [](const QString& doc, const QString&) { QFile::remove(doc); },
                  QByteArray(), true},
-        Obstacle{"FolderGone", [](const QString&, const QString& folder) { QDir(folder).removeRecursively(); },
+        Obstacle{"FolderGone",
+                 [](const QString&, const QString& folder) { QDir(folder).removeRecursively(); },
                  QByteArray(), false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The longest name a file may have (253 bytes): the document is saved all the same, and a copy of the
+// corrections gets a name that fits.
+TEST_F(SessionEnd, TheLongestNameIsSavedAndItsCopyFits) {
+    const QString name = QString(83, QChar(u'語')) + u".txt"_s;
+    correctOnTheTab(name);
+    window->CommitSessionData();
+    EXPECT_EQ(readFile(doc), corrected);
+    window->Memo1->insertPastedText(u"!"_s);
+    replace(doc, "theirs\r\n");
+    window->CloseForSessionEnd();
+    ASSERT_TRUE(waitFor([this] { return !window->isVisible(); }));
+    const QStringList found = QDir(folder()).entryList({u"語語*(訂正 *).txt"_s}, QDir::Files);
+    ASSERT_EQ(found.size(), 1) << QDir(folder()).entryList().join(u'\n').toStdString();
+    EXPECT_LE(QFile::encodeName(found.first()).size(), 255);
+    EXPECT_TRUE(readFile(folder() + u'/' + found.first()).startsWith("line 0 fixed!"));
+    EXPECT_FALSE(window->correctionsLost());
+}
+
+// Nowhere to put the corrections: the program says so and its exit status fails.
+TEST_F(SessionEnd, CorrectionsKeptNowhereAreReported) {
+    correctOnTheTab();
+    QDir(folder()).removeRecursively();
+    qputenv("XDG_DATA_HOME", writeFile(u"not-a-folder"_s, "").toLocal8Bit());
+    window->CloseForSessionEnd();
+    ASSERT_TRUE(waitFor([this] { return !window->isVisible(); }));
+    EXPECT_TRUE(window->correctionsLost());
+}
 
 TEST_F(SessionEnd, ACopyMadeAtTheSaveRequestIsNotMadeAgainAtTheClose) {
     correctOnTheTab();
