@@ -212,7 +212,27 @@ void TfC::ActRefreshExecute() {
     const QString path = m_usedFL.entry(0);
     if (!fileExists(path))
         return;
-    if (fileModifiedTime(path) != AgeOfFile || correctionsPending())
+    if (correctionsPending()) {
+        // Reading the file again replaces the editor's text: the corrections go first, or only when the
+        // user says so.
+        switch (MsgDlgCenter(
+            fileNamePart(m_displayedPath) +
+                QStringLiteral(" の訂正がまだ書き込まれていません。\r\n「はい」では書き込んでから"
+                               "読み直し、「いいえ」では訂正を捨てて読み直します。"),
+            MsgDlgType::Confirmation, mbYes | mbNo | mbCancel, 0)) {
+        case mrYes:
+            if (!SaveCorrections())
+                return;
+            break;
+        case mrNo:
+            break;
+        default:
+            return;
+        }
+        OpenDocument(path);
+        return;
+    }
+    if (fileModifiedTime(path) != AgeOfFile)
         OpenDocument(path);
     else
         MsgDlgCenter(path + QStringLiteral("\r\nまだ、上書き更新されていません。"), MsgDlgType::Warning, mbOK,

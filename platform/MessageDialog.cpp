@@ -9,11 +9,28 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace kopix {
 
 namespace {
 
 std::optional<int> nextAnswer;
+
+// The buttons that answer the box, in the order the box shows them.
+struct AnswerButton {
+    MsgDlgButton flag;
+    const QString* caption;
+    const char* name;
+    int result;
+};
+const AnswerButton answerButtons[] = {
+    {mbYes, &msgDlgCaptionYes, "Yes", mrYes},
+    {mbNo, &msgDlgCaptionNo, "No", mrNo},
+    {mbOK, &msgDlgCaptionOk, "OK", mrOk},
+    {mbCancel, &msgDlgCaptionCancel, "Cancel", mrCancel},
+    {mbIgnore, &msgDlgCaptionIgnore, "Ignore", mrIgnore},
+};
 
 QStyle::StandardPixmap iconOf(MsgDlgType type, bool isErrorBox) {
     if (isErrorBox)
@@ -50,16 +67,16 @@ MessageDialog::MessageDialog(const MessageRequest& request, const QString& title
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* buttons = new QDialogButtonBox(this);
-    if (request.buttons & mbOK) {
-        QPushButton* ok = buttons->addButton(msgDlgCaptionOk, QDialogButtonBox::AcceptRole);
-        ok->setObjectName(QStringLiteral("OK"));
-        ok->setDefault(true);
-        connect(ok, &QPushButton::clicked, this, [this] { done(mrOk); });
-    }
-    if (request.buttons & mbIgnore) {
-        QPushButton* ignore = buttons->addButton(msgDlgCaptionIgnore, QDialogButtonBox::ActionRole);
-        ignore->setObjectName(QStringLiteral("Ignore"));
-        connect(ignore, &QPushButton::clicked, this, [this] { done(mrIgnore); });
+    // The first button of the box is its default.
+    bool first = true;
+    for (const AnswerButton& kind : answerButtons) {
+        if (!(request.buttons & kind.flag))
+            continue;
+        QPushButton* button = buttons->addButton(
+            *kind.caption, kind.flag == mbOK ? QDialogButtonBox::AcceptRole : QDialogButtonBox::ActionRole);
+        button->setObjectName(QLatin1String(kind.name));
+        button->setDefault(std::exchange(first, false));
+        connect(button, &QPushButton::clicked, this, [this, result = kind.result] { done(result); });
     }
     if (request.buttons & mbHelp) {
         QPushButton* help = buttons->addButton(msgDlgCaptionHelp, QDialogButtonBox::ActionRole);
@@ -117,8 +134,10 @@ int MessageDialog::run(const MessageRequest& request, const std::function<void(i
     const int result = box.exec();
     if (result != QDialog::Rejected)
         return result;
-    // Esc or the close button: the harmless answer, Ignore where the box offers it (it keeps the program
-    // running), else OK.
+    // Esc or the close button: the harmless answer, Cancel or Ignore where the box offers one (nothing is
+    // done, the program keeps running), else OK.
+    if (request.buttons & mbCancel)
+        return mrCancel;
     if (request.buttons & mbIgnore)
         return mrIgnore;
     return (request.buttons & mbOK) ? mrOk : mrNone;

@@ -8,8 +8,9 @@
 
 namespace kopix {
 
-// The program's message box: icon of the kind, text, the requested buttons in the order OK, Ignore, Help
-// (OK the default), placed at the requested top-left corner. Help shows help and leaves the box open.
+// The program's message box: icon of the kind, text, the requested buttons in the order Yes, No, OK,
+// Cancel, Ignore, Help (the first the default), placed at the requested top-left corner. Help shows help
+// and leaves the box open.
 class MessageDialog : public QDialog {
     Q_OBJECT
 public:

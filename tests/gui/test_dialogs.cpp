@@ -38,6 +38,10 @@ TEST(MessageDialog, TitleByKindAndButtonsInTheirOrder) {
         {MsgDlgType::Error, mbOK | mbHelp, u"エラー"_s, {u"OK"_s, u"ヘルプ(&H)"_s}},
         {MsgDlgType::Information, mbOK, u"情報"_s, {u"OK"_s}},
         {MsgDlgType::Confirmation, mbOK | mbIgnore, u"確認"_s, {u"OK"_s, u"無視(&I)"_s}},
+        {MsgDlgType::Confirmation,
+         mbYes | mbNo | mbCancel,
+         u"確認"_s,
+         {u"はい(&Y)"_s, u"いいえ(&N)"_s, u"キャンセル"_s}},
     };
     for (const Case& c : cases) {
         MessageRequest request;
@@ -47,7 +51,7 @@ TEST(MessageDialog, TitleByKindAndButtonsInTheirOrder) {
         MessageDialog box(request, msgDlgTitle(c.type));
         EXPECT_EQ(box.windowTitle(), c.title);
         EXPECT_EQ(buttonTexts(box), c.texts);
-        EXPECT_TRUE(box.findChild<QPushButton*>(u"OK"_s)->isDefault());
+        EXPECT_TRUE(box.findChild<QDialogButtonBox*>()->buttons().constFirst()->property("default").toBool());
         EXPECT_EQ(box.findChild<QLabel*>(u"Message"_s)->text(), u"本文"_s);
     }
 }
@@ -81,6 +85,11 @@ TEST(MessageDialog, EscapeGivesTheHarmlessAnswer) {
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
     EXPECT_EQ(MessageDialog::run(question, {}), mrIgnore)
         << "closing the close question keeps the program open";
+
+    MessageRequest choice;
+    choice.buttons = mbYes | mbNo | mbCancel;
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    EXPECT_EQ(MessageDialog::run(choice, {}), mrCancel);
 
     MessageRequest warning;
     warning.buttons = mbOK;

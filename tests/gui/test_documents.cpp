@@ -118,11 +118,33 @@ TEST_F(Documents, RefreshWarnsWhileTheFileIsUnchangedAndReloadsAfterASave) {
     EXPECT_EQ(rows(), (QStringList{u"changed"_s, u"by another program"_s}));
 }
 
-TEST_F(Documents, RefreshReloadsWhenCorrectionsArePendingAndDoesNothingWithoutAFile) {
-    editCorrections(u"unsaved\n"_s);
-    window->ActRefreshExecute();
-    EXPECT_TRUE(platform.messages.isEmpty());
-    EXPECT_FALSE(window->correctionsPending()) << "reloading drops the corrections";
+// F4 with corrections pending asks: write them and read again, drop them and read again, or nothing.
+TEST_F(Documents, RefreshAsksBeforeCorrectionsGoAndDoesNothingWithoutAFile) {
+    const QByteArray onDisk = readFile(first);
+    const struct {
+        int answer;
+        QByteArray fileAfter;
+        bool pendingAfter;
+    } cases[] = {{mrYes, "unsaved\r\n", false}, {mrNo, onDisk, false}, {mrCancel, onDisk, true}};
+    for (const auto& c : cases) {
+        writeFile(first, onDisk);
+        window->OpenDocument(first);
+        editCorrections(u"unsaved\n"_s);
+        platform.messages.clear();
+        platform.answers = {c.answer};
+        window->ActRefreshExecute();
+        ASSERT_EQ(platform.messages.size(), 1) << c.answer;
+        EXPECT_EQ(
+            platform.messages.first().text,
+            u"first.txt の訂正がまだ書き込まれていません。\r\n「はい」では書き込んでから読み直し、「いいえ」"
+            u"では訂正を捨てて読み直します。"_s);
+        EXPECT_EQ(platform.messages.first().buttons, MsgDlgButtons(mbYes | mbNo | mbCancel));
+        EXPECT_EQ(readFile(first), c.fileAfter) << c.answer;
+        EXPECT_EQ(window->correctionsPending(), c.pendingAfter) << c.answer;
+        EXPECT_EQ(rows().join(u'\n').toUtf8() + "\r\n", c.pendingAfter ? onDisk : c.fileAfter) << c.answer;
+    }
+    window->EditSyncExecute();
+    platform.messages.clear();
     QFile::remove(first);
     window->ActRefreshExecute();
     EXPECT_TRUE(platform.messages.isEmpty());
