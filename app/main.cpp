@@ -1,4 +1,5 @@
 // Kopix: one text file, one line per row, copied to the clipboard by a slide of the pointer.
+#include "core/CommandLine.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/KopixApplication.h"
 #include "mainwin/UfC.h"
@@ -9,8 +10,8 @@
 #include "platform/X11DisplayCheck.h"
 #include "settings/USettei.h"
 
-#include <QCommandLineParser>
 #include <QEvent>
+#include <QFile>
 #include <QIcon>
 #include <QListView>
 #include <QSessionManager>
@@ -32,33 +33,12 @@ protected:
     }
 };
 
-// kopix [FILE] --help --version: the two options are answered before anything needs a display.
-bool asksForInformation(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--")
-            return false;
-        if (argument == "--help" || argument == "-h" || argument == "--version" || argument == "-v")
-            return true;
-    }
-    return false;
-}
-
-int answerInformation(int argc, char** argv) {
-    QCoreApplication info(argc, argv);
-    info.setApplicationName(QStringLiteral("kopix"));
-    info.setApplicationVersion(QStringLiteral(KOPIX_VERSION));
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Kopix: one text file of stock phrases, one line per row, always on top; select rows and "
-        "slide the pointer onto a strip at the list's edge to copy them.\n"
-        "Without FILE it opens the document shown when it was last closed."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A .txt document to open."),
-                                 QStringLiteral("[FILE]"));
-    parser.process(info); // prints and exits for both options
-    return 0;
+// argv as Qt spells file names: the bytes of the system's encoding.
+QStringList argumentList(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QFile::decodeName(argv[i]));
+    return arguments;
 }
 
 // kopix --serve-clipboard DISPLAY: holds the text on standard input on the clipboard after Kopix has
@@ -72,8 +52,17 @@ bool servesClipboard(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (servesClipboard(argc, argv))
         return kopix::X11ClipboardServer::serveStandardInput(QByteArray(argv[2]));
-    if (asksForInformation(argc, argv))
-        return answerInformation(argc, argv);
+    // Help, the version and a wrong option are answered before anything needs a display.
+    const kopix::CommandLine commandLine =
+        kopix::parseCommandLine(argumentList(argc, argv), QStringLiteral(KOPIX_VERSION));
+    if (commandLine.action == kopix::CommandLine::Action::Print) {
+        std::fputs(commandLine.output.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (commandLine.action == kopix::CommandLine::Action::Fail) {
+        std::fputs(commandLine.output.toLocal8Bit().constData(), stderr);
+        return 2;
+    }
     kopix::preferX11OnWayland();
     if (const std::optional<QByteArray> display = kopix::unreachableX11Display(argc, argv)) {
         if (display->isEmpty())
@@ -95,8 +84,9 @@ int main(int argc, char** argv) {
 
     kopix::LinuxPlatform platform;
     // The executable's own full path stands first, whatever the shell passed as argv[0].
-    QStringList arguments = QCoreApplication::arguments();
-    arguments[0] = QCoreApplication::applicationFilePath();
+    QStringList arguments{QCoreApplication::applicationFilePath()};
+    if (!commandLine.document.isEmpty())
+        arguments.append(commandLine.document);
     auto fC = std::make_unique<kopix::TfC>(platform, arguments);
     // The settings dialog comes right after the window, hidden until the settings command shows it; the
     // window owns it.

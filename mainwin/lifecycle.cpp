@@ -173,11 +173,9 @@ void TfC::FormCreate(const QStringList& arguments) {
     // 1. The program folder becomes the current folder. A relative document argument still means the
     //    folder it was typed in, as everywhere else on this desktop.
     QString firstArgument = arguments.value(1);
-    if (!firstArgument.isEmpty() && QFileInfo(firstArgument).isRelative()) {
-        const std::optional<QString> typedHere = absolutePathIn(QDir::currentPath(), firstArgument);
-        if (typedHere && QFileInfo::exists(*typedHere))
-            firstArgument = *typedHere;
-    }
+    if (!firstArgument.isEmpty() && QFileInfo(firstArgument).isRelative())
+        firstArgument = absolutePathIn(QDir::currentPath(), firstArgument)
+                            .value_or(QDir::cleanPath(QDir::current().absoluteFilePath(firstArgument)));
     wDir = programFolder(arguments.value(0));
     QDir::setCurrent(wDir);
     wDirS = programFolderNoSlash(wDir);

@@ -241,6 +241,14 @@ TEST_F(Startup, RelativeArgumentMeansTheFolderItWasTypedIn) {
         EXPECT_EQ(window->UsedFL().entry(0), doc) << typed.toStdString();
         EXPECT_EQ(window->UsedFL().entries().count(doc), 1) << typed.toStdString();
     }
+    // A name that is not in the folder it was typed in is not looked for in the program's folder.
+    writeFile(u"elsewhere.txt"_s, "program folder\n");
+    window.reset();
+    QDir::setCurrent(inProgramDir(u"here"_s));
+    start(u"elsewhere.txt"_s);
+    ASSERT_FALSE(platform.messages.isEmpty());
+    EXPECT_TRUE(platform.messages.first().text.startsWith(inProgramDir(u"here/elsewhere.txt"_s) + u"\r\n"_s));
+    EXPECT_NE(rows(), (QStringList{u"program folder"_s}));
 }
 
 } // namespace
