@@ -84,9 +84,9 @@ public:
     void setSettingsDialog(SettingsDialog* dialog) { m_settingsDialog = dialog; }
     // Help at a context number (the settings dialog's help too).
     void showHelp(int context);
-    // Tells the user that a file, folder or web page could not be handed to the desktop's opener, or that
-    // a program could not be started; without it nothing would happen at all.
-    void ReportNotOpened(const QString& target);
+    // Tells the user that a file, folder or web page could not be handed to a program of the desktop, and
+    // why, or that a program could not be started; without it nothing would happen at all.
+    void ReportNotOpened(const QString& target, const QString& reason);
     void ReportNotStarted(const QString& program);
     // The hints of the window, which the settings dialog's controls show too.
     HintController& hints() { return *m_hints; }

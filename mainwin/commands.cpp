@@ -145,22 +145,21 @@ void TfC::ActNoteExecute() {
     if (!ExeMemo.isEmpty() && editor.isFile() && editor.isExecutable()) {
         if (!m_platform.startProgram(ExeMemo, document))
             ReportNotStarted(ExeMemo);
-    } else if (!m_platform.openWithDesktop(document)) {
-        ReportNotOpened(document);
+    } else if (const QString failure = m_platform.openWithDesktop(document, DesktopTarget::TextFile);
+               !failure.isEmpty()) {
+        ReportNotOpened(document, failure);
     }
 }
 
 void TfC::ActFolderExecute() {
     // The folder of the document on display in the file manager; not looked at first.
     const QString folder = folderPart(m_usedFL.entry(0));
-    if (!m_platform.openWithDesktop(folder))
-        ReportNotOpened(folder);
+    if (const QString failure = m_platform.openWithDesktop(folder, DesktopTarget::Folder); !failure.isEmpty())
+        ReportNotOpened(folder, failure);
 }
 
-void TfC::ReportNotOpened(const QString& target) {
-    MsgDlgCenter(target +
-                     QStringLiteral("\r\nを開けません。\r\n開くためのプログラム xdg-open が見つかりません。"),
-                 MsgDlgType::Error, mbOK, 0);
+void TfC::ReportNotOpened(const QString& target, const QString& reason) {
+    MsgDlgCenter(target + QStringLiteral("\r\nを開けません。\r\n") + reason, MsgDlgType::Error, mbOK, 0);
 }
 
 void TfC::ReportNotStarted(const QString& program) {
@@ -196,7 +195,8 @@ void TfC::ActHelpExecute() {
 }
 
 void TfC::showHelp(int context) {
-    m_platform.showHelp(context);
+    if (const QString failure = m_platform.showHelp(context); !failure.isEmpty())
+        ReportNotOpened(QStringLiteral("ヘルプ"), failure);
 }
 
 void TfC::ActExitExecute() {

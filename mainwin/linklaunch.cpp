@@ -50,8 +50,10 @@ void TfC::TimerhttpTimer() {
         // Anything but a web address (an empty target, "httpfoo", "http_notes.txt") is not handed on:
         // the desktop's opener would open a local file or start a program. The strips keep the same
         // timing either way.
-        if (const std::optional<QUrl> url = browsableUrl(WChr); url && !m_platform.openUrl(*url))
-            ReportNotOpened(url->toString());
+        if (const std::optional<QUrl> url = browsableUrl(WChr)) {
+            if (const QString failure = m_platform.openUrl(*url); !failure.isEmpty())
+                ReportNotOpened(url->toString(), failure);
+        }
         Starthttp = true;
         Timerhttp->start(ShowingMs);
         return;

@@ -8,7 +8,6 @@
 
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -110,7 +109,7 @@ void LinuxPlatform::showErrorBox(QWidget* owner, const QString& title, const QSt
     MessageDialog::runErrorBox(owner, title, text);
 }
 
-void LinuxPlatform::showHelp(int context) {
+QString LinuxPlatform::showHelp(int context) {
     // Help pages live beside the executable, or with an installed copy's data; a page per context number
     // where there is one. A missing page gives no message.
     const QString program = QCoreApplication::applicationDirPath();
@@ -119,12 +118,12 @@ void LinuxPlatform::showHelp(int context) {
     for (const QString& folder : folders) {
         const QDir help(folder);
         for (const QString& name : {QStringLiteral("%1.html").arg(context), QStringLiteral("index.html")}) {
-            if (help.exists(name)) {
-                QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(help.filePath(name))));
-                return;
-            }
+            if (help.exists(name))
+                return openWithDesktopProgram(DesktopTarget::HelpPage, QDir::cleanPath(help.filePath(name)),
+                                              QCoreApplication::applicationFilePath());
         }
     }
+    return QString();
 }
 
 bool LinuxPlatform::startProgram(const QString& program, const QString& argument) {
@@ -132,9 +131,8 @@ bool LinuxPlatform::startProgram(const QString& program, const QString& argument
     return QProcess::startDetached(program, {argument});
 }
 
-bool LinuxPlatform::openWithDesktop(const QString& path) {
-    // Qt starts xdg-open (or the desktop's own opener); false when there is none.
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+QString LinuxPlatform::openWithDesktop(const QString& path, DesktopTarget target) {
+    return openWithDesktopProgram(target, path, QCoreApplication::applicationFilePath());
 }
 
 X11NumLock& LinuxPlatform::numLock() {
@@ -151,12 +149,13 @@ void LinuxPlatform::watchNumLock(std::function<void()> onChange) {
     numLock().watch(std::move(onChange));
 }
 
-bool LinuxPlatform::openUrl(const QUrl& url) {
-    // The desktop's opener would as gladly open a local file or start a program; web pages only here.
+QString LinuxPlatform::openUrl(const QUrl& url) {
+    // A program that opens anything would as gladly open a local file or start a program; web pages only.
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https"))
-        return true;
-    return QDesktopServices::openUrl(url);
+        return QString();
+    return openWithDesktopProgram(DesktopTarget::WebPage, url.toString(QUrl::FullyEncoded),
+                                  QCoreApplication::applicationFilePath());
 }
 
 void LinuxPlatform::readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) {

@@ -21,12 +21,12 @@ public:
     void setStayOnTop(QWidget* window, bool onTop) override;
     int showMessage(const MessageRequest& request) override;
     void showErrorBox(QWidget* owner, const QString& title, const QString& text) override;
-    void showHelp(int context) override;
+    QString showHelp(int context) override;
     bool startProgram(const QString& program, const QString& argument) override;
-    bool openWithDesktop(const QString& path) override;
+    QString openWithDesktop(const QString& path, DesktopTarget target) override;
     std::optional<bool> numLockOn() override;
     void watchNumLock(std::function<void()> onChange) override;
-    bool openUrl(const QUrl& url) override;
+    QString openUrl(const QUrl& url) override;
     void readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) override;
     void readPrimaryText(QObject* context, std::function<void(const std::optional<QString>&)> done) override;
     void readClipboardText(QObject* context,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ClipboardContent.h"
+#include "platform/DesktopOpener.h"
 #include "platform/MessageBox.h"
 
 #include <QMargins>
@@ -37,22 +38,24 @@ public:
     virtual int showMessage(const MessageRequest& request) = 0;
     // The error box for an error that no handler caught: stop icon, the application title, OK.
     virtual void showErrorBox(QWidget* owner, const QString& title, const QString& text) = 0;
-    // Shows help at a context number.
-    virtual void showHelp(int context) = 0;
+    // Shows help at a context number: its page in the web browser. "" when it is shown (or there is no
+    // page for the number), else why it could not be, in a line for the user.
+    virtual QString showHelp(int context) = 0;
     // Starts a program with one argument, without a shell: nothing of either is read as a command line.
     // False when it could not be started.
     virtual bool startProgram(const QString& program, const QString& argument) = 0;
-    // Opens a file in the program the desktop associates with it, or a folder in the file manager. False
-    // when the desktop's opener could not be started (what the opener then does is not known).
-    virtual bool openWithDesktop(const QString& path) = 0;
+    // Opens a file (the document, in the desktop's text editor) or a folder (in the file manager) in the
+    // program the desktop associates with it, never in Kopix itself. "" when a program was started, else
+    // why none was, in a line for the user.
+    virtual QString openWithDesktop(const QString& path, DesktopTarget target) = 0;
 
     // Whether NumLock is on; nothing when the desktop cannot tell (no X display).
     virtual std::optional<bool> numLockOn() = 0;
     // Calls onChange whenever NumLock may have changed, from now on (a later call replaces it).
     virtual void watchNumLock(std::function<void()> onChange) = 0;
-    // Opens a web page in the user's browser. Takes absolute http and https URLs only (true for anything
-    // else, which is not handed on); false when the desktop's opener could not be started.
-    virtual bool openUrl(const QUrl& url) = 0;
+    // Opens a web page in the user's browser. Takes absolute http and https URLs only (anything else is
+    // not handed on, and counts as done); "" when the browser was started, else why it was not.
+    virtual QString openUrl(const QUrl& url) = 0;
     // Reads what the clipboard holds and hands it to done, now or later, but never after `context` is
     // gone. Another program's content is read without blocking the event loop, and the read gives up
     // within a second when its owner does not answer. A new read abandons one still running.

@@ -254,7 +254,8 @@ TEST_F(Commands, TheFolderCommandOpensTheDocumentsFolder) {
     EXPECT_EQ(platform.openedWithDesktop, QStringList{inProgramDir(u"docs"_s)});
 }
 
-// Without xdg-open (or with an editor that cannot run) nothing would happen at all: the user is told.
+// Without a program to open something (or with an editor that cannot run) nothing would happen at all:
+// the user is told.
 TEST_F(Commands, WhatCannotBeStartedIsReported) {
     startOn();
     window->OpenDocument(writeFile(u"docs/a.txt"_s, "a\r\n"));
@@ -268,11 +269,9 @@ TEST_F(Commands, WhatCannotBeStartedIsReported) {
         QString message;
     } cases[] = {
         {editor, "ActNote", editor + u"\r\nを起動できません。"_s},
-        {QString(), "ActNote",
-         document + u"\r\nを開けません。\r\n開くためのプログラム xdg-open が見つかりません。"_s},
-        {QString(), "ActFolder",
-         inProgramDir(u"docs"_s) +
-             u"\r\nを開けません。\r\n開くためのプログラム xdg-open が見つかりません。"_s},
+        {QString(), "ActNote", document + u"\r\nを開けません。\r\n開くプログラムが見つかりません。"_s},
+        {QString(), "ActFolder", inProgramDir(u"docs"_s) + u"\r\nを開けません。\r\n開くプログラムが見つかりません。"_s},
+        {QString(), "ActHelp", u"ヘルプ\r\nを開けません。\r\n開くプログラムが見つかりません。"_s},
     };
     for (const auto& c : cases) {
         platform.messages.clear();

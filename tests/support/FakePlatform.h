@@ -53,24 +53,30 @@ public:
     void showErrorBox(QWidget*, const QString& title, const QString& text) override {
         errorBoxes.append(title + u'|' + text);
     }
-    void showHelp(int context) override { helpRequests.append(context); }
     QStringList startedPrograms; // "program|argument"
     QStringList openedWithDesktop;
-    // False: programs and the desktop's opener cannot be started (the requests are still recorded).
+    // False: programs and the desktop's programs cannot be started (the requests are still recorded), for
+    // this reason.
     bool launchesStart = true;
+    QString notStartedReason = QStringLiteral("開くプログラムが見つかりません。");
+    QString launchResult() const { return launchesStart ? QString() : notStartedReason; }
+    QString showHelp(int context) override {
+        helpRequests.append(context);
+        return launchResult();
+    }
     bool startProgram(const QString& program, const QString& argument) override {
         startedPrograms.append(program + u'|' + argument);
         return launchesStart;
     }
-    bool openWithDesktop(const QString& path) override {
+    QString openWithDesktop(const QString& path, DesktopTarget) override {
         openedWithDesktop.append(path);
-        return launchesStart;
+        return launchResult();
     }
     std::optional<bool> numLockOn() override { return numLock; }
     void watchNumLock(std::function<void()> onChange) override { numLockWatcher = std::move(onChange); }
-    bool openUrl(const QUrl& url) override {
+    QString openUrl(const QUrl& url) override {
         openedUrls.append(url);
-        return launchesStart;
+        return launchResult();
     }
     void readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) override;
     // Pastes: a scripted answer (nothing: the read failed), else the in-process clipboard's text.

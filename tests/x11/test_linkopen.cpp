@@ -1,11 +1,17 @@
-// Link launching through the real desktop: what reaches the opener (a stand-in xdg-open that writes
-// down its arguments), from a real double-click and from the platform call itself.
+// Handing things to the desktop's programs: a fake desktop of desktop files and associations, whose
+// programs are scripts that write down their arguments. Kopix claims every type there, as a careless
+// system default may make it; it must never start itself.
 #include "support/RealKopixFixture.h"
 
 #include "mainwin/DocumentListView.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace kopix;
 using namespace kopix::test;
@@ -13,29 +19,73 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class RealOpener : public RealKopixFixture {
+class FakeDesktop : public RealKopixFixture {
 protected:
     static void SetUpTestSuite() {
-        // Put before anything else on PATH; Qt looks for the opener once, at its first use.
-        opener = new QTemporaryDir;
-        QFile script(opener->filePath(u"xdg-open"_s));
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"$(dirname \"$0\")/opened.log\"\n");
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        previousPath = qgetenv("PATH");
-        qputenv("PATH", opener->path().toLocal8Bit() + ':' + previousPath);
+        desktop = new QTemporaryDir;
+        for (const char* name : {"PATH", "XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME",
+                                 "XDG_CONFIG_DIRS", "BROWSER", "XDG_CURRENT_DESKTOP"})
+            saved.append({name, qgetenv(name)});
+        // Only the fake desktop's programs: no system browser, folder or editor to fall back on.
+        qputenv("PATH", desktop->filePath(u"bin"_s).toLocal8Bit() + ":/usr/bin:/bin");
+        qputenv("XDG_DATA_HOME", desktop->filePath(u"data"_s).toLocal8Bit());
+        qputenv("XDG_DATA_DIRS", desktop->filePath(u"none"_s).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", desktop->filePath(u"config"_s).toLocal8Bit());
+        qputenv("XDG_CONFIG_DIRS", desktop->filePath(u"none"_s).toLocal8Bit());
+        qunsetenv("BROWSER");
+        qunsetenv("XDG_CURRENT_DESKTOP");
+        for (const char* program : {"kopix", "browser", "editor", "files", "x-www-browser"})
+            script(QString::fromLatin1(program));
+        // Kopix is the default for everything.
+        write(u"config/mimeapps.list"_s, "[Default Applications]\n"
+                                         "text/plain=org.kopix.Kopix.desktop\n"
+                                         "text/html=org.kopix.Kopix.desktop\n"
+                                         "x-scheme-handler/http=org.kopix.Kopix.desktop\n"
+                                         "x-scheme-handler/https=org.kopix.Kopix.desktop\n");
+        entry(u"org.kopix.Kopix"_s, "kopix %F");
     }
     static void TearDownTestSuite() {
-        delete opener;
-        opener = nullptr;
+        for (const auto& [name, value] : saved)
+            value.isNull() ? qunsetenv(name) : qputenv(name, value);
+        saved.clear();
+        delete desktop;
+        desktop = nullptr;
     }
     void SetUp() override {
         RealKopixFixture::SetUp();
         QFile::remove(log());
+        // The programs besides Kopix, as the system lists them; a case may take them away.
+        write(u"data/applications/mimeinfo.cache"_s,
+              "[MIME Cache]\n"
+              "text/plain=org.kopix.Kopix.desktop;editor.desktop;\n"
+              "text/html=org.kopix.Kopix.desktop;browser.desktop;\n"
+              "x-scheme-handler/http=org.kopix.Kopix.desktop;browser.desktop;\n"
+              "x-scheme-handler/https=org.kopix.Kopix.desktop;browser.desktop;\n"
+              "inode/directory=files.desktop;\n");
+        entry(u"browser"_s, "browser %u");
+        entry(u"editor"_s, "editor %f");
+        entry(u"files"_s, "files %U");
     }
-    static QString log() { return opener->filePath(u"opened.log"_s); }
-    static QStringList opened() {
+    static void write(const QString& name, const QByteArray& bytes) {
+        const QString path = desktop->filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    static void entry(const QString& id, const QByteArray& exec) {
+        write(u"data/applications/"_s + id + u".desktop"_s,
+              "[Desktop Entry]\nType=Application\nName=" + id.toUtf8() + "\nExec=" + exec + "\n");
+    }
+    // A program that writes its name and arguments to the log.
+    static void script(const QString& name) {
+        write(u"bin/"_s + name,
+              "#!/bin/sh\nprintf '%s\\n' \"$(basename \"$0\") $*\" >> \"" + log().toUtf8() + "\"\n");
+        QFile::setPermissions(desktop->filePath(u"bin/"_s + name),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    static QString log() { return desktop->filePath(u"started.log"_s); }
+    static QStringList started() {
         QFile file(log());
         if (!file.open(QIODevice::ReadOnly))
             return {};
@@ -45,33 +95,75 @@ protected:
         const QRect rect = window->LBox->visualRect(window->LBox->model()->index(row, 0));
         return at(window->LBox->viewport(), QPoint(20, rect.center().y()));
     }
+    QAction* action(const QString& name) const { return window->findChild<QAction*>(name); }
 
-    static QTemporaryDir* opener;
-    static QByteArray previousPath;
+    static QTemporaryDir* desktop;
+    static QList<std::pair<const char*, QByteArray>> saved;
 };
 
-QTemporaryDir* RealOpener::opener = nullptr;
-QByteArray RealOpener::previousPath;
+QTemporaryDir* FakeDesktop::desktop = nullptr;
+QList<std::pair<const char*, QByteArray>> FakeDesktop::saved;
 
-TEST_F(RealOpener, ADoubleClickedWebAddressReachesTheOpenerAndALocalNameDoesNot) {
+TEST_F(FakeDesktop, ADoubleClickedWebAddressReachesTheBrowserAndALocalNameDoesNot) {
     startFramed("http_notes.txt\r\nhttps://example.com/a b\r\n");
     xdotool(QStringList{u"mousemove"_s} + rowAt(0) + QStringList{u"click"_s, u"--repeat"_s, u"2"_s, u"1"_s});
     pumpEvents(1500);
-    EXPECT_EQ(opened(), QStringList())
-        << "a row that is no web address opens nothing: " << opened().join(u' ').toStdString();
+    EXPECT_EQ(started(), QStringList())
+        << "a row that is no web address opens nothing: " << started().join(u' ').toStdString();
     xdotool(QStringList{u"mousemove"_s} + rowAt(1) + QStringList{u"click"_s, u"--repeat"_s, u"2"_s, u"1"_s});
-    EXPECT_TRUE(waitFor([] { return !opened().isEmpty(); }, 3000));
-    EXPECT_EQ(opened(), QStringList{u"https://example.com/a%20b"_s});
+    EXPECT_TRUE(waitFor([] { return !started().isEmpty(); }, 3000));
+    EXPECT_EQ(started(), QStringList{u"browser https://example.com/a%20b"_s});
 }
 
-TEST_F(RealOpener, ThePlatformHandsOnlyWebAddressesToTheOpener) {
+TEST_F(FakeDesktop, ThePlatformHandsOnlyWebAddressesToTheBrowser) {
     for (const QUrl& url : {QUrl::fromLocalFile(u"/etc/passwd"_s), QUrl(u"httpfoo"_s), QUrl(u"http:foo"_s),
                             QUrl(u"javascript:alert(1)"_s), QUrl(u"ftp://example.com/"_s)})
-        linux.openUrl(url);
-    linux.openUrl(QUrl(u"http://example.com/x"_s));
-    EXPECT_TRUE(waitFor([] { return !opened().isEmpty(); }, 3000));
+        EXPECT_EQ(linux.openUrl(url), QString()) << url.toString().toStdString();
+    EXPECT_EQ(linux.openUrl(QUrl(u"http://example.com/x"_s)), QString());
+    EXPECT_TRUE(waitFor([] { return !started().isEmpty(); }, 3000));
     pumpEvents(300);
-    EXPECT_EQ(opened(), QStringList{u"http://example.com/x"_s}) << opened().join(u' ').toStdString();
+    EXPECT_EQ(started(), QStringList{u"browser http://example.com/x"_s})
+        << started().join(u' ').toStdString();
+}
+
+// Help, the document without an editor of the user's choice, and the folder each go to the desktop's
+// program for them, passing over Kopix; with no program but Kopix, the user is told and nothing starts.
+TEST_F(FakeDesktop, HelpTheDocumentAndTheFolderNeverStartKopix) {
+    startFramed("one\r\n");
+    const QString doc = window->displayedDocumentPath();
+    action(u"ActHelp"_s)->trigger();
+    action(u"ActNote"_s)->trigger();
+    action(u"ActFolder"_s)->trigger();
+    ASSERT_TRUE(waitFor([] { return started().size() == 3; }, 3000)) << started().join(u'\n').toStdString();
+    QStringList all = started();
+    all.sort();
+    EXPECT_EQ(all,
+              (QStringList{u"browser file://"_s + QCoreApplication::applicationDirPath() + u"/help/0.html"_s,
+                           u"editor "_s + doc, u"files file://"_s + programDir()}));
+
+    QFile::remove(log());
+    QFile::remove(desktop->filePath(u"data/applications/mimeinfo.cache"_s));
+    QFile::remove(desktop->filePath(u"bin/x-www-browser"_s));
+    QList<QString> messages;
+    const auto answer = [&messages] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box)
+            return false;
+        messages.append(box->findChild<QLabel*>(u"Message"_s)->text());
+        box->close();
+        return true;
+    };
+    for (const char* command : {"ActHelp", "ActNote"}) {
+        QTimer::singleShot(0, [&] { waitFor(answer, 3000); });
+        action(QString::fromLatin1(command))->trigger();
+    }
+    pumpEvents(500);
+    EXPECT_EQ(started(), QStringList()) << "not even Kopix";
+    EXPECT_EQ(messages,
+              (QStringList{u"ヘルプ\r\nを開けません。\r\nウェブ ブラウザーが見つかりません。"_s,
+                           doc + u"\r\nを開けません。\r\nテキスト ファイルを開くプログラムが見つかりません。"
+                                 u"設定でエディターを選んでください。"_s}));
+    script(u"x-www-browser"_s);
 }
 
 } // namespace
