@@ -65,6 +65,11 @@ std::optional<QString> absolutePathIn(const QString& folder, const QString& rela
     return QDir(resolvedFolder).filePath(typed.fileName());
 }
 
+bool mayWriteInFolder(const QString& folder) {
+    return folderExists(folder) &&
+           ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
 bool isWritableFile(const QString& path) {
     struct stat info {};
     const QByteArray encoded = QFile::encodeName(path);

@@ -16,6 +16,9 @@ bool pathExists(const QString& path);
 // resolves them ("..", ".", links), its own name kept (a linked document stays the link). Nothing when
 // its folder does not exist.
 std::optional<QString> absolutePathIn(const QString& folder, const QString& relative);
+// Whether this process may make entries in a folder: write and search permission for its effective user
+// and capabilities (root that gave up overriding permissions counts as the user it stands for).
+bool mayWriteInFolder(const QString& folder);
 // Whether a file may be replaced: it does not exist yet, or it has a write permission bit and this process
 // may write it. A file without any write bit counts as read-only even for root.
 bool isWritableFile(const QString& path);

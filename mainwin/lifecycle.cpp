@@ -181,7 +181,7 @@ void TfC::FormCreate(const QStringList& arguments) {
     QDir::setCurrent(wDir);
     wDirS = programFolderNoSlash(wDir);
     // Beside the program for a portable copy, in the user's folders for an installed one.
-    m_place = settingsPlace(wDirS, QFileInfo(wDir).isWritable(), installedDataFolder(wDir),
+    m_place = settingsPlace(wDirS, mayWriteInFolder(wDir), installedDataFolder(wDir),
                             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
                             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
                             fileExists(besideProgram(wDirS, SettingsFileName)));
