@@ -226,6 +226,8 @@ private:
     void AppEventModalEnd();
     void ReadSettingsFile();
     void WriteSettingsFile();
+    // Tells the user that the settings file cannot be written, and why.
+    void SettingsNotWritten(const QString& reason);
     // Writes the settings file where there is a place for it.
     void SaveSettings();
     // The window's frame: the native window's once it is framed, else what the desktop said ahead.
