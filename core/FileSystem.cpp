@@ -1,5 +1,7 @@
 #include "core/FileSystem.h"
 
+#include "core/PathRules.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -63,6 +65,44 @@ std::optional<QString> absolutePathIn(const QString& folder, const QString& rela
     if (resolvedFolder.isEmpty())
         return std::nullopt;
     return QDir(resolvedFolder).filePath(typed.fileName());
+}
+
+bool mayWriteInFolder(const QString& folder) {
+    return folderExists(folder) &&
+           ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+bool folderCanServe(const QString& path) {
+    if (!QDir::isAbsolutePath(path))
+        return false;
+    const QString wanted = QDir::cleanPath(path);
+    for (QString part = wanted;; part = folderPart(part)) {
+        struct stat info {};
+        if (::lstat(QFile::encodeName(part).constData(), &info) == 0)
+            return part == wanted ? folderExists(part) : mayWriteInFolder(part);
+        // Anything but a part that is not there (a file on the way, a folder that cannot be searched)
+        // stops the folder from being made.
+        if (errno != ENOENT || part == u"/")
+            return false;
+    }
+}
+
+bool makeFolderPath(const QString& path, QString* errorText) {
+    if (folderExists(path))
+        return true;
+    const QString cleaned = QDir::cleanPath(path);
+    const QString parent = folderPart(cleaned);
+    if (!parent.isEmpty() && parent != cleaned && !makeFolderPath(parent, errorText))
+        return false;
+    if (::mkdir(QFile::encodeName(cleaned).constData(), 0777) == 0)
+        return true;
+    // Something other than a folder by that name is in the way.
+    const int error = errno == EEXIST ? ENOTDIR : errno;
+    if (folderExists(cleaned))
+        return true;
+    if (errorText)
+        *errorText = systemErrorText(error);
+    return false;
 }
 
 bool isWritableFile(const QString& path) {

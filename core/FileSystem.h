@@ -16,6 +16,15 @@ bool pathExists(const QString& path);
 // resolves them ("..", ".", links), its own name kept (a linked document stays the link). Nothing when
 // its folder does not exist.
 std::optional<QString> absolutePathIn(const QString& folder, const QString& relative);
+// Whether this process may make entries in a folder: write and search permission for its effective user
+// and capabilities (root that gave up overriding permissions counts as the user it stands for).
+bool mayWriteInFolder(const QString& folder);
+// Whether a folder can serve at path: one is there, or one can be made there (the nearest part of the path
+// that is there being a folder this process may write in). Nothing is made.
+bool folderCanServe(const QString& path);
+// Makes a folder and the folders above it that are missing; false, with the system's reason, when one
+// cannot be made.
+bool makeFolderPath(const QString& path, QString* errorText = nullptr);
 // Whether a file may be replaced: it does not exist yet, or it has a write permission bit and this process
 // may write it. A file without any write bit counts as read-only even for root.
 bool isWritableFile(const QString& path);

@@ -1,12 +1,12 @@
 #include "core/FileWriter.h"
 
 #include "core/FileSystem.h"
+#include "core/UserFolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <cerrno>
@@ -265,8 +265,7 @@ int writeInPlace(const QByteArray& target, const QByteArray& bytes, const QStrin
 } // namespace
 
 QString spareCopyFolder() {
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return data.isEmpty() ? QString() : data + QStringLiteral("/Kopix/recovered");
+    return currentUserFolders().dataHome + QStringLiteral("/Kopix/recovered");
 }
 
 bool writeFileSafely(const QString& path, const QByteArray& bytes, QString* errorText,

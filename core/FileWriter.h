@@ -6,7 +6,8 @@
 
 namespace kopix {
 
-// Where copies go that have no place beside their file: ~/.local/share/Kopix/recovered.
+// Where copies go that have no place beside their file: Kopix/recovered in the user's data folder
+// (~/.local/share; see userFolders).
 QString spareCopyFolder();
 
 // Writes bytes over a file so that its old content survives any failure, and the file stays the file it

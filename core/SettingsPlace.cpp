@@ -20,8 +20,10 @@ SettingsPlace settingsPlace(const QString& wDirS, bool folderWritable, const QSt
     }
     place.settingsFile = configHome + QStringLiteral("/Kopix/") + QString::fromUtf16(SettingsFileName);
     place.sampleFile = dataHome + QStringLiteral("/Kopix/Sample.txt");
-    if (!installedDataFolder.isEmpty())
-        place.sampleSource = installedDataFolder + QStringLiteral("/Sample.txt");
+    // A program folder that cannot be written (a CD, a folder of the administrator's) may still hold the
+    // sample: the user gets a copy of that one.
+    place.sampleSource = installedDataFolder.isEmpty() ? besideProgram(wDirS, u"Sample.txt")
+                                                       : installedDataFolder + QStringLiteral("/Sample.txt");
     return place;
 }
 

@@ -10,7 +10,8 @@ namespace kopix {
 // already holds a Kopix.ini) keeps both beside the executable, and its stored paths follow the program
 // folder when it moves. An installed copy (its executable in a bin folder with the program's data in
 // ../share/kopix) never writes there, even for root: the settings go to $XDG_CONFIG_HOME/Kopix, and the
-// sample is copied to $XDG_DATA_HOME/Kopix so the user can correct it.
+// sample is copied to $XDG_DATA_HOME/Kopix so the user can correct it. So does a copy in a folder the user
+// cannot write, with the sample beside it.
 struct SettingsPlace {
     QString settingsFile;
     QString sampleFile;   // the sample a first run opens

@@ -22,6 +22,7 @@ CorrectionEditor::CorrectionEditor(QWidget* parent) : QsciScintilla(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     connect(this, &QsciScintilla::textChanged, this, [this] {
+        ++m_textVersion;
         if (!m_filling)
             setModified(true);
     });
@@ -74,10 +75,23 @@ void CorrectionEditor::insertPastedText(const QString& text) {
     replaceSelectedText(converted);
 }
 
-void CorrectionEditor::insertPastedTextAt(qsizetype position, const QString& text) {
-    const long end = SendScintilla(SCI_GETLENGTH);
-    SendScintilla(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(std::min<qsizetype>(position, end)));
+PastePlace CorrectionEditor::pastePlace() const {
+    auto* self = const_cast<CorrectionEditor*>(this);
+    return {self->SendScintilla(SCI_GETANCHOR), self->SendScintilla(SCI_GETCURRENTPOS), m_textVersion};
+}
+
+PastePlace CorrectionEditor::pastePlaceAt(qsizetype position) const {
+    return {long(position), long(position), m_textVersion};
+}
+
+bool CorrectionEditor::pasteAt(const PastePlace& place, const QString& text) {
+    if (place.textVersion != m_textVersion)
+        return false;
+    // A selection left as it was stays as it is (a rectangular one too).
+    if (const PastePlace now = pastePlace(); now.anchor != place.anchor || now.caret != place.caret)
+        SendScintilla(SCI_SETSEL, static_cast<unsigned long>(place.anchor), place.caret);
     insertPastedText(text);
+    return true;
 }
 
 void CorrectionEditor::mousePressEvent(QMouseEvent* event) {

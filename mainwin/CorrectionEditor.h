@@ -6,6 +6,15 @@
 
 namespace kopix {
 
+// Where a paste was asked for: a selection (anchor and caret, as byte positions; an empty one for the
+// middle button) over the text as it was then. A paste's text may come a second later, and by then the
+// caret may be elsewhere: the paste still goes where it was asked for.
+struct PastePlace {
+    long anchor = 0;
+    long caret = 0;
+    quint64 textVersion = 0;
+};
+
 // The correction editor: the document as plain text, one editor line per document line (no wrapping),
 // every line break CR LF. Scintilla keeps the text as one UTF-8 buffer with a line index, so a million
 // lines fill in a fraction of a second at about the memory of the text itself.
@@ -35,9 +44,14 @@ public:
     void removeSelectionWithoutUndo();
     // Puts text in place of the selection, as a paste does.
     void insertPastedText(const QString& text);
-    // Pastes text at a place of the text (the middle button's paste): the caret goes there, the selection
-    // is left out of it. A place beyond the end (the text got shorter meanwhile) means the end.
-    void insertPastedTextAt(qsizetype position, const QString& text);
+
+    // The selection now.
+    PastePlace pastePlace() const;
+    // A place in the text now, the selection left out of it.
+    PastePlace pastePlaceAt(qsizetype position) const;
+    // Puts text in place of what was selected at `place`, the caret after it, as a paste does; false, with
+    // nothing pasted, when the text changed since (the place may mean something else by now).
+    bool pasteAt(const PastePlace& place, const QString& text);
 
 Q_SIGNALS:
     void modifiedChanged(bool modified);
@@ -50,6 +64,7 @@ protected:
 private:
     bool m_modified = false;
     bool m_filling = false;
+    quint64 m_textVersion = 0; // counts every change of the text, the program's own included
 };
 
 } // namespace kopix

@@ -5,10 +5,18 @@
 #include <QPainter>
 #include <QSizeGrip>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace kopix {
 
-StatusPanel::StatusPanel(QWidget* parent) : QFrame(parent) {}
+StatusPanel::StatusPanel(QWidget* parent) : QFrame(parent), m_noteTimer(new QTimer(this)) {
+    m_noteTimer->setSingleShot(true);
+    m_noteTimer->setInterval(NoteLifetime);
+    connect(m_noteTimer, &QTimer::timeout, this, [this] {
+        m_note.clear();
+        update();
+    });
+}
 
 void StatusPanel::setText(const QString& text) {
     if (text == m_text)
@@ -17,8 +25,14 @@ void StatusPanel::setText(const QString& text) {
     update();
 }
 
+void StatusPanel::showNote(const QString& note) {
+    m_note = note;
+    m_noteTimer->start();
+    update();
+}
+
 QString StatusPanel::shownText() const {
-    QString shown = m_text;
+    QString shown = m_note.isEmpty() ? m_text : m_note;
     shown.replace(u'\n', u'↵');
     return shown;
 }

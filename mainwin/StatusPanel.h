@@ -3,8 +3,11 @@
 #include <QFrame>
 #include <QString>
 
+#include <chrono>
+
 class QHBoxLayout;
 class QStatusBar;
+class QTimer;
 
 namespace kopix {
 
@@ -15,13 +18,17 @@ class StatusPanel : public QFrame {
     Q_OBJECT
 public:
     static constexpr int TextIndent = 2;
+    // How long a note stays: long enough to be read in passing, short enough not to hide the text for long.
+    static constexpr std::chrono::milliseconds NoteLifetime{4000};
 
     explicit StatusPanel(QWidget* parent = nullptr);
 
     QString text() const { return m_text; }
     // Repaints only when the text changes.
     void setText(const QString& text);
-    // The text as the panel draws it.
+    // Shows a note in place of the text for NoteLifetime; then the text comes back, as it is by then.
+    void showNote(const QString& note);
+    // The text as the panel draws it (the note while there is one).
     QString shownText() const;
     // Whether the whole text fits into the panel as it is now.
     bool showsWholeText() const;
@@ -34,6 +41,8 @@ protected:
 
 private:
     QString m_text;
+    QString m_note;
+    QTimer* m_noteTimer = nullptr;
 };
 
 // The status bar's panels side by side without gaps, the last one reaching the bar's right end with the

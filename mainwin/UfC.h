@@ -37,6 +37,7 @@ class LineDelegate;
 class DocumentListView;
 class ModalWatcher;
 class CorrectionEditor;
+struct PastePlace;
 class StatusPanel;
 class HintController;
 
@@ -230,6 +231,8 @@ private:
     void AppEventModalEnd();
     void ReadSettingsFile();
     void WriteSettingsFile();
+    // Tells the user that the settings file cannot be written, and why.
+    void SettingsNotWritten(const QString& reason);
     // Writes the settings file where there is a place for it.
     void SaveSettings();
     // The window's frame: the native window's once it is framed, else what the desktop said ahead.
@@ -248,6 +251,8 @@ private:
     void UpdateEditActions();
     // A key in the editor that belongs to an edit command; true when it was taken.
     bool editorKeyEvent(QKeyEvent* event);
+    // A paste's text, come from the clipboard or the primary selection, put where it was asked for.
+    void PasteWhereAsked(const PastePlace& place, const QString& text);
     // Where a key pressed in a control goes: its menu's commands first, then the window's; true when it
     // was taken from the control.
     bool RouteKey(QKeyEvent* event, QMenu* controlMenu);

@@ -5,6 +5,7 @@
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
+#include "mainwin/StatusPanel.h"
 #include "platform/Platform.h"
 
 #include <QAction>
@@ -186,19 +187,30 @@ void TfC::EditPaste1Execute() {
         return;
     // The text arrives when the clipboard's owner answers, at the latest after a second; nothing is
     // pasted when there is no text or no answer.
-    m_platform.readClipboardText(this, [this](const std::optional<QString>& text) {
-        if (text && PageControl1->currentWidget() == TabNote)
-            Memo1->insertPastedText(*text);
+    const PastePlace place = Memo1->pastePlace();
+    m_platform.readClipboardText(this, [this, place](const std::optional<QString>& text) {
+        if (text)
+            PasteWhereAsked(place, *text);
     });
 }
 
 void TfC::MemoPastePrimary(qsizetype position) {
     // What is selected anywhere goes in where the middle button was pressed, as in every X11 program; read
     // like the clipboard, so an owner that never answers pastes nothing rather than freezing Kopix.
-    m_platform.readPrimaryText(this, [this, position](const std::optional<QString>& text) {
-        if (text && !text->isEmpty() && PageControl1->currentWidget() == TabNote)
-            Memo1->insertPastedTextAt(position, *text);
+    const PastePlace place = Memo1->pastePlaceAt(position);
+    m_platform.readPrimaryText(this, [this, place](const std::optional<QString>& text) {
+        if (text && !text->isEmpty())
+            PasteWhereAsked(place, *text);
     });
+}
+
+void TfC::PasteWhereAsked(const PastePlace& place, const QString& text) {
+    // The tab was left meanwhile: the user has moved on, and the paste with them.
+    if (PageControl1->currentWidget() != TabNote)
+        return;
+    // A paste that silently went nowhere would look like a key that did not work.
+    if (!Memo1->pasteAt(place, text))
+        SBarPanels[1]->showNote(QStringLiteral("貼り付け中止（文書が変わりました）"));
 }
 
 void TfC::EditDelete1Execute() {

@@ -30,6 +30,19 @@ QString userDocumentsFolder() {
     return folderExists(documents) ? documents : QDir::homePath();
 }
 
+// The sample a first run shows ("" for none). A copy that keeps its files in the user's folders gives the
+// user a sample of their own to correct, copied from the program's the first time; where no copy can be
+// made, the program's own is shown all the same (a correction then says that it cannot be written).
+QString firstRunSample(const SettingsPlace& place) {
+    if (fileExists(place.sampleFile))
+        return place.sampleFile;
+    if (place.sampleSource.isEmpty() || !fileExists(place.sampleSource))
+        return QString();
+    if (!QDir().mkpath(folderPart(place.sampleFile)) || !QFile::copy(place.sampleSource, place.sampleFile))
+        return place.sampleSource;
+    return place.sampleFile;
+}
+
 const QString placeholderLine1 = QStringLiteral("　表示すべき文書");
 const QString placeholderLine2 = QStringLiteral("（前回終了時の文書）");
 const QString placeholderLine3 = QStringLiteral("が読めませんでした。");
@@ -174,12 +187,7 @@ void TfC::ShowNoDocument() {
         RKeyw[0] = rule.prefix;
         RFontS[0] = rule.style;
         RFontC[0] = rule.color;
-        // An installed copy gives the user a sample of their own to correct.
-        const QString sample = m_place.sampleFile;
-        if (!fileExists(sample) && !m_place.sampleSource.isEmpty() && fileExists(m_place.sampleSource) &&
-            QDir().mkpath(QFileInfo(sample).path()))
-            QFile::copy(m_place.sampleSource, sample);
-        if (fileExists(sample)) {
+        if (const QString sample = firstRunSample(m_place); !sample.isEmpty()) {
             OpenIfTxt(sample);
             return;
         }

@@ -5,6 +5,7 @@
 #include "core/DocumentFile.h"
 #include "core/PathRules.h"
 #include "core/SettingsPlace.h"
+#include "core/UserFolders.h"
 #include "core/WindowGeometry.h"
 #include "mainwin/Colors.h"
 #include "mainwin/CorrectionEditor.h"
@@ -26,7 +27,6 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QScopedValueRollback>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -180,10 +180,9 @@ void TfC::FormCreate(const QStringList& arguments) {
     QDir::setCurrent(wDir);
     wDirS = programFolderNoSlash(wDir);
     // Beside the program for a portable copy, in the user's folders for an installed one.
-    m_place = settingsPlace(wDirS, QFileInfo(wDir).isWritable(), installedDataFolder(wDir),
-                            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
-                            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
-                            fileExists(besideProgram(wDirS, SettingsFileName)));
+    const UserFolders user = currentUserFolders();
+    m_place = settingsPlace(wDirS, mayWriteInFolder(wDir), installedDataFolder(wDir), user.configHome,
+                            user.dataHome, fileExists(besideProgram(wDirS, SettingsFileName)));
 
     // 2. and 3. The recent files start empty; the window cannot shrink below five tool buttons each way.
     m_usedFL.fillWithoutNotice({});
@@ -291,10 +290,17 @@ void TfC::FormDestroy() {
 }
 
 void TfC::SaveSettings() {
-    // A portable copy whose folder has gone (a drive taken out) writes nothing and says nothing; an
-    // installed one makes its settings folder the first time.
-    if (m_place.portable ? folderExists(wDir) : QDir().mkpath(QFileInfo(m_place.settingsFile).path()))
-        WriteSettingsFile();
+    // A portable copy whose folder has gone (a drive taken out) writes nothing and says nothing.
+    if (m_place.portable && !folderExists(wDir))
+        return;
+    // An installed one makes its settings folder the first time; should that fail, the settings are not
+    // written, which the user must hear of.
+    QString reason;
+    if (!m_place.portable && !makeFolderPath(folderPart(m_place.settingsFile), &reason)) {
+        SettingsNotWritten(reason);
+        return;
+    }
+    WriteSettingsFile();
 }
 
 void TfC::AppEventModalBegin() {

@@ -77,18 +77,21 @@ void TfC::WriteSettingsFile() {
     writeExitSettings(ini, s);
 
     QString reason;
-    if (!ini.save(path, &reason)) {
-        // The reason goes on a line of its own: a folder that is read-only asks for something else than
-        // a settings file that is a pipe or was not written by Kopix.
-        QString text = errorBoxText(QStringLiteral("%1 に書き込めません").arg(path));
-        if (!reason.isEmpty())
-            text += QStringLiteral("\r\n") + reason;
-        // At a logout nobody would close the box, and the program would never end.
-        if (m_sessionEnding)
-            qWarning().noquote() << text;
-        else
-            m_platform.showErrorBox(this, m_applicationTitle, text);
-    }
+    if (!ini.save(path, &reason))
+        SettingsNotWritten(reason);
+}
+
+void TfC::SettingsNotWritten(const QString& reason) {
+    // The reason goes on a line of its own: a folder that is read-only asks for something else than a
+    // settings file that is a pipe or was not written by Kopix.
+    QString text = errorBoxText(QStringLiteral("%1 に書き込めません").arg(settingsFilePath()));
+    if (!reason.isEmpty())
+        text += QStringLiteral("\r\n") + reason;
+    // At a logout nobody would close the box, and the program would never end.
+    if (m_sessionEnding)
+        qWarning().noquote() << text;
+    else
+        m_platform.showErrorBox(this, m_applicationTitle, text);
 }
 
 } // namespace kopix

@@ -1,13 +1,20 @@
 #include "platform/MessageDialog.h"
 
+#include "core/WindowGeometry.h"
+#include "platform/MessageText.h"
+
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QList>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <QWindow>
+
+#include <algorithm>
 
 #include <utility>
 
@@ -31,6 +38,11 @@ const AnswerButton answerButtons[] = {
     {mbCancel, &msgDlgCaptionCancel, "Cancel", mrCancel},
     {mbIgnore, &msgDlgCaptionIgnore, "Ignore", mrIgnore},
 };
+
+// Room kept free between a box and each side of the screen.
+constexpr int ScreenMargin = 16;
+// However little room there is, a wrapped text keeps at least this width.
+constexpr int MinimumTextWidth = 120;
 
 QStyle::StandardPixmap iconOf(MsgDlgType type, bool isErrorBox) {
     if (isErrorBox)
@@ -61,10 +73,8 @@ MessageDialog::MessageDialog(const MessageRequest& request, const QString& title
     icon->setPixmap(
         style()->standardIcon(iconOf(request.type, isErrorBox), nullptr, this).pixmap(extent, extent));
     icon->setAlignment(Qt::AlignTop);
-    auto* text = new QLabel(request.text, this);
+    auto* text = new MessageText(request.text, this);
     text->setObjectName(QStringLiteral("Message"));
-    text->setTextFormat(Qt::PlainText);
-    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* buttons = new QDialogButtonBox(this);
     // The first button of the box is its default.
@@ -89,11 +99,22 @@ MessageDialog::MessageDialog(const MessageRequest& request, const QString& title
 
     auto* row = new QHBoxLayout;
     row->addWidget(icon);
-    row->addWidget(text, 1);
+    // A text lower than the icon sits in the middle of the row's height, as a label draws it.
+    row->addWidget(text, 1, Qt::AlignVCenter);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // A box wider than the screen would put its buttons out of reach: a line that long (a long path)
+    // wraps instead, and the box grows downwards.
+    if (QScreen* screen = request.owner ? request.owner->screen() : QGuiApplication::primaryScreen()) {
+        const QMargins frame = expectedFrame(request.owner);
+        const int widest =
+            screen->availableGeometry().width() - 2 * ScreenMargin - frame.left() - frame.right();
+        if (const int over = sizeHint().width() - widest; over > 0)
+            text->setWidthLimit(std::max(text->sizeHint().width() - over, MinimumTextWidth));
+    }
     placeOverOwner(request);
 }
 
@@ -119,7 +140,29 @@ void MessageDialog::placeOverOwner(const MessageRequest& request) {
         place.setX(*request.place.x);
     if (request.place.y)
         place.setY(*request.place.y);
-    move(place);
+    moveOntoScreen(place, request.owner);
+}
+
+void MessageDialog::centreOver(QWidget* owner) {
+    adjustSize();
+    moveOntoScreen(owner->frameGeometry().center() - QPoint(width() / 2, height() / 2), owner);
+}
+
+void MessageDialog::moveOntoScreen(const QPoint& place, const QWidget* owner) {
+    // Over a main window at the screen's edge the place may lie partly off it, and with it the buttons:
+    // the box, frame and all, is pulled into the available area of the screen it is nearest.
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas.append(screen->availableGeometry());
+    const QRect outer(place, size().grownBy(expectedFrame(owner)));
+    const int nearest = nearestScreen(outer, areas);
+    move(nearest < 0 ? place : fitToWorkArea(outer, areas[nearest]).topLeft());
+}
+
+QMargins MessageDialog::expectedFrame(const QWidget* owner) {
+    // The box is not framed before it is shown; the window manager frames it as it framed the owner.
+    const QWindow* handle = owner ? owner->window()->windowHandle() : nullptr;
+    return handle ? handle->frameMargins() : QMargins();
 }
 
 int MessageDialog::run(const MessageRequest& request, const std::function<void(int)>& showHelp) {
@@ -153,10 +196,8 @@ void MessageDialog::runErrorBox(QWidget* owner, const QString& title, const QStr
     request.type = MsgDlgType::Error;
     request.owner = owner;
     MessageDialog box(request, title, true);
-    if (owner) {
-        box.adjustSize();
-        box.move(owner->frameGeometry().center() - QPoint(box.width() / 2, box.height() / 2));
-    }
+    if (owner)
+        box.centreOver(owner);
     box.exec();
 }
 

@@ -29,6 +29,12 @@ Q_SIGNALS:
 
 private:
     void placeOverOwner(const MessageRequest& request);
+    // Centred over a window, as the error box is.
+    void centreOver(QWidget* owner);
+    // Moves the box to `place`, or as near to it as keeps it whole on the screen.
+    void moveOntoScreen(const QPoint& place, const QWidget* owner);
+    // The frame the box will get, as far as it can be told before it is shown.
+    static QMargins expectedFrame(const QWidget* owner);
 };
 
 } // namespace kopix

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
@@ -94,6 +95,20 @@ TEST_F(StatusBar, TheWholePreviewShowsOnOneLine) {
     EXPECT_TRUE(panel(1)->showsWholeText())
         << panel(1)->contentsRect().width() << " for "
         << panel(1)->fontMetrics().horizontalAdvance(panel(1)->shownText());
+}
+
+// A note (a paste that was dropped) hides the preview for a few seconds; then the preview is back, as the
+// clipboard is by then.
+TEST_F(StatusBar, ANoteGivesWayToThePreviewOfTheClipboardAsItIsThen) {
+    startOnRows();
+    QElapsedTimer shown;
+    shown.start();
+    panel(1)->showNote(u"note"_s);
+    QGuiApplication::clipboard()->setText(u"newer"_s);
+    EXPECT_EQ(panel(1)->shownText(), u"note"_s);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return panel(1)->shownText() != u"note"_s; }, 10000));
+    EXPECT_GE(shown.elapsed(), 2000) << "long enough to be read";
+    EXPECT_EQ(panel(1)->shownText(), u"newer"_s);
 }
 
 TEST_F(StatusBar, ContentWithoutTextShowsNotApplicable) {

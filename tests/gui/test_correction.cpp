@@ -5,6 +5,7 @@
 #include "core/FileSystem.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
+#include "mainwin/StatusPanel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,6 +55,13 @@ protected:
         return index == 0 ? line : -1;
     }
     QAction* action(const QString& name) const { return window->findChild<QAction*>(name); }
+    // The middle button pressed at the start of a line.
+    void middleClickOnLine(int line) const {
+        const long position = memo()->positionFromLineIndex(line, 0);
+        const QPoint at(int(memo()->SendScintilla(QsciScintilla::SCI_POINTXFROMPOSITION, 0UL, position)) + 1,
+                        int(memo()->SendScintilla(QsciScintilla::SCI_POINTYFROMPOSITION, 0UL, position)) + 2);
+        QTest::mouseClick(memo()->viewport(), Qt::MiddleButton, Qt::NoModifier, at);
+    }
     // Moves the file's time back, so that a rewrite shows.
     void ageFile(int seconds) {
         struct stat info {};
@@ -213,12 +221,6 @@ TEST_F(Correction, TheMiddleButtonPastesThePrimarySelectionWhereItIsPressed) {
     openLines(3);
     enter();
     memo()->setSelection(0, 0, 0, 4); // "line" of the first line
-    const auto middleClickOnLine = [this](int line) {
-        const long position = memo()->positionFromLineIndex(line, 0);
-        const QPoint at(int(memo()->SendScintilla(QsciScintilla::SCI_POINTXFROMPOSITION, 0UL, position)) + 1,
-                        int(memo()->SendScintilla(QsciScintilla::SCI_POINTYFROMPOSITION, 0UL, position)) + 2);
-        QTest::mouseClick(memo()->viewport(), Qt::MiddleButton, Qt::NoModifier, at);
-    };
     platform.primaryText = u"selected elsewhere "_s;
     middleClickOnLine(2);
     EXPECT_EQ(memo()->text(), u"line 0\r\nline 1\r\nselected elsewhere line 2\r\n"_s);
@@ -236,6 +238,72 @@ TEST_F(Correction, TheMiddleButtonPastesThePrimarySelectionWhereItIsPressed) {
     platform.pendingPrimaryReads.takeFirst()(platform.primaryText);
     enter();
     EXPECT_FALSE(memo()->text().contains(u"late"_s)) << "the answer came after the tab was left";
+}
+
+// A paste goes where it was asked for, also when its text comes late (a clipboard owner that is slow to
+// answer) and the caret or the selection moved meanwhile. When the text itself changed meanwhile, that
+// place may mean something else now: nothing is pasted, and the status bar says why for a while.
+TEST_F(Correction, ALatePasteGoesWhereItWasAskedForOrNowhere) {
+    const QString note = u"貼り付け中止（文書が変わりました）"_s;
+    struct Case {
+        const char* name;
+        bool middleButton; // pressed at the start of line 1; else Ctrl+V over "line" of line 0
+        std::function<void(CorrectionEditor*)> meanwhile;
+        QString text; // afterwards
+        long caret;   // afterwards, when something was pasted
+    };
+    const auto keys = [](std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> presses) {
+        return [presses](CorrectionEditor* editor) {
+            for (const auto& [key, modifiers] : presses)
+                QTest::keyClick(editor, key, modifiers);
+        };
+    };
+    const QString pasted = u"PASTED 0\r\nline 1\r\nline 2\r\n"_s;
+    const Case cases[] = {
+        {"Ctrl+V, nothing meanwhile", false, [](CorrectionEditor*) {}, pasted, 6},
+        {"Ctrl+V, selection extended", false, keys({{Qt::Key_End, Qt::ShiftModifier}}), pasted, 6},
+        {"Ctrl+V, caret moved away", false, keys({{Qt::Key_End, Qt::ControlModifier}}), pasted, 6},
+        {"Ctrl+V, typed over the selection", false, keys({{Qt::Key_X, Qt::NoModifier}}),
+         u"x 0\r\nline 1\r\nline 2\r\n"_s, -1},
+        {"Ctrl+V, a line break deleted", false,
+         keys({{Qt::Key_End, Qt::ControlModifier}, {Qt::Key_Backspace, Qt::NoModifier}}),
+         u"line 0\r\nline 1\r\nline 2"_s, -1},
+        {"Ctrl+V, typed and undone", false,
+         keys({{Qt::Key_X, Qt::NoModifier}, {Qt::Key_Z, Qt::ControlModifier}}),
+         u"line 0\r\nline 1\r\nline 2\r\n"_s, -1},
+        {"middle button, caret moved away", true, keys({{Qt::Key_End, Qt::ControlModifier}}),
+         u"line 0\r\nPASTEDline 1\r\nline 2\r\n"_s, 14},
+        {"middle button, typed over the selection", true, keys({{Qt::Key_X, Qt::NoModifier}}),
+         u"x 0\r\nline 1\r\nline 2\r\n"_s, -1},
+    };
+    QGuiApplication::clipboard()->setText(u"on the clipboard"_s);
+    for (const Case& c : cases) {
+        window.reset();
+        openLines(3);
+        enter();
+        memo()->setSelection(0, 0, 0, 4);
+        platform.holdPasteReads = true;
+        platform.holdPrimaryReads = true;
+        if (c.middleButton)
+            middleClickOnLine(1);
+        else
+            QTest::keyClick(memo(), Qt::Key_V, Qt::ControlModifier);
+        auto& pending = c.middleButton ? platform.pendingPrimaryReads : platform.pendingPasteReads;
+        ASSERT_EQ(pending.size(), 1) << c.name;
+        c.meanwhile(memo());
+        pending.takeFirst()(u"PASTED"_s);
+
+        EXPECT_EQ(memo()->text(), c.text) << c.name;
+        const StatusPanel* preview = window->SBarPanels[1];
+        if (c.caret >= 0) {
+            EXPECT_EQ(memo()->SendScintilla(QsciScintilla::SCI_GETCURRENTPOS), c.caret) << c.name;
+            EXPECT_FALSE(memo()->hasSelectedText()) << c.name;
+            EXPECT_EQ(preview->shownText(), preview->text()) << c.name << ": no note";
+        } else {
+            EXPECT_EQ(preview->shownText(), note) << c.name;
+            EXPECT_TRUE(preview->showsWholeText()) << c.name << ": the note fits the window as designed";
+        }
+    }
 }
 
 TEST_F(Correction, CtrlCOnTheCopyTabAfterAVisitToTheEditorCopiesTheRows) {

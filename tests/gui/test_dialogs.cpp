@@ -5,13 +5,18 @@
 #include "platform/MessageDialog.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 
 using namespace kopix;
@@ -52,7 +57,7 @@ TEST(MessageDialog, TitleByKindAndButtonsInTheirOrder) {
         EXPECT_EQ(box.windowTitle(), c.title);
         EXPECT_EQ(buttonTexts(box), c.texts);
         EXPECT_TRUE(box.findChild<QDialogButtonBox*>()->buttons().constFirst()->property("default").toBool());
-        EXPECT_EQ(box.findChild<QLabel*>(u"Message"_s)->text(), u"本文"_s);
+        EXPECT_EQ(box.findChild<QTextEdit*>(u"Message"_s)->toPlainText(), u"本文"_s);
     }
 }
 
@@ -122,6 +127,96 @@ TEST(MessageDialog, PlacedAtTheGivenCornerOrDefaultOnANegativeAxis) {
     EXPECT_EQ(xDefault.pos().y(), 250);
     EXPECT_EQ(xDefault.pos().x(), owner.frameGeometry().center().x() - xDefault.width() / 2)
         << "the default horizontal place: centred over the main window";
+}
+
+// The message widget of a box, laid out as shown.
+QAbstractScrollArea* shownMessage(MessageDialog& box) {
+    box.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&box));
+    return box.findChild<QAbstractScrollArea*>(u"Message"_s);
+}
+
+// A path has no space to break a line at. However long the text, the box fits the screen: the text wraps
+// (anywhere where there is no space) and the box grows downwards, all of its text in sight.
+TEST(MessageDialog, ALongTextWrapsAndTheBoxFitsTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QString question =
+        u"\r\nこのファイルが見つかりません。\r\nパスとファイル名が正しいかどうか確認してください。"_s;
+    const struct {
+        const char* name;
+        QString text;
+    } cases[] = {
+        {"a 400-character path", u"/home/user/"_s + QString(385, u'a') + u".txt"_s + question},
+        {"a 250-byte file name", u"/home/user/"_s + QString(82, u'名') + u".txt"_s + question},
+        {"a long sentence", QStringList(120, u"word"_s).join(u' ')},
+    };
+    for (const auto& c : cases) {
+        MessageRequest request;
+        request.text = c.text;
+        request.type = MsgDlgType::Error;
+        request.buttons = mbOK | mbHelp;
+        MessageDialog box(request, u"t"_s);
+        QAbstractScrollArea* message = shownMessage(box);
+        ASSERT_NE(message, nullptr);
+        EXPECT_TRUE(screen.contains(box.frameGeometry())) << c.name;
+        EXPECT_LE(box.frameGeometry().width(), screen.width()) << c.name;
+        EXPECT_GT(message->height(), 2 * message->fontMetrics().lineSpacing()) << c.name << ": it grew";
+        EXPECT_EQ(message->verticalScrollBar()->maximum(), 0) << c.name << ": nothing hidden below";
+        EXPECT_EQ(message->horizontalScrollBar()->maximum(), 0) << c.name << ": nothing hidden aside";
+        EXPECT_TRUE(box.findChild<QPushButton*>(u"Help"_s)->isVisible()) << c.name;
+    }
+}
+
+// A message that fits looks exactly as a label shows it: same place, size, font and background.
+TEST(MessageDialog, AShortMessageLooksAsALabelShowsIt) {
+    for (const QString& text : {u"本文"_s, u"終了していいですか？。"_s,
+                                u"/home/user/a.txt\r\nまだ、上書き更新されていません。"_s}) {
+        MessageRequest request;
+        request.text = text;
+        MessageDialog box(request, u"t"_s);
+        QAbstractScrollArea* message = shownMessage(box);
+        ASSERT_NE(message, nullptr);
+        QLabel label(text, &box);
+        label.setTextFormat(Qt::PlainText);
+        label.setTextInteractionFlags(Qt::TextSelectableByMouse);
+        EXPECT_EQ(message->sizeHint(), label.sizeHint()) << text.toStdString();
+        label.setGeometry(message->geometry());
+        label.show();
+        EXPECT_EQ(message->grab().toImage(), label.grab().toImage()) << text.toStdString();
+        EXPECT_EQ(message->focusPolicy(), label.focusPolicy()) << "the OK button keeps the focus";
+    }
+}
+
+// A place worked out over the main window may lie partly off the screen (the window at its edge): the
+// box is pulled inside, the error box too.
+TEST(MessageDialog, APlacePartlyOffTheScreenIsPulledInside) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget owner;
+    owner.setGeometry(screen.right() - 60, screen.bottom() - 50, 50, 40);
+    owner.show();
+    const struct {
+        const char* name;
+        MessageBoxPlace place;
+    } cases[] = {
+        {"beyond the right and bottom edges", {screen.right() - 20, screen.bottom() - 10}},
+        {"only across given", {screen.right() - 20, std::nullopt}},
+        {"only down given", {std::nullopt, screen.bottom() - 10}},
+    };
+    for (const auto& c : cases) {
+        MessageRequest request;
+        request.owner = &owner;
+        request.place = c.place;
+        MessageDialog box(request, u"t"_s);
+        EXPECT_TRUE(screen.contains(QRect(box.pos(), box.size()))) << c.name;
+    }
+    QRect errorBox;
+    QTimer::singleShot(0, [&errorBox] {
+        QWidget* box = QApplication::activeModalWidget();
+        errorBox = box->frameGeometry();
+        box->close();
+    });
+    MessageDialog::runErrorBox(&owner, u"t"_s, u"error"_s);
+    EXPECT_TRUE(screen.contains(errorBox)) << "the error box, centred over the window";
 }
 
 TEST(ErrorBoxText, FullStopAddedAfterCharactersAboveIt) {

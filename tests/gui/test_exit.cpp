@@ -1,14 +1,18 @@
 // Closing: the question on a removable drive, corrections saved, and the settings file written at exit.
 #include "support/KopixFixture.h"
+#include "support/ScopedEnvironment.h"
 
+#include "core/FileSystem.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/KopixApplication.h"
 
 #include "mainwin/CorrectionEditor.h"
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QTimer>
 
+#include <cerrno>
 #include <unistd.h>
 
 using namespace kopix;
@@ -90,6 +94,49 @@ TEST_F(Exit, UnwritableSettingsFileShowsTheMessageAndLeavesNoPartialFile) {
         << "no temporary or partial file is left behind";
 }
 
+// An installed copy (bin/kopix beside share/kopix) keeps its settings in the user's folder: the one
+// $XDG_CONFIG_HOME names where it can serve, else the home folder's .config. Where the settings folder
+// still cannot be made, closing says so, as for any settings file that cannot be written.
+TEST_F(Exit, AnInstalledCopyWritesItsSettingsWhereTheyCanGoOrSaysWhyNot) {
+    const QString home = inProgramDir(u"home"_s);
+    ASSERT_TRUE(QDir().mkpath(home) && QDir().mkpath(inProgramDir(u"bin"_s)) &&
+                QDir().mkpath(inProgramDir(u"share/kopix"_s)));
+    const struct {
+        const char* name;
+        QString configHome; // $XDG_CONFIG_HOME
+        QString inTheWay;   // a file made before the start
+        QString written;    // where the settings go, or
+        QString unwritable; // the settings file the error box names
+    } cases[] = {
+        {"XDG_CONFIG_HOME names a file", inProgramDir(u"afile"_s), inProgramDir(u"afile"_s),
+         home + u"/.config/Kopix/Kopix.ini"_s, QString()},
+        {"a file where the settings folder goes", inProgramDir(u"config"_s), inProgramDir(u"config/Kopix"_s),
+         QString(), inProgramDir(u"config/Kopix/Kopix.ini"_s)},
+    };
+    for (const auto& c : cases) {
+        platform.errorBoxes.clear();
+        writeFile(c.inTheWay, "in the way");
+        ScopedEnvironment environment;
+        environment.set("HOME", QFile::encodeName(home));
+        environment.set("XDG_CONFIG_HOME", QFile::encodeName(c.configHome));
+        environment.set("XDG_DATA_HOME", QFile::encodeName(inProgramDir(u"data"_s)));
+        window = std::make_unique<TfC>(*desktop, QStringList{inProgramDir(u"bin/kopix"_s)});
+        ASSERT_TRUE(closeAndDestroy());
+        if (c.unwritable.isEmpty()) {
+            EXPECT_TRUE(readFile(c.written).startsWith("[fC]\r\n")) << c.name;
+            EXPECT_TRUE(platform.errorBoxes.isEmpty()) << c.name;
+        } else {
+            ASSERT_EQ(platform.errorBoxes.size(), 1) << c.name;
+            EXPECT_EQ(platform.errorBoxes.first(),
+                      u"Kopix|"_s + c.unwritable + u" に書き込めません.\r\n"_s + systemErrorText(ENOTDIR))
+                << c.name;
+        }
+        EXPECT_EQ(readFile(c.inTheWay), QByteArray("in the way")) << c.name;
+        EXPECT_FALSE(QFile::exists(inProgramDir(u"bin/Kopix.ini"_s)))
+            << c.name << ": never beside the program";
+    }
+}
+
 TEST_F(Exit, AFontSizeOutOfRangeIsWrittenBackAsTheDefault) {
     for (const QByteArray stored : {"0", "-2", "5000"}) {
         writeFile(u"Kopix.ini"_s, "[LB]\r\nFS=" + stored + "\r\n");
@@ -158,13 +205,15 @@ TEST_F(Exit, CorrectionsThatNoFileCanTakeGoOnlyWhenTheUserSaysSo) {
     editCorrections(u"lost\n"_s);
     // The folder went with its drive, and the data folder cannot be made.
     QDir(inProgramDir(u"docs"_s)).removeRecursively();
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", writeFile(u"not-a-folder"_s, "").toLocal8Bit());
-    platform.answers = {mrIgnore, mrOk};
-    EXPECT_FALSE(window->close());
-    EXPECT_TRUE(window->correctionsPending());
-    EXPECT_TRUE(window->close());
-    qputenv("XDG_DATA_HOME", dataHome);
+    {
+        ScopedEnvironment environment;
+        environment.set("XDG_DATA_HOME", QFile::encodeName(writeFile(u"not-a-folder"_s, "")));
+        environment.set("HOME", QFile::encodeName(QFileInfo(writeFile(u"home/.local"_s, "")).path()));
+        platform.answers = {mrIgnore, mrOk};
+        EXPECT_FALSE(window->close());
+        EXPECT_TRUE(window->correctionsPending());
+        EXPECT_TRUE(window->close());
+    }
     ASSERT_EQ(platform.messages.size(), 2);
     EXPECT_EQ(
         platform.messages.first().text,

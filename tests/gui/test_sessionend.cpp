@@ -2,6 +2,7 @@
 // nothing, and corrections that cannot go to their document without a question go to a copy.
 #include "support/EventWait.h"
 #include "support/KopixFixture.h"
+#include "support/ScopedEnvironment.h"
 
 #include "core/FileSystem.h"
 #include "mainwin/CorrectionEditor.h"
@@ -159,7 +160,9 @@ TEST_F(SessionEnd, TheLongestNameIsSavedAndItsCopyFits) {
 TEST_F(SessionEnd, CorrectionsKeptNowhereAreReported) {
     correctOnTheTab();
     QDir(folder()).removeRecursively();
-    qputenv("XDG_DATA_HOME", writeFile(u"not-a-folder"_s, "").toLocal8Bit());
+    ScopedEnvironment environment;
+    environment.set("XDG_DATA_HOME", QFile::encodeName(writeFile(u"not-a-folder"_s, "")));
+    environment.set("HOME", QFile::encodeName(QFileInfo(writeFile(u"home/.local"_s, "")).path()));
     window->CloseForSessionEnd();
     ASSERT_TRUE(waitFor([this] { return !window->isVisible(); }));
     EXPECT_TRUE(window->correctionsLost());

@@ -1,12 +1,17 @@
 // Start-up: which document is shown, the placeholder, first-run values, where the window goes.
 #include "support/KopixFixture.h"
+#include "support/ScopedEnvironment.h"
+#include "support/UserFileAccess.h"
 
 #include "core/WindowGeometry.h"
 
 #include "mainwin/CorrectionEditor.h"
 #include <QAction>
 #include <QCoreApplication>
+#include <QFile>
 #include <QScrollBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -63,6 +68,57 @@ TEST_F(Startup, FirstRunOpensSampleBesideTheProgram) {
     EXPECT_EQ(window->RKeyw[0], u"http"_s);
     EXPECT_TRUE(enabled("ActNote"));
     EXPECT_FALSE(visible("ActFNasi"));
+}
+
+// A program folder the user cannot write (a CD, a folder of the administrator's) with the sample beside
+// the program: the first run gives the user a copy of it in their data folder, and the first correction
+// goes there. Where no such copy can be made, the sample beside the program is shown all the same, and
+// a correction gets the message that it cannot be written.
+TEST_F(Startup, FirstRunInAFolderTheUserCannotWriteShowsTheSampleBesideIt) {
+    const QByteArray sampleBytes = "☆ 見出し\r\nhttps://example.com/\r\n";
+    for (const bool copyPossible : {true, false}) {
+        window.reset();
+        QTemporaryDir user;
+        ASSERT_TRUE(user.isValid());
+        const QString dataHome = user.filePath(u"data"_s);
+        if (!copyPossible)
+            writeFile(dataHome + u"/Kopix"_s, "a file where the folder would go");
+        ScopedEnvironment environment;
+        environment.set("XDG_CONFIG_HOME", QFile::encodeName(user.filePath(u"config"_s)));
+        environment.set("XDG_DATA_HOME", QFile::encodeName(dataHome));
+        const QString besideProgram = writeFile(u"Sample.txt"_s, sampleBytes);
+        // Read-only, as on a CD; the folder too.
+        ASSERT_TRUE(
+            QFile::setPermissions(besideProgram, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        ASSERT_TRUE(QFile::setPermissions(programDir(), QFile::ReadOwner | QFile::ExeOwner));
+        {
+            UserFileAccess asUser;
+            start();
+            EXPECT_EQ(rows(), (QStringList{u"☆ 見出し"_s, u"https://example.com/"_s})) << copyPossible;
+            const QString shown = copyPossible ? dataHome + u"/Kopix/Sample.txt"_s : besideProgram;
+            EXPECT_EQ(window->UsedFL().entry(0), shown) << copyPossible;
+            EXPECT_TRUE(platform.messages.isEmpty()) << copyPossible;
+
+            window->PageControl1->setCurrentWidget(window->TabNote);
+            editCorrections(u"corrected\n"_s);
+            window->PageControl1->setCurrentWidget(window->TabCopy);
+            if (copyPossible) {
+                EXPECT_EQ(readFile(shown), QByteArray("corrected\r\n"));
+                EXPECT_TRUE(platform.errorBoxes.isEmpty()) << platform.errorBoxes.join(u'\n').toStdString();
+            } else {
+                ASSERT_EQ(platform.errorBoxes.size(), 1);
+                EXPECT_TRUE(platform.errorBoxes.first().contains(besideProgram + u" に書き込めません.\r\n"_s))
+                    << platform.errorBoxes.first().toStdString();
+            }
+            platform.errorBoxes.clear();
+            window->Memo1->setModified(
+                false); // the corrections that could not be written are not asked about
+            window.reset();
+        }
+        EXPECT_EQ(readFile(besideProgram), sampleBytes) << copyPossible << ": the sample itself is untouched";
+        QFile::setPermissions(programDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(besideProgram, QFile::ReadOwner | QFile::WriteOwner);
+    }
 }
 
 TEST_F(Startup, DocumentOnTheCommandLineWinsAndIsNoFirstRun) {

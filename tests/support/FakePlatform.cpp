@@ -21,6 +21,10 @@ void FakePlatform::readClipboard(QObject*, std::function<void(const ClipboardCon
 }
 
 void FakePlatform::readClipboardText(QObject*, std::function<void(const std::optional<QString>&)> done) {
+    if (holdPasteReads) {
+        pendingPasteReads.append(std::move(done));
+        return;
+    }
     if (pasteAnswer) {
         done(*pasteAnswer);
         return;

@@ -79,8 +79,11 @@ public:
         return launchResult();
     }
     void readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) override;
-    // Pastes: a scripted answer (nothing: the read failed), else the in-process clipboard's text.
+    // Pastes: a scripted answer (nothing: the read failed), else the in-process clipboard's text. Held
+    // reads wait in pendingPasteReads until the test answers them, as a slow clipboard owner would.
     std::optional<std::optional<QString>> pasteAnswer;
+    QList<std::function<void(const std::optional<QString>&)>> pendingPasteReads; // when holdPasteReads
+    bool holdPasteReads = false;
     void readClipboardText(QObject*, std::function<void(const std::optional<QString>&)> done) override;
     // Middle-button pastes: the primary selection's scripted text (nothing: no text there).
     std::optional<QString> primaryText;

@@ -19,12 +19,19 @@ TEST(SettingsPlace, BesideAPortableCopyInTheUsersFoldersForAnInstalledOne) {
         QString installedData;
         bool iniBeside;
         bool portable;
+        QString sampleSource; // for a copy that is not portable
     } cases[] = {
-        {"build or stick folder", u"/media/usb/kopix"_s, true, QString(), false, true},
-        {"a Kopix.ini already beside it", u"/usr/bin"_s, false, u"/usr/share/kopix"_s, true, true},
-        {"installed, read-only", u"/usr/bin"_s, false, u"/usr/share/kopix"_s, false, false},
-        {"installed, run by root", u"/usr/bin"_s, true, u"/usr/share/kopix"_s, false, false},
-        {"a read-only folder of its own", u"/opt/kopix"_s, false, QString(), false, false},
+        {"build or stick folder", u"/media/usb/kopix"_s, true, QString(), false, true, QString()},
+        {"a Kopix.ini already beside it", u"/usr/bin"_s, false, u"/usr/share/kopix"_s, true, true, QString()},
+        {"installed, read-only", u"/usr/bin"_s, false, u"/usr/share/kopix"_s, false, false,
+         u"/usr/share/kopix/Sample.txt"_s},
+        {"installed, run by root", u"/usr/bin"_s, true, u"/usr/share/kopix"_s, false, false,
+         u"/usr/share/kopix/Sample.txt"_s},
+        // A folder that cannot be written (a CD, a folder of the administrator's) with the sample beside
+        // the program: the user gets a copy of that one.
+        {"a read-only folder of its own", u"/opt/kopix"_s, false, QString(), false, false,
+         u"/opt/kopix/Sample.txt"_s},
+        {"a read-only root folder", QString(), false, QString(), false, false, u"/Sample.txt"_s},
     };
     for (const Case& c : cases) {
         const SettingsPlace place = settingsPlace(c.wDirS, c.writable, c.installedData, u"/home/u/.config"_s,
@@ -37,9 +44,7 @@ TEST(SettingsPlace, BesideAPortableCopyInTheUsersFoldersForAnInstalledOne) {
         } else {
             EXPECT_EQ(place.settingsFile, u"/home/u/.config/Kopix/Kopix.ini"_s) << c.name;
             EXPECT_EQ(place.sampleFile, u"/home/u/.local/share/Kopix/Sample.txt"_s) << c.name;
-            EXPECT_EQ(place.sampleSource,
-                      c.installedData.isEmpty() ? QString() : c.installedData + u"/Sample.txt")
-                << c.name;
+            EXPECT_EQ(place.sampleSource, c.sampleSource) << c.name;
         }
     }
 }

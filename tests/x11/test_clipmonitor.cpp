@@ -8,9 +8,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QProcess>
 #include <QSocketNotifier>
+#include <QTextEdit>
 #include <QThread>
 #include <QTimer>
 
@@ -76,8 +76,8 @@ protected:
             QWidget* box = QApplication::activeModalWidget();
             if (box && box->objectName() == u"MsgDlg"_s && w.boxAt < 0) {
                 w.boxAt = now;
-                for (const QLabel* label : box->findChildren<QLabel*>())
-                    w.boxText += label->text();
+                if (const auto* message = box->findChild<QTextEdit*>(u"Message"_s))
+                    w.boxText = message->toPlainText();
                 box->close();
             }
         });

@@ -9,8 +9,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QTimer>
 
 using namespace kopix;
@@ -149,7 +149,8 @@ TEST_F(FakeDesktop, HelpTheDocumentAndTheFolderNeverStartKopix) {
         QWidget* box = QApplication::activeModalWidget();
         if (!box)
             return false;
-        messages.append(box->findChild<QLabel*>(u"Message"_s)->text());
+        // The box shows each CR LF of its text as a line break.
+        messages.append(box->findChild<QTextEdit*>(u"Message"_s)->toPlainText());
         box->close();
         return true;
     };
@@ -160,8 +161,8 @@ TEST_F(FakeDesktop, HelpTheDocumentAndTheFolderNeverStartKopix) {
     pumpEvents(500);
     EXPECT_EQ(started(), QStringList()) << "not even Kopix";
     EXPECT_EQ(messages,
-              (QStringList{u"ヘルプ\r\nを開けません。\r\nウェブ ブラウザーが見つかりません。"_s,
-                           doc + u"\r\nを開けません。\r\nテキスト ファイルを開くプログラムが見つかりません。"
+              (QStringList{u"ヘルプ\nを開けません。\nウェブ ブラウザーが見つかりません。"_s,
+                           doc + u"\nを開けません。\nテキスト ファイルを開くプログラムが見つかりません。"
                                  u"設定でエディターを選んでください。"_s}));
     script(u"x-www-browser"_s);
 }
