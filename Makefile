@@ -20,7 +20,7 @@ run: build
 	@./scripts/run.sh $(BUILD)
 
 test: build
-	@cd $(BUILD) && ctest --output-on-failure
+	@cd $(BUILD) && ctest --output-on-failure --parallel $(JOBS)
 
 bench: build
 	@./scripts/bench.sh $(BUILD)
