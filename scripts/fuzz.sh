@@ -7,7 +7,7 @@ seconds="${FUZZ_SECONDS:-600}"
 here="$(cd "$(dirname "$0")/.." && pwd)"
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOPIX_FUZZ=ON \
-  -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build"
 python3 "$here/scripts/fuzz-seeds.py" "$here/tests/data" "$build/seeds"
 
