@@ -16,4 +16,4 @@ export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:detect_stack_use_after_retur
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
 cd "$build"
-ctest --output-on-failure -R '^(unit|gui|x11)$'
+ctest --output-on-failure --parallel "$jobs" -L '^(unit|gui|x11)$'

@@ -7,9 +7,9 @@ seconds="${FUZZ_SECONDS:-600}"
 here="$(cd "$(dirname "$0")/.." && pwd)"
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOPIX_FUZZ=ON \
-  -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build"
-python3 "$here/scripts/fuzz-seeds.py" "$here/../shared/testdata" "$build/seeds"
+python3 "$here/scripts/fuzz-seeds.py" "$here/tests/data" "$build/seeds"
 
 status=0
 for target in profile document cp932; do

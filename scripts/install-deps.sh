@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Kopix needs to build, run and test, skipping the ones already there.
+# Installs the Debian packages of the groups named (run, test, fuzz; all three when none is named),
+# skipping the ones already there: `make run` needs only the first, `make test` the first two.
 set -euo pipefail
 
 # To build Kopix and run it.
@@ -13,14 +14,25 @@ running=(
 testing=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool xclip x11-utils x11-xserver-utils wmctrl imagemagick
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev lintian
 )
-# To fuzz it.
-fuzzing=(clang libfuzzer-14-dev)
-packages=("${running[@]}" "${testing[@]}" "${fuzzing[@]}")
+# To fuzz it: only the rules, built with clang (its sanitizer and libFuzzer runtimes are
+# libclang-rt-dev), seeded by a Python script.
+fuzzing=(cmake ninja-build qt6-base-dev python3 clang libclang-rt-dev)
+
+[ $# -eq 0 ] && set -- run test fuzz
+packages=()
+for group in "$@"; do
+  case "$group" in
+    run) packages+=("${running[@]}") ;;
+    test) packages+=("${testing[@]}") ;;
+    fuzz) packages+=("${fuzzing[@]}") ;;
+    *) echo "usage: $0 [run] [test] [fuzz]" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
-for p in "${packages[@]}"; do
+for p in $(printf '%s\n' "${packages[@]}" | sort -u); do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
     missing+=("$p")
   fi

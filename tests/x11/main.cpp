@@ -6,6 +6,11 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // ctest lists the cases (--gtest_list_tests) before running each in a program of its own: a list
+    // needs no X server, and starting one for it would only slow every ctest run down.
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
     // The server and the window manager come first: the application connects to them.
     kopix::test::XServer server;
     QString error;
@@ -16,6 +21,5 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
     qunsetenv("KOPIX_ANSI_CODEPAGE");
     kopix::KopixApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
