@@ -38,7 +38,7 @@ for size in 16 24 32 48 64 128 256; do
   [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/org.kopix.Kopix.png" ] || fail "no ${size}px icon"
 done
 # Both options answer without any display.
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/kopix" --help | grep -q 'FILE' ||
+grep -q 'FILE' <<<"$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/kopix" --help)" ||
   fail "--help"
 [ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/kopix" --version)" = "kopix 0.1" ] ||
   fail "--version"
@@ -113,7 +113,7 @@ desktop-file-validate "$root/usr/share/applications/org.kopix.Kopix.desktop" || 
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.kopix.Kopix.metainfo.xml" >/dev/null ||
   fail "metainfo invalid"
 # The man page as man shows it, its bookmark star included.
-zcat "$root/usr/share/man/man1/kopix.1.gz" | groff -man -Tutf8 -ww 2>"$work/groff.err" | grep -q '☆' ||
+grep -q '☆' <<<"$(zcat "$root/usr/share/man/man1/kopix.1.gz" | groff -man -Tutf8 -ww 2>"$work/groff.err")" ||
   fail "the man page does not show ☆"
 [ ! -s "$work/groff.err" ] || fail "groff: $(cat "$work/groff.err")"
 
@@ -121,12 +121,16 @@ zcat "$root/usr/share/man/man1/kopix.1.gz" | groff -man -Tutf8 -ww 2>"$work/grof
 # with a stack protector and libc's checked functions.
 program="$root/usr/bin/kopix"
 [ "$("$program" --version)" = "kopix 0.1" ] || fail "the packaged program does not run"
-readelf -h "$program" | grep -q 'Type: *DYN' || fail "the program is no position-independent executable"
-readelf -lW "$program" | grep -q GNU_RELRO || fail "the program has no read-only relocations"
-readelf -dW "$program" | grep -Eq 'BIND_NOW|FLAGS_1.* NOW' || fail "the program is not bound at start"
-readelf --dyn-syms -W "$program" | grep -q '__stack_chk_fail' || fail "the program has no stack protector"
-readelf --dyn-syms -W "$program" | grep -Eq '__[a-z]+_chk@' || fail "the program uses no checked libc function"
-! readelf -SW "$program" | grep -Eq '\.symtab|\.debug_' || fail "the packaged program is not stripped"
+# (Each output is read whole first: grep -q stops reading at its match, and with pipefail the writer's
+# broken pipe would count as a failure.)
+header=$(readelf -h "$program") segments=$(readelf -lW "$program") dynamic=$(readelf -dW "$program")
+symbols=$(readelf --dyn-syms -W "$program") sections=$(readelf -SW "$program")
+grep -q 'Type: *DYN' <<<"$header" || fail "the program is no position-independent executable"
+grep -q GNU_RELRO <<<"$segments" || fail "the program has no read-only relocations"
+grep -Eq 'BIND_NOW|FLAGS_1.* NOW' <<<"$dynamic" || fail "the program is not bound at start"
+grep -q '__stack_chk_fail' <<<"$symbols" || fail "the program has no stack protector"
+grep -Eq '__[a-z]+_chk@' <<<"$symbols" || fail "the program uses no checked libc function"
+! grep -Eq '\.symtab|\.debug_' <<<"$sections" || fail "the packaged program is not stripped"
 
 dpkg_root --purge kopix || fail "dpkg could not purge the package: $(cat "$work/dpkg.out")"
 left=$(cd "$root" && find . -mindepth 1 -not -path ./var -not -path ./var/lib -not -path './var/lib/dpkg*')
