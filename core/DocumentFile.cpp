@@ -2,6 +2,7 @@
 
 #include "core/DocumentSave.h"
 #include "core/FileWriter.h"
+#include "core/SystemErrorText.h"
 
 #include <cerrno>
 #include <cstring>

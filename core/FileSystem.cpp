@@ -1,6 +1,7 @@
 #include "core/FileSystem.h"
 
 #include "core/PathRules.h"
+#include "core/SystemErrorText.h"
 
 #include <QDir>
 #include <QFile>
@@ -123,16 +124,6 @@ std::optional<qint64> fileModifiedTime(const QString& path) {
 qint64 fileSize(const QString& path) {
     struct stat info {};
     return statPath(path, &info) ? qint64(info.st_size) : -1;
-}
-
-QString systemErrorText(int errorNumber) {
-    // Qt's text, so that the reason is in the language of the rest of the message (Qt translates the common
-    // ones, as for the errors its own file classes report), else the system's.
-    QString text = qt_error_string(errorNumber);
-    while (!text.isEmpty() && (text.back().isSpace() || text.back().category() == QChar::Other_Control ||
-                               text.back() == u'.' || text.back() == u'。'))
-        text.chop(1);
-    return text;
 }
 
 int readOpenFile(int fd, qint64 expected, qint64 maxBytes, QByteArray& bytes) {

@@ -33,10 +33,6 @@ std::optional<qint64> fileModifiedTime(const QString& path);
 // A file's size in bytes; -1 when it cannot be read.
 qint64 fileSize(const QString& path);
 
-// The system's text for an error number, in the program's language where Qt has a translation, with
-// trailing blanks, control characters and full stops removed.
-QString systemErrorText(int errorNumber);
-
 // Why a thing that is not a regular file (a folder, a pipe, a device: st_mode's kind) is no document.
 QString notARegularFileText(unsigned mode);
 

@@ -1,6 +1,7 @@
 #include "core/FileWriter.h"
 
 #include "core/FileSystem.h"
+#include "core/SystemErrorText.h"
 #include "core/UserFolders.h"
 
 #include <QDir>
@@ -291,8 +292,11 @@ bool writeFileSafely(const QString& path, const QByteArray& bytes, QString* erro
         return failWith(notARegularFileText(info.st_mode));
     // Writing through a rename would get past a file the user made read-only; refuse instead, also when
     // running as root (who could write it anyway).
-    if (exists && !isWritableFile(QFile::decodeName(target)))
-        return fail(EACCES);
+    if (exists && !isWritableFile(QFile::decodeName(target))) {
+        // A file system mounted read-only has a reason of its own.
+        const bool readOnlyMount = ::access(target.constData(), W_OK) != 0 && errno == EROFS;
+        return fail(readOnlyMount ? EROFS : EACCES);
+    }
 
     int error = 0;
     if (!exists || info.st_nlink == 1) {

@@ -1,6 +1,7 @@
 #include "platform/X11Clipboard.h"
 
 #include "core/ClipPreview.h"
+#include "core/SystemErrorText.h"
 
 #include <QGuiApplication>
 #include <QSocketNotifier>
@@ -8,6 +9,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -18,12 +20,10 @@ namespace {
 // Enough of a text for its preview (see clipPreview), with room to spare; of a longer text only this
 // much is kept.
 constexpr long PrefixBytes = 4096;
+// How often a read in progress looks at the clock (and at answers the socket has not told of yet).
+constexpr int DeadlineTickMs = 50;
 // Windows of abandoned reads whose owners never answered are let go beyond this many.
 constexpr qsizetype MaxRetired = 16;
-
-QString systemErrorText(int code) {
-    return QString::fromLocal8Bit(std::strerror(code));
-}
 
 struct Property {
     bool ok = false;
@@ -78,11 +78,8 @@ X11ClipboardReader::X11ClipboardReader(const QByteArray& displayName, Extent ext
 
     m_notifier = new QSocketNotifier(ConnectionNumber(m_display), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &X11ClipboardReader::processEvents);
-    m_deadline.setSingleShot(true);
-    connect(&m_deadline, &QTimer::timeout, this, [this] {
-        // The owner took too long (or never answers): report it rather than wait on.
-        finish(ClipboardContent::failed(systemErrorText(ETIMEDOUT)));
-    });
+    m_deadline.setInterval(DeadlineTickMs);
+    connect(&m_deadline, &QTimer::timeout, this, &X11ClipboardReader::deadlineTick);
 }
 
 X11ClipboardReader::~X11ClipboardReader() {
@@ -94,6 +91,7 @@ X11ClipboardReader::~X11ClipboardReader() {
 
 void X11ClipboardReader::read(QObject* context, std::function<void(const ClipboardContent&)> done) {
     abandon();
+    ++m_readNumber;
     m_hasContext = context != nullptr;
     m_context = context;
     m_done = std::move(done);
@@ -109,10 +107,31 @@ void X11ClipboardReader::read(QObject* context, std::function<void(const Clipboa
     m_requestor = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
     // Pieces of a long answer are announced as property changes on the window.
     XSelectInput(m_display, m_requestor, PropertyChangeMask);
-    m_deadline.start(m_deadlineMs);
+    startDeadline();
     request(m_targetsAtom, Step::Targets);
     // The round trips above may have queued events already; the socket would not tell about those.
     processEvents();
+}
+
+void X11ClipboardReader::startDeadline() {
+    m_waitedMs = 0;
+    m_sinceTick.start();
+    m_deadline.start();
+}
+
+void X11ClipboardReader::deadlineTick() {
+    // An answer may be waiting that the socket's notice has not brought in yet (the event loop was busy).
+    const quint64 read = m_readNumber;
+    processEvents();
+    if (m_step == Step::Idle || read != m_readNumber)
+        return;
+    // Only time in which the owner could have answered counts: while Kopix itself was busy (laying out a
+    // big document, say) the tick comes late, and counts as one tick.
+    m_waitedMs += std::min<qint64>(m_sinceTick.restart(), 2 * DeadlineTickMs);
+    if (m_waitedMs >= m_deadlineMs) {
+        // The owner took too long (or never answers): report it rather than wait on.
+        finish(ClipboardContent::failed(systemErrorText(ETIMEDOUT)));
+    }
 }
 
 void X11ClipboardReader::request(unsigned long target, Step step) {
@@ -190,7 +209,7 @@ void X11ClipboardReader::incrementArrived() {
     m_collected.append(piece.bytes);
     // A long text keeps coming: the deadline is for an owner that stops answering, not for a big paste.
     if (m_extent == Extent::WholeText && !piece.bytes.isEmpty())
-        m_deadline.start(m_deadlineMs);
+        startDeadline();
     if (piece.bytes.isEmpty()) {
         // An empty piece ends the answer.
         m_incremental = false;

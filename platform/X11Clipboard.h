@@ -3,6 +3,7 @@
 #include "platform/ClipboardContent.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -23,7 +24,7 @@ namespace kopix {
 // owner takes its time, and the whole read gives up after the deadline.
 class X11ClipboardReader : public QObject {
 public:
-    // The whole read, all its steps together, gives up after this long.
+    // The whole read, all its steps together, gives up after the owner has had this long to answer.
     static constexpr int DefaultDeadlineMs = 800;
 
     // The name of the display the application is connected to (empty without X).
@@ -61,6 +62,8 @@ private:
         bool draining = false; // the owner sends the rest of a long answer in pieces
     };
 
+    void startDeadline();
+    void deadlineTick();
     void request(unsigned long target, Step step);
     void processEvents();
     void selectionArrived(unsigned long property);
@@ -78,8 +81,11 @@ private:
     Extent m_extent;
     _XDisplay* m_display = nullptr;
     QSocketNotifier* m_notifier = nullptr;
-    QTimer m_deadline;
+    QTimer m_deadline; // ticks while a read waits
+    QElapsedTimer m_sinceTick;
+    qint64 m_waitedMs = 0;
     int m_deadlineMs = DefaultDeadlineMs;
+    quint64 m_readNumber = 0; // counts the reads begun
 
     unsigned long m_selectionAtom = 0;
     unsigned long m_targetsAtom = 0;

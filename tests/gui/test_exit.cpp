@@ -3,6 +3,7 @@
 #include "support/ScopedEnvironment.h"
 
 #include "core/FileSystem.h"
+#include "core/SystemErrorText.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/KopixApplication.h"
 

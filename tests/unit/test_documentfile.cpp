@@ -1,4 +1,5 @@
 #include "core/DocumentFile.h"
+#include "core/SystemErrorText.h"
 
 #include <gtest/gtest.h>
 

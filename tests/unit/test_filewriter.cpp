@@ -1,6 +1,7 @@
 #include "core/DocumentSave.h"
 #include "core/FileSystem.h"
 #include "core/FileWriter.h"
+#include "core/SystemErrorText.h"
 
 #include "support/QtPrinters.h"
 #include "support/UserFileAccess.h"
