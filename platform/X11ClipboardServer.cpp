@@ -203,6 +203,9 @@ private:
 } // namespace
 
 int X11ClipboardServer::serveStandardInput(const QByteArray& displayName) {
+    // Whatever else Kopix was given (a shell's 5>fifo, a launcher's pipe) stays with Kopix: a reader of it
+    // must see its end when Kopix exits, not when another program copies.
+    ::close_range(STDERR_FILENO + 1, ~0U, 0);
     QByteArray text;
     char buffer[65536];
     for (;;) {

@@ -6,10 +6,13 @@
 #include "support/XServer.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace kopix::test {
 namespace {
@@ -55,15 +58,29 @@ TEST_F(ClipboardAfterExit, WithoutAManagerAServerKeepsTheTextUntilAnotherProgram
 }
 
 // The server outlives Kopix, so it must not hold what Kopix was started with: a shell reading Kopix's
-// output (out=$(kopix ...)) would wait for it, and its folder (a removable drive, say) could not go.
+// output (out=$(kopix ...)) or another descriptor it was given (5>fifo) would wait for it, and its
+// folder (a removable drive, say) could not go.
 TEST_F(ClipboardAfterExit, TheServerHoldsNeitherKopixsOutputNorItsFolder) {
+    int given[2];
+    ASSERT_EQ(::pipe(given), 0); // inherited by Kopix, as a shell's redirection is
     ASSERT_NO_FATAL_FAILURE(copySecondRowAndClose());
+    ::close(given[0]);
+    ::close(given[1]);
     const QList<qint64> servers = kopix.clipboardServers();
     ASSERT_EQ(servers.size(), 1);
     const QString process = QStringLiteral("/proc/%1/").arg(servers.first());
     for (const char* descriptor : {"fd/0", "fd/1", "fd/2"})
         EXPECT_EQ(QFile::symLinkTarget(process + QLatin1String(descriptor)).toStdString(), "/dev/null")
             << descriptor;
+    // Beyond those, only its connection to the X server.
+    const QFileInfoList open = QDir(process + QStringLiteral("fd"))
+                                   .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& descriptor : open) {
+        if (descriptor.fileName().toInt() > 2) {
+            EXPECT_TRUE(descriptor.symLinkTarget().contains(QStringLiteral("socket:")))
+                << descriptor.fileName().toStdString() << " " << descriptor.symLinkTarget().toStdString();
+        }
+    }
     EXPECT_EQ(QFile::symLinkTarget(process + QStringLiteral("cwd")).toStdString(), "/");
 }
 
