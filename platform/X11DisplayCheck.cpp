@@ -2,9 +2,46 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace kopix {
+
+namespace {
+
+// An X server that accepts the connection and then never answers (a hung server, a forwarded port
+// with nothing behind it) would hold XOpenDisplay forever, so it is given this long.
+constexpr auto AnswerLimit = std::chrono::seconds(5);
+
+// Whether the X server of the display answers within AnswerLimit. The connection is tried on a thread
+// of its own; one that is still waiting is left behind, blocked, and ends with the program.
+bool displayAnswers(const QByteArray& display) {
+    struct Attempt {
+        std::mutex mutex;
+        std::condition_variable over;
+        bool finished = false;
+        bool answered = false;
+    };
+    const auto attempt = std::make_shared<Attempt>();
+    std::thread([attempt, display] {
+        Display* connection = XOpenDisplay(display.constData());
+        if (connection)
+            XCloseDisplay(connection);
+        const std::lock_guard lock(attempt->mutex);
+        attempt->finished = true;
+        attempt->answered = connection != nullptr;
+        attempt->over.notify_one();
+    }).detach();
+    std::unique_lock lock(attempt->mutex);
+    return attempt->over.wait_for(lock, AnswerLimit, [&attempt] { return attempt->finished; }) &&
+           attempt->answered;
+}
+
+} // namespace
 
 std::optional<QByteArray> unreachableX11Display(int argc, char** argv) {
     QByteArray platform = qgetenv("QT_QPA_PLATFORM");
@@ -20,10 +57,8 @@ std::optional<QByteArray> unreachableX11Display(int argc, char** argv) {
         return std::nullopt;
     if (display.isEmpty())
         return display;
-    Display* connection = XOpenDisplay(display.constData());
-    if (!connection)
+    if (!displayAnswers(display))
         return display;
-    XCloseDisplay(connection);
     return std::nullopt;
 }
 

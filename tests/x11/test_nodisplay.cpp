@@ -1,19 +1,53 @@
 // Started where there is no X server to reach (over ssh without forwarding, from a console, with a stale
-// DISPLAY): a plain message and status 1, not Qt's advice to reinstall followed by an abort.
+// DISPLAY) or one that never answers: a plain message and status 1, not Qt's advice to reinstall followed
+// by an abort, nor a wait without end.
 #include "support/EventWait.h"
 #include "support/KopixProcess.h"
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace kopix::test {
 namespace {
 
+// A TCP display (127.0.0.1:N, port 6000 + N) whose listener takes connections and never answers, as a
+// hung X server does; its number, or -1.
+class SilentDisplay {
+public:
+    SilentDisplay() {
+        m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        for (int number = 150; number < 250 && m_number < 0; ++number) {
+            address.sin_port = htons(uint16_t(6000 + number));
+            // The kernel completes the connections from the backlog: nobody ever reads or answers them.
+            if (::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                ::listen(m_socket, 8) == 0)
+                m_number = number;
+        }
+    }
+    ~SilentDisplay() { ::close(m_socket); }
+    QString name() const { return QStringLiteral("127.0.0.1:%1").arg(m_number); }
+    bool isValid() const { return m_number >= 0; }
+
+private:
+    int m_socket = -1;
+    int m_number = -1;
+};
+
 TEST(NoDisplay, KopixSaysItCannotReachTheDisplayAndEndsWithStatusOne) {
-    for (const QString& display : {QStringLiteral(":9999"), QString()}) {
+    const SilentDisplay silent;
+    ASSERT_TRUE(silent.isValid());
+    for (const QString& display : {QStringLiteral(":9999"), QString(), silent.name()}) {
         KopixProcess kopix;
         kopix.setDisplay(display);
         ASSERT_TRUE(kopix.start({}));
-        ASSERT_TRUE(kopix.waitForExit(10000)) << "still running on display " << display.toStdString();
+        ASSERT_TRUE(kopix.waitForExit(15000)) << "still running on display " << display.toStdString();
         EXPECT_EQ(kopix.process().exitStatus(), QProcess::NormalExit) << "no abort";
         EXPECT_EQ(kopix.process().exitCode(), 1);
         const QByteArray said = kopix.errorOutput();
