@@ -35,13 +35,13 @@ StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefault
         rule.style = quint8(readProfileInt(ini, u"LB", ruleKey(u'S', n), defaults.fontStyle) & 0xFF);
         rule.color = readProfileInt(ini, u"LB", ruleKey(u'C', n), defaults.fontColor);
     }
-    s.fDir = ini.readString(u"FL", u"FD", u"");
+    s.fDir = ini.readPath(u"FL", u"FD");
     // An installed copy never moves: its paths are compared with themselves.
     const QString fromFolder = followProgramFolder ? s.fDir : storedProgramFolder(wDirS);
-    s.recentFiles = relocateRecentFiles(
-        [&ini](int k) { return ini.readString(u"FL", QString(u"F" + QString::number(k)), u""); }, fromFolder,
-        wDirS, fileExists);
-    s.editorPath = relocateEditorPath(ini.readString(u"Memotyo", u"Notepad", u""), fromFolder, wDirS);
+    s.recentFiles =
+        relocateRecentFiles([&ini](int k) { return ini.readPath(u"FL", QString(u"F" + QString::number(k))); },
+                            fromFolder, wDirS, fileExists);
+    s.editorPath = relocateEditorPath(ini.readPath(u"Memotyo", u"Notepad"), fromFolder, wDirS);
     return s;
 }
 

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <limits>
 
 namespace kopix {
 
@@ -46,8 +47,8 @@ QStringView unquoted(QStringView value) {
     return value;
 }
 
-QString limited(QStringView value) {
-    return value.first(qMin(value.size(), ProfileFile::MaxValueLength)).toString();
+QString limited(QStringView value, qsizetype maxLength = ProfileFile::MaxValueLength) {
+    return value.first(qMin(value.size(), maxLength)).toString();
 }
 
 // Names match ignoring the case of ASCII letters only, as Windows does ("É" and "é" differ).
@@ -259,15 +260,24 @@ qsizetype ProfileFile::findKey(const SectionSpan& section, QStringView key) cons
 }
 
 QString ProfileFile::readString(QStringView section, QStringView key, QStringView defaultValue) const {
+    return read(section, key, defaultValue, MaxValueLength);
+}
+
+QString ProfileFile::readPath(QStringView section, QStringView key) const {
+    return read(section, key, u"", std::numeric_limits<qsizetype>::max());
+}
+
+QString ProfileFile::read(QStringView section, QStringView key, QStringView defaultValue,
+                          qsizetype maxLength) const {
     if (const std::optional<SectionSpan> span = findSection(trimmed(section))) {
         if (const qsizetype at = findKey(*span, trimmed(key)); at >= 0) {
             const LineParts parts = parseLine(m_lines[at].text);
             if (parts.hasValue)
-                return limited(unquoted(parts.value));
+                return limited(unquoted(parts.value), maxLength);
         }
     }
     // The default loses trailing blanks (its leading ones stay) and one pair of quotes, as a value does.
-    return limited(unquoted(trimmedEnd(defaultValue)));
+    return limited(unquoted(trimmedEnd(defaultValue)), maxLength);
 }
 
 void ProfileFile::writeString(QStringView section, QStringView key, QStringView value) {

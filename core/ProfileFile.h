@@ -33,6 +33,9 @@ public:
     // Lookup exactly like GetPrivateProfileStringW with a 2048-character buffer. A null defaultValue
     // behaves as "".
     QString readString(QStringView section, QStringView key, QStringView defaultValue) const;
+    // The same lookup for the program's own paths (default ""), without the length limit: a path on
+    // Linux may be twice as long as readString hands back.
+    QString readPath(QStringView section, QStringView key) const;
 
     // Edits in memory: a changed key's line is replaced (keeping the key's spelling in the file); an
     // unchanged value leaves the line's bytes alone; a new key goes after the last line of its section;
@@ -66,6 +69,7 @@ private:
         qsizetype end;    // one past its last line
     };
 
+    QString read(QStringView section, QStringView key, QStringView defaultValue, qsizetype maxLength) const;
     std::optional<SectionSpan> findSection(QStringView name) const;
     qsizetype findKey(const SectionSpan& section, QStringView key) const;
     QByteArray encodeLine(QStringView text);

@@ -9,6 +9,7 @@
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
+#include "mainwin/StatusPanel.h"
 #include "platform/Platform.h"
 
 #include <QAction>
@@ -66,6 +67,7 @@ void TfC::OpenDocument(const QString& path) {
         return;
     }
     LoadedDocument& document = *read.document;
+    const bool noRows = document.lines.count() == 0;
     ShowLines(std::move(document.lines));
     SetDocCaption(fileNamePart(path));
     m_displayedPath = path;
@@ -83,6 +85,12 @@ void TfC::OpenDocument(const QString& path) {
         AgeOfFile = document.modified;
     SetSTS(TSTS::Sel0);
     EnableDocActions(true);
+    // A file that shows no row at all says why (at start the list then shows that there is nothing to show).
+    if (noRows)
+        SBarPanels[1]->showNote(fileNamePart(path) +
+                                (document.decodedCleanly
+                                     ? QStringLiteral(" は空です")
+                                     : QStringLiteral(" は NUL 文字で始まるため、表示できる行がありません")));
 }
 
 void TfC::ShowLines(LineStore lines) {

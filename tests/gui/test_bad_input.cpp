@@ -5,7 +5,9 @@
 #include "support/UserFileAccess.h"
 
 #include "core/FileSystem.h"
+#include "core/SystemErrorText.h"
 #include "mainwin/DocumentListView.h"
+#include "mainwin/StatusPanel.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,9 +66,8 @@ struct DocumentCase {
     // What the list then holds: its row count, and its first row (where there is one).
     qsizetype rowCount;
     QString firstRow;
-    // Whether the next start finds it again through the settings file; a value there is read as at most
-    // 2047 characters, so a longer path is not.
-    bool remembered = true;
+    // The note the status bar shows for a document without a single row.
+    QString note = {};
 };
 
 // The placeholder Kopix shows when there is no document to show: three rows.
@@ -100,12 +101,15 @@ TEST_P(BadDocument, GetsItsMessageAndIsLeftAsItWas) {
     if (c.rowCount > 0 && !c.firstRow.isNull()) {
         EXPECT_EQ(window->lines().line(0).toString(), c.firstRow);
     }
+    if (!c.note.isEmpty()) {
+        EXPECT_EQ(window->SBarPanels[1]->shownText(), c.note);
+    }
     ASSERT_TRUE(closeAndDestroy());
     EXPECT_TRUE(platform.errorBoxes.isEmpty()) << platform.errorBoxes.join(u'\n').toStdString();
     if (regular) {
         EXPECT_TRUE(readFile(path) == before) << "the document's bytes changed";
     }
-    if (c.remembered && c.messageStart.isEmpty() && c.rowCount != Placeholder) {
+    if (c.messageStart.isEmpty() && c.rowCount != Placeholder) {
         // The settings hold its path, and the next start without an argument brings it back.
         start();
         EXPECT_EQ(window->UsedFL().entry(0), path);
@@ -136,7 +140,10 @@ INSTANTIATE_TEST_SUITE_P(
                      [](BadInput& t) { return inFolder(t, u"odd.txt"_s, QByteArray("\xFF\xFE" "a\0b", 5)); },
                      {}, {}, 1, u"a\uFFFD"_s},
         DocumentCase{"Utf8SignatureAlone", [](BadInput& t) { return inFolder(t, u"sig.txt"_s, "\xEF\xBB\xBF"); },
-                     {}, {}, Placeholder, {}},
+                     {}, {}, Placeholder, {}, u"sig.txt は空です"_s},
+        DocumentCase{"NulFirst",
+                     [](BadInput& t) { return inFolder(t, u"nul0.txt"_s, QByteArray("\0text\r\n", 7)); }, {}, {},
+                     Placeholder, {}, u"nul0.txt は NUL 文字で始まるため、表示できる行がありません"_s},
         DocumentCase{"Utf16SignatureAlone", [](BadInput& t) { return inFolder(t, u"sig16.txt"_s, "\xFF\xFE"); },
                      {}, {}, Placeholder, {}},
         DocumentCase{"FiftyMegabyteLine",
@@ -189,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                          EXPECT_EQ(path.size(), 4000);
                          return path;
                      },
-                     {}, {}, 1, u"deep"_s, false}),
+                     {}, {}, 1, u"deep"_s}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A settings file that is one of these, or a program folder that cannot take a new one at exit (the

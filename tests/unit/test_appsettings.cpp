@@ -125,7 +125,10 @@ TEST(ExitSettings, WhatIsWrittenReadsBackTheSame) {
     out.fontSize = 9;
     out.rules[2] = HighlightRule{u" spaced prefix "_s, 12, 0x00FF00};
     out.wDirS = u"/p"_s;
-    out.recentFiles = QStringList{u"/p/x.txt"_s} + QStringList(9, QString());
+    // A path as long as Linux allows: twice what a plain value reads back.
+    const QString deep = u"/p/"_s + QString(4000, u'語') + u".txt"_s;
+    out.recentFiles = QStringList{u"/p/x.txt"_s, deep} + QStringList(8, QString());
+    out.editorPath = deep;
     ProfileFile ini;
     writeExitSettings(ini, out);
     const StartupSettings in = readStartupSettings(ProfileFile::fromBytes(ini.toBytes()), defaults, u"/p"_s,
@@ -135,6 +138,7 @@ TEST(ExitSettings, WhatIsWrittenReadsBackTheSame) {
     EXPECT_EQ(in.fontSize, 9);
     EXPECT_EQ(in.rules[2], out.rules[2]);
     EXPECT_EQ(in.recentFiles, out.recentFiles);
+    EXPECT_EQ(in.editorPath, deep);
 }
 
 } // namespace
