@@ -3,6 +3,8 @@
 
 #include "support/QtPrinters.h"
 
+#include <QRandomGenerator>
+
 #include <gtest/gtest.h>
 
 using namespace kopix;
@@ -67,6 +69,51 @@ TEST(CorrectionSave, LinesLeftAloneKeepTheirBytesAndOnlyChangedOnesAreEncoded) {
     EXPECT_TRUE(changed.losesUnreadable);
     EXPECT_TRUE(plan(u"\u2170\r\n", TextEncoding::Legacy, original, false).losesUnreadable)
         << "deleting the line loses it too";
+}
+
+// However the lines were edited (changed, added, deleted, moved, in any number), each line of the text
+// takes the bytes of the earliest unused line of the file with the same text. "Ⅰ" has two codes in the
+// page, so the bytes tell which line was taken.
+TEST(CorrectionSave, EveryLineTakesTheEarliestUnusedLineOfItsText) {
+    const QList<QByteArray> pieces{"\x87\x54", "\xFA\x4A", "x", "", "y"};
+    QRandomGenerator random(20261210);
+    for (int round = 0; round < 300; ++round) {
+        QList<QByteArray> original;
+        for (int i = 0; i < 60; ++i)
+            original.append(pieces[random.bounded(int(pieces.size()))] +
+                            (random.bounded(3) == 0 ? QByteArray::number(i % 7) : QByteArray()));
+        QStringList edited;
+        for (const QByteArray& line : original)
+            edited.append(cp932().decode(line));
+        for (int edits = random.bounded(1, 40); edits > 0; --edits) {
+            const qsizetype at = random.bounded(int(edited.size()));
+            switch (random.bounded(4)) {
+            case 0: edited[at] += u'z'; break;
+            case 1: edited.insert(at, u"Ⅰ"_s); break;
+            case 2: edited.removeAt(at); break;
+            default: edited.move(at, random.bounded(int(edited.size()))); break;
+            }
+        }
+        const QString text = edited.join(u"\r\n"_s) + u"\r\n"_s;
+        // The rule, looked up the slow way.
+        QList<bool> used(original.size(), false);
+        QByteArray expected;
+        for (const QString& line : text.split(u"\r\n"_s)) {
+            qsizetype pick = 0;
+            while (pick < original.size() && (used[pick] || cp932().decode(original[pick]) != line))
+                ++pick;
+            if (pick < original.size()) {
+                used[pick] = true;
+                expected += original[pick];
+            } else {
+                expected += *cp932().encode(line);
+            }
+            expected += "\r\n";
+        }
+        expected.chop(2);
+        EXPECT_EQ(plan(text, TextEncoding::Legacy, original.join("\r\n") + "\r\n").bytes, expected)
+            << "round " << round;
+    }
 }
 
 TEST(CorrectionSave, WithoutTheOriginalTheLoadTimeFlagCounts) {
