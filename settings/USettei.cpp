@@ -365,7 +365,7 @@ void TSettei::OKBtnClick() {
         QFont font = m_fC.LBox->font();
         font.setPointSize(size->text().toInt());
         m_fC.LBox->setFont(font);
-        m_fC.Memo1->setFont(font);
+        m_fC.Memo1->setListFont(font);
         m_fC.RowHeight();
     }
     for (size_t k = 0; k < size_t(RuleCount); ++k) {
