@@ -1,10 +1,45 @@
 #include "mainwin/CorrectionEditor.h"
 
+#include <Qsci/qscicommandset.h>
+
+#include <QFont>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <algorithm>
 
 namespace kopix {
+
+namespace {
+
+// The name the editor's font goes by: Scintilla makes its fonts from a single face name, in Latin-1, so
+// the list's faces ("ＭＳ ゴシック" first, then the Japanese faces installed) are put behind this one.
+const QString ListFontAlias = QStringLiteral("Kopix List Font");
+
+// The keys a plain edit control has: moving and selecting, deleting, a new line, Esc and redo. Undo and
+// the clipboard keys belong to the window's commands, which read the clipboard with a deadline.
+constexpr QsciCommand::Command PlainEditCommands[] = {
+    QsciCommand::LineDown,       QsciCommand::LineDownExtend,
+    QsciCommand::LineScrollDown, QsciCommand::LineUp,
+    QsciCommand::LineUpExtend,   QsciCommand::LineScrollUp,
+    QsciCommand::CharLeft,       QsciCommand::CharLeftExtend,
+    QsciCommand::CharRight,      QsciCommand::CharRightExtend,
+    QsciCommand::WordLeft,       QsciCommand::WordLeftExtend,
+    QsciCommand::WordRight,      QsciCommand::WordRightExtend,
+    QsciCommand::Home,           QsciCommand::HomeExtend,
+    QsciCommand::LineEnd,        QsciCommand::LineEndExtend,
+    QsciCommand::DocumentStart,  QsciCommand::DocumentStartExtend,
+    QsciCommand::DocumentEnd,    QsciCommand::DocumentEndExtend,
+    QsciCommand::PageUp,         QsciCommand::PageUpExtend,
+    QsciCommand::PageDown,       QsciCommand::PageDownExtend,
+    QsciCommand::Delete,         QsciCommand::DeleteBack,
+    QsciCommand::DeleteWordLeft, QsciCommand::DeleteWordRight,
+    QsciCommand::Newline,        QsciCommand::Cancel,
+    QsciCommand::Redo,
+};
+
+} // namespace
 
 CorrectionEditor::CorrectionEditor(QWidget* parent) : QsciScintilla(parent) {
     setUtf8(true);
@@ -16,9 +51,10 @@ CorrectionEditor::CorrectionEditor(QWidget* parent) : QsciScintilla(parent) {
         setMarginWidth(margin, 0);
     // Pasted and dropped text takes CR LF breaks, like everything the editor holds.
     SendScintilla(SCI_SETPASTECONVERTENDINGS, 1);
-    // The horizontal scroll range follows the longest line.
-    SendScintilla(SCI_SETSCROLLWIDTH, 1);
+    // The horizontal scroll range follows the longest line drawn.
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
+    resetScrollWidth();
+    keepPlainEditKeys();
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     connect(this, &QsciScintilla::textChanged, this, [this] {
@@ -28,10 +64,39 @@ CorrectionEditor::CorrectionEditor(QWidget* parent) : QsciScintilla(parent) {
     });
 }
 
+void CorrectionEditor::setListFont(const QFont& font) {
+    QFont::removeSubstitutions(ListFontAlias);
+    QFont::insertSubstitutions(ListFontAlias, font.families());
+    QFont editorFont = font;
+    editorFont.setFamily(ListFontAlias);
+    setFont(editorFont);
+    resetScrollWidth();
+}
+
+void CorrectionEditor::keepPlainEditKeys() {
+    for (QsciCommand* command : standardCommands()->commands()) {
+        if (std::find(std::begin(PlainEditCommands), std::end(PlainEditCommands), command->command()) ==
+            std::end(PlainEditCommands)) {
+            command->setKey(0);
+            command->setAlternateKey(0);
+        }
+    }
+    // Home goes to the start of the line, not to its first word.
+    standardCommands()->find(QsciCommand::Home)->setKey(Qt::Key_Home);
+    standardCommands()->find(QsciCommand::HomeExtend)->setKey((Qt::SHIFT | Qt::Key_Home).toCombined());
+}
+
+void CorrectionEditor::resetScrollWidth() {
+    // Scintilla only ever widens the range as wider lines are drawn: a shorter document, or a smaller
+    // font, would keep the width of what was shown before.
+    SendScintilla(SCI_SETSCROLLWIDTH, 1);
+}
+
 void CorrectionEditor::setDocumentText(const QString& text) {
     m_filling = true;
     setText(text);
     m_filling = false;
+    resetScrollWidth();
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     setModified(false);
 }
@@ -107,6 +172,32 @@ void CorrectionEditor::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QsciScintilla::mousePressEvent(event);
+}
+
+void CorrectionEditor::keyPressEvent(QKeyEvent* event) {
+    // Tab puts a tab in place of the selection, as in any text box; Scintilla would indent every line
+    // a selection touches.
+    if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::NoModifier) {
+        if (!isReadOnly())
+            replaceSelectedText(QStringLiteral("\t"));
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Backtab) {
+        event->accept();
+        return;
+    }
+    QsciScintilla::keyPressEvent(event);
+}
+
+void CorrectionEditor::wheelEvent(QWheelEvent* event) {
+    // Ctrl with the wheel scrolls by pages, as in a text box, instead of zooming: the editor keeps the
+    // list's size.
+    if (event->modifiers() & Qt::ControlModifier) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    QsciScintilla::wheelEvent(event);
 }
 
 } // namespace kopix

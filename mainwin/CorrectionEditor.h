@@ -29,6 +29,10 @@ class CorrectionEditor : public QsciScintilla {
 public:
     explicit CorrectionEditor(QWidget* parent = nullptr);
 
+    // Draws the text in the list's font: the same faces in the same order (so the same fallbacks) and
+    // the same size.
+    void setListFont(const QFont& font);
+
     // Replaces the whole text without an undo record and clears the modified flag.
     void setDocumentText(const QString& text);
 
@@ -60,8 +64,15 @@ Q_SIGNALS:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
+    // Only a plain edit control's keys stay bound.
+    void keepPlainEditKeys();
+    // The horizontal scroll range starts again from the lines drawn from now on.
+    void resetScrollWidth();
+
     bool m_modified = false;
     bool m_filling = false;
     quint64 m_textVersion = 0; // counts every change of the text, the program's own included

@@ -16,6 +16,8 @@ HintController::HintController(QObject* parent) : QObject(parent) {
 void HintController::addHint(QWidget* widget, const QString& hint, bool onFrameOnly) {
     m_hints.insert(widget, hint);
     widget->setToolTip(hint);
+    // What the hint says is what a screen reader says about the control.
+    widget->setAccessibleDescription(hint);
     widget->installEventFilter(this);
     connect(widget, &QObject::destroyed, this, [this, widget] { m_hints.remove(widget); });
     if (!onFrameOnly)

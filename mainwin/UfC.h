@@ -245,6 +245,10 @@ private:
     void CreateComponents();
     void CreateActions();
     void CreateMenus();
+    // Names and descriptions for screen readers (accessibility.cpp).
+    void NameForScreenReaders();
+    // The tabs' tool tips are for screen readers only: no hint shows over them.
+    bool IsTabHint(QObject* watched, const QEvent* event) const;
     void SetUpCorrectionTab();
     // The edit commands' enabled states, from the editor's focus, selection, undo history and the
     // clipboard as last seen.

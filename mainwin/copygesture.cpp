@@ -44,6 +44,8 @@ bool TfC::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::Close && IgnoreCloseWhileAsking(watched, event))
         return true;
+    if (IsTabHint(watched, event))
+        return true;
     if ((watched == Pnl1 || watched == Pnl2) && event->type() == QEvent::MouseMove)
         Pnl1MouseMove(*static_cast<QMouseEvent*>(event));
     if (watched == LBox && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&

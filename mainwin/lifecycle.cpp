@@ -161,6 +161,7 @@ void TfC::CreateComponents() {
     SBarPanels[1]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     SBarPanels[1]->setLineWidth(1);
     setStatusBar(SBar);
+    NameForScreenReaders();
 
     Timerhttp = new QTimer(this);
     Timerhttp->setObjectName(QStringLiteral("Timerhttp"));

@@ -6,6 +6,7 @@
 #include "mainwin/DocumentListView.h"
 #include "mainwin/Hints.h"
 #include "mainwin/Icons.h"
+#include "mainwin/StatusPanel.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -176,24 +177,34 @@ void TfC::CreateMenus() {
         QAction* command; // the command the button shows and runs
         Image image;
         const char16_t* hint;
+        const char16_t* accessibleName; // what a screen reader calls the picture
         QMenu* menu;
         std::function<void()> click; // when the button runs no command of its own
     } buttons[] = {
-        {ToolBar1, &BtnMenu, u"BtnMenu", actMenu, Image::Menu, u"メニュー", PupMenu, {}},
-        {ToolBar1, &BtnRireki, u"BtnRireki", nullptr, Image::RecentFiles, u"文書の履歴", PupFiles,
-         [this] { BtnRirekiClick(); }},
-        {ToolBar1, &BtnSiori, u"BtnSiori", nullptr, Image::Bookmarks, u"☆の行へジャンプ！", PopShiori,
-         [this] { BtnSioriClick(); }},
-        {ToolBar1, &BtnShukugen, u"BtnShukugen", ActShukuGen, Image::Shrink, u"フォームの大⇔小", nullptr, {}},
-        {ToolBar2, nullptr, u"ToolButton4", EditCut1, Image::Cut, u"切り取り", nullptr, {}},
-        {ToolBar2, nullptr, u"ToolButton5", EditCopy1, Image::Copy, u"コピー", nullptr, {}},
-        {ToolBar2, nullptr, u"ToolButton6", EditPaste1, Image::Paste, u"貼り付け", nullptr, {}},
+        {ToolBar1, &BtnMenu, u"BtnMenu", actMenu, Image::Menu, u"メニュー", u"メニュー", PupMenu, {}},
+        {ToolBar1, &BtnRireki, u"BtnRireki", nullptr, Image::RecentFiles, u"文書の履歴",
+         u"最近開いたファイル", PupFiles, [this] { BtnRirekiClick(); }},
+        {ToolBar1, &BtnSiori, u"BtnSiori", nullptr, Image::Bookmarks, u"☆の行へジャンプ！",
+         u"表示文書内のしおり", PopShiori, [this] { BtnSioriClick(); }},
+        {ToolBar1,
+         &BtnShukugen,
+         u"BtnShukugen",
+         ActShukuGen,
+         Image::Shrink,
+         u"フォームの大⇔小",
+         u"フォームの縮減⇔復元",
+         nullptr,
+         {}},
+        {ToolBar2, nullptr, u"ToolButton4", EditCut1, Image::Cut, u"切り取り", u"切り取り", nullptr, {}},
+        {ToolBar2, nullptr, u"ToolButton5", EditCopy1, Image::Copy, u"コピー", u"コピー", nullptr, {}},
+        {ToolBar2, nullptr, u"ToolButton6", EditPaste1, Image::Paste, u"貼り付け", u"貼り付け", nullptr, {}},
         {ToolBar2,
          &BtnShukugen2,
          u"BtnShukugen2",
          ActShukuGen,
          Image::Shrink,
          u"フォームの大⇔小",
+         u"フォームの縮減⇔復元",
          nullptr,
          {}},
     };
@@ -205,6 +216,7 @@ void TfC::CreateMenus() {
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         button->setIcon(imageIcon(b.image));
         m_hints->addHint(button, QString::fromUtf16(b.hint));
+        button->setAccessibleName(QString::fromUtf16(b.accessibleName));
         QAction* command = b.command;
         if (command) {
             // Enabled as its command is, and runs it.
@@ -226,7 +238,10 @@ void TfC::CreateMenus() {
         if (b.button)
             *b.button = button;
     }
-    m_hints->addHint(SBar, QStringLiteral("「Num」Lockオン、現クリップボード"));
+    const QString statusHint = QStringLiteral("「Num」Lockオン、現クリップボード");
+    m_hints->addHint(SBar, statusHint);
+    for (StatusPanel* panel : SBarPanels)
+        panel->setAccessibleDescription(statusHint);
 }
 
 void TfC::DropDown(QMenu* menu, QToolButton* button) {

@@ -44,7 +44,7 @@ void TfC::ReadSettingsFile() {
     font.setPointSize(s.fontSize);
     LBox->setFont(font);
     RowHeight();
-    Memo1->setFont(LBox->font());
+    Memo1->setListFont(LBox->font());
 
     for (size_t n = 0; n < size_t(RuleCount); ++n) {
         RKeyw[n] = s.rules[n].prefix;

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 namespace kopix {
@@ -45,8 +46,11 @@ struct Transfer {
 
 class Server {
 public:
-    Server(Display* display, const QByteArray& utf8)
-        : m_display(display), m_utf8(utf8), m_latin1(QString::fromUtf8(utf8).toLatin1()) {
+    Server(Display* display, const QByteArray& utf8) : m_display(display), m_utf8(utf8) {
+        // STRING is Latin-1: offered only for a text Latin-1 holds whole, never with "?" in its place.
+        const QString text = QString::fromUtf8(utf8);
+        if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; }))
+            m_latin1 = text.toLatin1();
         m_clipboard = atom("CLIPBOARD");
         m_targets = atom("TARGETS");
         m_timestampTarget = atom("TIMESTAMP");
@@ -113,16 +117,17 @@ private:
             reply.property = None;
         } else if (request.target == m_targets) {
             const Atom targets[] = {m_targets, m_timestampTarget, m_utf8Target, m_text, XA_STRING};
+            const int offered = int(std::size(targets)) - (m_latin1 ? 0 : 1);
             XChangeProperty(m_display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(targets), int(std::size(targets)));
+                            reinterpret_cast<const unsigned char*>(targets), offered);
         } else if (request.target == m_timestampTarget) {
             const long time = long(m_time);
             XChangeProperty(m_display, request.requestor, property, XA_INTEGER, 32, PropModeReplace,
                             reinterpret_cast<const unsigned char*>(&time), 1);
         } else if (request.target == m_utf8Target || request.target == m_text) {
             send(request.requestor, property, m_utf8Target, m_utf8);
-        } else if (request.target == XA_STRING) {
-            send(request.requestor, property, XA_STRING, m_latin1);
+        } else if (request.target == XA_STRING && m_latin1) {
+            send(request.requestor, property, XA_STRING, *m_latin1);
         } else {
             reply.property = None; // MULTIPLE, pictures, anything else: refused
         }
@@ -191,7 +196,7 @@ private:
 
     Display* m_display;
     const QByteArray m_utf8;
-    const QByteArray m_latin1;
+    std::optional<QByteArray> m_latin1; // none when Latin-1 cannot hold the text
     Window m_window = None;
     Time m_time = CurrentTime;
     Atom m_clipboard = None, m_targets = None, m_timestampTarget = None, m_utf8Target = None, m_text = None,

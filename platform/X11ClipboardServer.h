@@ -8,8 +8,8 @@ namespace kopix {
 // after Kopix exits, where no clipboard manager takes it over. Nothing of Qt's GUI runs here: the serving
 // process is Kopix's executable started in this mode, and it starts in a few milliseconds.
 //
-// It answers TARGETS, TIMESTAMP, UTF8_STRING, TEXT and STRING (Latin-1, "?" for what Latin-1 lacks), long
-// texts in pieces (INCR), and ends as soon as another program takes the clipboard or the X server goes.
+// It answers TARGETS, TIMESTAMP, UTF8_STRING, TEXT (as UTF-8) and, for a text Latin-1 holds whole, STRING;
+// long texts in pieces (INCR), and ends as soon as another program takes the clipboard or the X server goes.
 class X11ClipboardServer {
 public:
     // The command line option that starts the serving mode; the display's name follows it, and the text

@@ -76,6 +76,7 @@ TSettei::TSettei(TfC& fC)
     setFont(designFont(WindowFace, 14));
     setFixedSize(ClientWidth, ClientHeight);
     CreateControls();
+    NameForScreenReaders();
     FormCreate();
 }
 
@@ -365,7 +366,7 @@ void TSettei::OKBtnClick() {
         QFont font = m_fC.LBox->font();
         font.setPointSize(size->text().toInt());
         m_fC.LBox->setFont(font);
-        m_fC.Memo1->setFont(font);
+        m_fC.Memo1->setListFont(font);
         m_fC.RowHeight();
     }
     for (size_t k = 0; k < size_t(RuleCount); ++k) {
@@ -382,6 +383,22 @@ void TSettei::OKBtnClick() {
 
 void TSettei::HelpBtnClick() {
     m_fC.showHelp(HelpContext);
+}
+
+void TSettei::NameForScreenReaders() {
+    LB_FSize->setAccessibleName(QStringLiteral("文字サイズ"));
+    LB_FSize->setAccessibleDescription(QStringLiteral("一覧と訂正欄の文字の大きさ（ポイント）"));
+    for (int k = 0; k < RuleCount; ++k) {
+        const QString rule = u"強調" + QChar(u'０' + k + 1);
+        LEMoji[size_t(k)]->setAccessibleName(rule + QStringLiteral("の行頭文字"));
+        LEMoji[size_t(k)]->setAccessibleDescription(
+            QStringLiteral("この文字で始まる行を強調する。欄の文字は強調の見本"));
+        GroupBoxes[size_t(k + 1)]->setAccessibleName(QStringLiteral("強調方法"));
+        ColorBox[size_t(k)]->setAccessibleDescription(QStringLiteral("強調する行の文字の色"));
+    }
+    // A colour list is named by its label, as on any desktop; the path label's name is the path it shows.
+    STexe->setAccessibleDescription(
+        QStringLiteral("表示文書の編集用ソフト。空白または灰色のときは、メモ帳を使用する"));
 }
 
 } // namespace kopix

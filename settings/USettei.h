@@ -63,6 +63,8 @@ protected:
 
 private:
     void CreateControls();
+    // Names and descriptions for screen readers where a control's own caption does not say it.
+    void NameForScreenReaders();
     void FormCreate();
     void FormShow();
     void StyleBoxClick(QCheckBox* box, quint8 bit);

@@ -12,7 +12,10 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
+#include <QKeySequence>
 #include <QMenu>
+#include <QRawFont>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -213,6 +216,75 @@ TEST_F(Correction, EditCommandsFollowTheEditorAndTheirKeysNeverReachIt) {
     platform.pasteAnswer = std::optional<QString>();
     QTest::keyClick(memo(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_TRUE(memo()->text().startsWith(u"pasted\r\nlin 0\r\n"_s));
+}
+
+// Scintilla makes the editor's fonts from one face name and a size: what that gives must be the list's
+// font, for Latin and Japanese text alike.
+TEST_F(Correction, TheEditorDrawsInTheListsFaceAndSize) {
+    for (const int size : {9, 14}) {
+        SCOPED_TRACE(size);
+        writeFile(u"Kopix.ini"_s, "[LB]\r\nFS=" + QByteArray::number(size) + "\r\n");
+        start(writeFile(u"doc.txt"_s, "Latin あいう\r\n"));
+        char face[256] = {};
+        memo()->SendScintilla(QsciScintilla::SCI_STYLEGETFONT, QsciScintilla::STYLE_DEFAULT, face);
+        QFont drawn;
+        drawn.setFamily(QString::fromLatin1(face));
+        drawn.setPointSizeF(double(memo()->SendScintilla(QsciScintilla::SCI_STYLEGETSIZEFRACTIONAL,
+                                                         QsciScintilla::STYLE_DEFAULT)) /
+                            double(QsciScintilla::SC_FONT_SIZE_MULTIPLIER));
+        const QFont list = window->LBox->font();
+        EXPECT_EQ(drawn.pointSizeF(), list.pointSizeF());
+        for (const auto system : {QFontDatabase::Latin, QFontDatabase::Japanese})
+            EXPECT_EQ(QRawFont::fromFont(drawn, system).familyName().toLower(),
+                      QRawFont::fromFont(list, system).familyName().toLower())
+                << system;
+        closeAndDestroy();
+    }
+}
+
+// Only a plain edit control's keys: Scintilla's others (a line cut to the clipboard, duplicated, cases
+// changed, overtype, zoom, indenting) change nothing.
+TEST_F(Correction, KeysBeyondAPlainEditControlsChangeNothing) {
+    openLines(3);
+    QGuiApplication::clipboard()->setText(u"on the clipboard"_s);
+    enter();
+    const QString loaded = memo()->text();
+    const QKeyCombination keys[] = {Qt::CTRL | Qt::Key_L,
+                                    Qt::CTRL | Qt::Key_D,
+                                    Qt::CTRL | Qt::SHIFT | Qt::Key_U,
+                                    Qt::CTRL | Qt::Key_U,
+                                    Qt::CTRL | Qt::Key_T,
+                                    Qt::CTRL | Qt::SHIFT | Qt::Key_L,
+                                    Qt::CTRL | Qt::SHIFT | Qt::Key_T,
+                                    Qt::CTRL | Qt::SHIFT | Qt::Key_Backspace,
+                                    Qt::CTRL | Qt::SHIFT | Qt::Key_Delete,
+                                    Qt::ALT | Qt::Key_Backspace,
+                                    Qt::CTRL | Qt::Key_Plus,
+                                    Qt::SHIFT | Qt::Key_Backtab,
+                                    Qt::Key_Insert};
+    for (const QKeyCombination key : keys) {
+        SCOPED_TRACE(QKeySequence(key).toString().toStdString());
+        memo()->setSelection(0, 2, 1, 3);
+        QTest::keyClick(memo(), key.key(), key.keyboardModifiers());
+        EXPECT_EQ(memo()->text(), loaded);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), u"on the clipboard"_s);
+        EXPECT_EQ(memo()->SendScintilla(QsciScintilla::SCI_GETZOOM), 0);
+    }
+    // Typing still inserts (Insert switched no overtype on), and Tab replaces a selection as typing does.
+    memo()->setCursorPosition(0, 0);
+    QTest::keyClicks(memo(), u"X"_s);
+    memo()->setSelection(1, 2, 2, 3);
+    QTest::keyClick(memo(), Qt::Key_Tab);
+    EXPECT_TRUE(memo()->text().startsWith(u"Xline 0\r\nli\te 2\r\n"_s)) << memo()->text().toStdString();
+}
+
+// The horizontal scroll bar reaches as far as the longest line: short lines need none.
+TEST_F(Correction, ShortLinesNeedNoHorizontalScrolling) {
+    openLines(3);
+    enter();
+    memo()->viewport()->grab();
+    QApplication::processEvents();
+    EXPECT_EQ(memo()->horizontalScrollBar()->maximum(), 0);
 }
 
 // The middle button pastes the primary selection where it is pressed, leaving the editor's own selection

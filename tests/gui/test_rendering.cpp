@@ -10,6 +10,7 @@
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QTest>
+#include <QToolBar>
 
 using namespace kopix;
 using namespace kopix::test;
@@ -141,6 +142,21 @@ TEST_F(Rendering, RowHeightFollowsTheListFont) {
     EXPECT_EQ(rowRect(0).height(), QFontMetrics(bigger).height());
     EXPECT_GT(rowRect(0).height(), at11);
     EXPECT_EQ(rowRect(1).top(), rowRect(0).bottom() + 1);
+}
+
+TEST_F(Rendering, BothToolBarsAreShadedFromLightAtTheTopToDarkerAtTheBottom) {
+    open("a\r\n");
+    for (QToolBar* bar : {window->ToolBar1, window->ToolBar2}) {
+        SCOPED_TRACE(bar->objectName().toStdString());
+        bar->resize(window->width(), bar->height());
+        const QImage image = bar->grab().toImage();
+        // Right of the buttons, where only the bar itself shows.
+        const int x = image.width() - 2;
+        ASSERT_GT(x, 4 * TfC::ToolButtonSize.width());
+        const QColor top = image.pixelColor(x, 0), bottom = image.pixelColor(x, image.height() - 1);
+        EXPECT_GT(top.lightness(), bottom.lightness() + 10);
+        EXPECT_EQ(image.pixelColor(x - 20, image.height() / 2), image.pixelColor(x, image.height() / 2));
+    }
 }
 
 TEST(LineDelegateFont, StyleBitsReplaceTheListFontsStyle) {

@@ -1,0 +1,43 @@
+// What a screen reader says about the window's parts: a Japanese name and a line on what each does. The
+// tool buttons take theirs with the tool bars, and their hints are their descriptions.
+#include "mainwin/UfC.h"
+
+#include "mainwin/CorrectionEditor.h"
+#include "mainwin/DocumentListView.h"
+#include "mainwin/StatusPanel.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace kopix {
+
+void TfC::NameForScreenReaders() {
+    LBox->setAccessibleName(QStringLiteral("文書の行"));
+    LBox->setAccessibleDescription(
+        QStringLiteral("行を選んで左右の帯にポインタを移すか Enter を押すと、クリップボードにコピーする"));
+    const QString stripDescription =
+        QStringLiteral("選んだ行を、ポインタが載るとコピーする（水色：未コピー、紺：コピー済み）");
+    Pnl1->setAccessibleName(QStringLiteral("左のコピー帯"));
+    Pnl1->setAccessibleDescription(stripDescription);
+    Pnl2->setAccessibleName(QStringLiteral("右のコピー帯"));
+    Pnl2->setAccessibleDescription(stripDescription);
+    Memo1->setAccessibleName(QStringLiteral("訂正欄"));
+    Memo1->setAccessibleDescription(
+        QStringLiteral("表示文書をそのまま訂正する。転記に戻るとファイルに書かれる"));
+    SBarPanels[0]->setAccessibleName(QStringLiteral("NumLock"));
+    SBarPanels[1]->setAccessibleName(QStringLiteral("クリップボードの内容"));
+
+    // A tab's description is its tool tip; the tab bar shows none as a hint.
+    QTabBar* tabs = PageControl1->tabBar();
+    tabs->setTabToolTip(PageControl1->indexOf(TabCopy), QStringLiteral("行を選んでコピーする"));
+    tabs->setTabToolTip(PageControl1->indexOf(TabNote), QStringLiteral("表示文書を訂正する"));
+    tabs->installEventFilter(this);
+}
+
+bool TfC::IsTabHint(QObject* watched, const QEvent* event) const {
+    return event->type() == QEvent::ToolTip && watched == PageControl1->tabBar();
+}
+
+} // namespace kopix
