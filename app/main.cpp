@@ -8,6 +8,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/X11ClipboardServer.h"
 #include "platform/X11DisplayCheck.h"
+#include "platform/X11TextTargets.h"
 #include "settings/USettei.h"
 
 #include <QEvent>
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
     app.setQuitOnLastWindowClosed(true);
 
     kopix::LinuxPlatform platform;
+    const kopix::X11TextTargets textTargets;
     // The executable's own full path stands first, whatever the shell passed as argv[0].
     QStringList arguments{QCoreApplication::applicationFilePath()};
     if (!commandLine.document.isEmpty())
