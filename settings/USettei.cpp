@@ -25,6 +25,7 @@
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace kopix {
 
@@ -317,7 +318,13 @@ void TSettei::FormShow() {
     showEditorPath(WExeMemo);
 
     if (ShowFirst) {
-        move(m_fC.pos() + QPoint(30, 50));
+        // The dialog's frame, not its client area, 30 right of and 50 below the main window's frame (whose
+        // position pos() is). The dialog is not framed yet: the window manager is asked to put the frame
+        // there.
+        const QPoint at = m_fC.pos() + QPoint(30, 50);
+        move(at);
+        if (QWindow* handle = windowHandle())
+            handle->setFramePosition(at);
         ShowFirst = false;
     }
 }
