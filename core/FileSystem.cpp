@@ -50,6 +50,12 @@ bool fileExists(const QString& path) {
     return statPath(path, &info) && !S_ISDIR(info.st_mode);
 }
 
+bool isRunnableProgram(const QString& path) {
+    struct stat info {};
+    return !path.isEmpty() && statPath(path, &info) && S_ISREG(info.st_mode) &&
+           ::access(QFile::encodeName(path).constData(), X_OK) == 0;
+}
+
 bool folderExists(const QString& path) {
     struct stat info {};
     return statPath(path, &info) && S_ISDIR(info.st_mode);

@@ -10,6 +10,9 @@ namespace kopix {
 // Whether a file (not a folder) exists at path, symbolic links followed.
 bool fileExists(const QString& path);
 bool folderExists(const QString& path);
+// Whether a program can be started from path: a file (links followed) that may be executed. What F3 asks
+// of the editor path before it uses it, and what the settings dialog shows as usable.
+bool isRunnableProgram(const QString& path);
 // Whether anything at all exists at path (a file, a folder, a pipe, a device), symbolic links followed.
 bool pathExists(const QString& path);
 // A relative path typed in `folder`, as one plain absolute path: its folders resolved as the system

@@ -55,10 +55,12 @@ QString relocatedPath(QStringView path, QStringView fDir, QStringView wDirS) {
     const QString from = programFolderNoSlash(fDir.toString());
     if (from.isEmpty())
         return wDirS + path.toString();
-    const qsizetype at = path.indexOf(from);
-    if (at < 0)
+    // The old folder counts only as the path's whole leading folder: "/x/portB" moves "/x/portB/ed" and
+    // "/x/portB", never "/x/portB-tools/ed" nor "/y/x/portB/ed" (the design's first occurrence of a
+    // substring, which would make up paths that are nowhere).
+    if (!path.startsWith(from) || (path.size() > from.size() && path[from.size()] != u'/'))
         return path.toString();
-    return path.left(at) + wDirS + path.mid(at + from.size());
+    return wDirS + path.mid(from.size());
 }
 
 } // namespace kopix

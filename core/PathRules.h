@@ -24,9 +24,10 @@ QString storedProgramFolder(QStringView wDirS);
 // Whether the program folder moved since the settings were written: fDir (as stored) is known and differs
 // from wDirS. Letter case counts, as everywhere in Linux paths.
 bool programFolderMoved(QStringView fDir, QStringView wDirS);
-// A stored path followed from the program folder of the run that wrote it (fDir as stored) to wDirS: its
-// first occurrence of the old folder is replaced by the new one (letter case counts; the path as it is when
-// there is none); a path under an old root folder gets the new folder in front.
+// A stored path followed from the program folder of the run that wrote it (fDir as stored) to wDirS: the
+// old folder is replaced by the new one where it is the path's whole leading folder, followed by "/" or the
+// end (letter case counts; the path as it is otherwise, also where the old folder only begins a longer name
+// or stands further inside the path); a path under an old root folder gets the new folder in front.
 QString relocatedPath(QStringView path, QStringView fDir, QStringView wDirS);
 
 } // namespace kopix

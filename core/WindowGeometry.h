@@ -43,8 +43,8 @@ struct MessageBoxPlace {
 MessageBoxPlace messageBoxPlace(const QRect& mainWindow);
 
 // Where a menu dropped down from a tool button goes (both in screen coordinates): its top-left corner at
-// the button's bottom-left corner, raised by the button's height when a menu that tall would run off the
-// bottom of the screen.
+// the button's bottom-left corner; above the button (its bottom edge at the button's top) when a menu that
+// tall would run off the bottom of the screen.
 QPoint dropDownPosition(const QRect& button, int menuHeight, const QRect& screen);
 
 // The smallest client size: five tool-bar buttons each way.

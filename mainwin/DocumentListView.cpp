@@ -11,6 +11,9 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QUrl>
+#include <QWindow>
+
+#include <utility>
 
 namespace kopix {
 
@@ -25,6 +28,12 @@ QStringList localFiles(const QMimeData* mime) {
             paths.append(url.toLocalFile());
     return paths;
 }
+
+// Sets the action a drop event answers with, also one its source did not offer (setDropAction falls back
+// to the proposed action then).
+struct ForcedDropAction : QDropEvent {
+    static constexpr Qt::DropAction QDropEvent::*action = &ForcedDropAction::m_dropAction;
+};
 
 } // namespace
 
@@ -112,6 +121,59 @@ bool DocumentListView::takeAsCopy(QDropEvent* event) {
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
+    return true;
+}
+
+void DocumentListView::showEvent(QShowEvent* event) {
+    QListView::showEvent(event);
+    if (QWindow* handle = window()->windowHandle(); handle && handle != m_dropWindow) {
+        if (m_dropWindow)
+            m_dropWindow->removeEventFilter(this);
+        m_dropWindow = handle;
+        handle->installEventFilter(this);
+    }
+}
+
+bool DocumentListView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_dropWindow) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return takeMoveOnlyAsCopy(static_cast<QDropEvent*>(event));
+        case QEvent::DragLeave:
+            m_takingMoveOnly = false;
+            break;
+        default:
+            break;
+        }
+    }
+    return QListView::eventFilter(watched, event);
+}
+
+bool DocumentListView::takeMoveOnlyAsCopy(QDropEvent* event) {
+    // A file manager dragging with only "move" on offer (XdndActionMove alone): Kopix still only reads the
+    // files where they are, and says so with a copy, so the file manager deletes nothing. Other drags go
+    // their usual way, to the widget under the pointer.
+    // The drop itself offers only the action answered last (XCB), so a drag taken here is dropped here.
+    const Qt::DropActions offered = event->possibleActions();
+    const bool taken = std::exchange(m_takingMoveOnly, false);
+    if (!(taken && event->type() == QEvent::Drop) && ((offered & Qt::CopyAction) || !(offered & Qt::MoveAction)))
+        return false;
+    const QWidget* under = window()->childAt(event->position().toPoint());
+    if (!isVisible() || !under || (under != viewport() && !viewport()->isAncestorOf(under)))
+        return false;
+    const QStringList files = localFiles(event->mimeData());
+    if (files.isEmpty()) {
+        event->ignore();
+        return true;
+    }
+    event->*ForcedDropAction::action = Qt::CopyAction;
+    event->accept();
+    if (event->type() == QEvent::Drop)
+        Q_EMIT filesDropped(files);
+    else
+        m_takingMoveOnly = true;
     return true;
 }
 

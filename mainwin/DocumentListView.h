@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QListView>
+#include <QPointer>
 
 #include <optional>
 
@@ -52,10 +53,18 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void updateGeometries() override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Accepts local files as a copy; false (and refused) for anything else.
     bool takeAsCopy(QDropEvent* event);
+    // A drag that offers only a move reaches the window, where it is taken as a copy over the list: Qt's
+    // widgets would only answer it with the move.
+    bool takeMoveOnlyAsCopy(QDropEvent* event);
+
+    QPointer<QWindow> m_dropWindow; // the native window whose drags are watched
+    bool m_takingMoveOnly = false;  // the last enter or move of a move-only drag was taken over the list
 
     std::optional<int> m_pendingTopRow;
     bool m_pressSelects = false; // the press now held went to the list's own selection handling

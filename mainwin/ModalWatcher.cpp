@@ -14,7 +14,10 @@ ModalWatcher::ModalWatcher(std::function<void()> begin, std::function<void()> en
 
 bool ModalWatcher::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type == QEvent::Show || type == QEvent::Hide) {
+    // A window the window manager minimised (openbox lets the user minimise any dialog) gets a spontaneous
+    // Hide and, when restored, a spontaneous Show: it is still open and still modal, so only the program's
+    // own showing and hiding count.
+    if ((type == QEvent::Show || type == QEvent::Hide) && !event->spontaneous()) {
         // The file dialogs stand for the desktop's own, which leave the main window on top.
         if (auto* widget = qobject_cast<QWidget*>(watched);
             widget && widget->isWindow() && widget->isModal() && !qobject_cast<QFileDialog*>(widget)) {

@@ -8,7 +8,8 @@
 namespace kopix {
 
 // Counts the program's open modal windows and reports when the first one opens and the last one closes,
-// so nested boxes (a message over a dialog) switch the main window only once. File dialogs do not count:
+// so nested boxes (a message over a dialog) switch the main window only once. A modal window the window
+// manager minimised is still open. File dialogs do not count:
 // they take the place of the desktop's own, which never took the main window off the top.
 class ModalWatcher : public QObject {
     Q_OBJECT

@@ -141,8 +141,7 @@ void TfC::ActNoteExecute() {
     const QString document = m_usedFL.entry(0);
     if (!fileExists(document))
         return;
-    const QFileInfo editor(ExeMemo);
-    if (!ExeMemo.isEmpty() && editor.isFile() && editor.isExecutable()) {
+    if (isRunnableProgram(ExeMemo)) {
         if (!m_platform.startProgram(ExeMemo, document))
             ReportNotStarted(ExeMemo);
     } else if (const QString failure = m_platform.openWithDesktop(document, DesktopTarget::TextFile);

@@ -318,7 +318,11 @@ int TfC::MsgDlgCenter(const QString& msg, MsgDlgType dlgType, MsgDlgButtons butt
     request.type = dlgType;
     request.buttons = buttons;
     request.helpContext = helpCtx;
-    request.place = messageBoxPlace(outerRect(this));
+    // Before the window manager has framed the window (a box shown while starting), the restored outer
+    // rectangle: the position and the frame the window manager said it would put around the window.
+    const QWindow* handle = windowHandle();
+    const bool framed = handle && isVisible() && !handle->frameMargins().isNull();
+    request.place = messageBoxPlace(framed ? outerRect(this) : outerRectNow());
     request.owner = this;
     return m_platform.showMessage(request);
 }

@@ -245,7 +245,7 @@ void TfC::CreateMenus() {
 }
 
 void TfC::DropDown(QMenu* menu, QToolButton* button) {
-    // Under the button; raised by the button's height when it would run off the bottom of the screen.
+    // Under the button; above it when it would run off the bottom of the screen.
     const QRect onScreen(button->mapToGlobal(QPoint(0, 0)), button->size());
     const QScreen* screen = button->screen() ? button->screen() : QGuiApplication::primaryScreen();
     menu->popup(dropDownPosition(onScreen, menu->sizeHint().height(), screen->geometry()));

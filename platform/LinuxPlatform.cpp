@@ -68,7 +68,14 @@ QRect LinuxPlatform::workAreaNear(const QRect& rect) {
 
 QRect LinuxPlatform::normalRectangle(const QWidget* window) {
     const QRect inner = window->normalGeometry().isValid() ? window->normalGeometry() : window->geometry();
-    const QMargins frame = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
+    QMargins frame = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
+    // A maximised (or full-screen) window has the frame of that state: openbox drops the borders, so the
+    // normal rectangle worked out with it would lie a pixel right of and below the real one, and a pixel
+    // smaller each way, on every exit. The frame of the normal state is asked for instead.
+    if (window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        if (const std::optional<QMargins> normal = normalFrameExtents(window->windowFlags()))
+            frame = *normal;
+    }
     return inner.marginsAdded(frame);
 }
 
@@ -77,15 +84,19 @@ QMargins LinuxPlatform::frameExtents(QWidget* window) {
         if (const QMargins known = handle->frameMargins(); !known.isNull())
             return known;
     }
+    return normalFrameExtents(window->windowFlags()).value_or(QMargins());
+}
+
+std::optional<QMargins> LinuxPlatform::normalFrameExtents(Qt::WindowFlags flags) {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->display())
-        return QMargins();
-    // The window manager is asked about a stand-in with the same flags, so the same type and decorations:
-    // making the window's own X window this early would turn its later moves into moves of the client
-    // area rather than of the frame.
-    QWidget standIn(nullptr, window->windowFlags());
+        return std::nullopt;
+    // The window manager is asked about a stand-in with the same flags, so the same type and decorations
+    // (and in the normal state): making the window's own X window this early would turn its later moves
+    // into moves of the client area rather than of the frame.
+    QWidget standIn(nullptr, flags);
     const auto id = static_cast<unsigned long>(standIn.winId());
-    return requestFrameExtents(x11->display(), id, 300).value_or(QMargins());
+    return requestFrameExtents(x11->display(), id, 300);
 }
 
 void LinuxPlatform::setStayOnTop(QWidget* window, bool onTop) {

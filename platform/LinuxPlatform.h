@@ -2,7 +2,10 @@
 
 #include "platform/Platform.h"
 
+#include <QMargins>
+
 #include <memory>
+#include <optional>
 
 namespace kopix {
 
@@ -33,6 +36,8 @@ public:
                            std::function<void(const std::optional<QString>&)> done) override;
 
 private:
+    // The frame the window manager puts around a window with these flags in the normal state, when it says.
+    static std::optional<QMargins> normalFrameExtents(Qt::WindowFlags flags);
     // Made on first use, when the application (and its X connection) exists.
     X11NumLock& numLock();
     std::unique_ptr<X11NumLock> m_numLock;

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,7 +23,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSortFilterProxyModel>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace kopix {
 
@@ -64,6 +67,24 @@ QIcon swatch(TColor color) {
     painter.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
     return QIcon(pixmap);
 }
+
+// What the browse dialog lists: every folder, and the files that can be run.
+class FoldersAndPrograms : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!files)
+            return true;
+        const QModelIndex index = files->index(row, 0, parent);
+        if (files->isDir(index))
+            return true;
+        const QFileInfo info = files->fileInfo(index);
+        return info.isFile() && info.isExecutable();
+    }
+};
 
 } // namespace
 
@@ -177,6 +198,11 @@ void TSettei::CreateControls() {
     BtnOpenExe->setObjectName(QStringLiteral("BtnOpenExe"));
     BtnOpenExe->setFixedSize(75, 25);
     connect(BtnOpenExe, &QPushButton::clicked, this, &TSettei::BtnOpenExeClick);
+    // Not in the design, which offers no way back to the desktop's editor once a program is chosen.
+    BtnClearExe = new QPushButton(QStringLiteral("クリア(&L)"), editorPage);
+    BtnClearExe->setObjectName(QStringLiteral("BtnClearExe"));
+    BtnClearExe->setFixedSize(75, 25);
+    connect(BtnClearExe, &QPushButton::clicked, this, &TSettei::BtnClearExeClick);
     auto* label5 = new QLabel(QStringLiteral("※　上記が空白または灰色（使用不可）"), editorPage);
     label5->setObjectName(QStringLiteral("Label5"));
     auto* label6 = new QLabel(QStringLiteral("　のときは、メモ帳を使用する。"), editorPage);
@@ -187,7 +213,12 @@ void TSettei::CreateControls() {
     editorLayout->setSpacing(4);
     editorLayout->addWidget(label2);
     editorLayout->addWidget(STexe);
-    editorLayout->addWidget(BtnOpenExe, 0, Qt::AlignRight);
+    auto* editorButtons = new QHBoxLayout;
+    editorButtons->setSpacing(6);
+    editorButtons->addStretch(1);
+    editorButtons->addWidget(BtnClearExe);
+    editorButtons->addWidget(BtnOpenExe);
+    editorLayout->addLayout(editorButtons);
     editorLayout->addStretch(1);
     editorLayout->addWidget(label5);
     editorLayout->addWidget(label6);
@@ -231,6 +262,7 @@ void TSettei::CreateControls() {
     for (int k = 1; k <= RuleCount; ++k)
         hints.addHint(GroupBoxes[size_t(k)], QStringLiteral("上の入力欄には即反映"), true);
     hints.addHint(BtnOpenExe, QStringLiteral("[開く]と上に設定"));
+    hints.addHint(BtnClearExe, QStringLiteral("空白にして、メモ帳を使用"));
     hints.addHint(HelpBtn, QStringLiteral("該当するページへ"));
 }
 
@@ -283,22 +315,30 @@ void TSettei::FormShow() {
         }
     }
 
-    showEditorPath(m_fC.ExeMemo, false);
     WExeMemo = m_fC.ExeMemo;
+    showEditorPath(WExeMemo);
 
     if (ShowFirst) {
-        move(m_fC.pos() + QPoint(30, 50));
+        // The dialog's frame, not its client area, 30 right of and 50 below the main window's frame (whose
+        // position pos() is). The dialog is not framed yet: the window manager is asked to put the frame
+        // there.
+        const QPoint at = m_fC.pos() + QPoint(30, 50);
+        move(at);
+        if (QWindow* handle = windowHandle())
+            handle->setFramePosition(at);
         ShowFirst = false;
     }
 }
 
-void TSettei::showEditorPath(const QString& path, bool chosen) {
+void TSettei::showEditorPath(const QString& path) {
+    BtnClearExe->setEnabled(!path.isEmpty());
     if (path.isEmpty()) {
         STexe->setText(QStringLiteral(" "));
         return;
     }
-    // The window's colour for a program that is there; silver ("灰色（使用不可）") for one that is not.
-    const bool usable = chosen || fileExists(path);
+    // The window's colour for a program F3 will start; silver ("灰色（使用不可）") whenever it will not
+    // (missing, a folder, not executable), since F3 then hands the document to the desktop.
+    const bool usable = isRunnableProgram(path);
     QPalette palette = STexe->palette();
     palette.setColor(QPalette::Window, toQColor(usable ? clWindow : clSilver, palette));
     STexe->setPalette(palette);
@@ -343,22 +383,34 @@ void TSettei::BtnOpenExeClick() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilter(QStringLiteral("実行ファイル (*)"));
-    // Programs only (there is no ".exe" to tell them by); folders to get there.
-    dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+    // Programs only (there is no ".exe" to tell them by); folders to get there. Qt's own permission
+    // filters do not say that: they hide every entry that has a permission not asked for (QDir::Executable
+    // alone hides whatever can be read, and with QDir::Readable whatever can be written, which is
+    // everything to root), so the dialog's own list is filtered instead, and that takes Qt's dialog.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+    dialog.setProxyModel(new FoldersAndPrograms(&dialog));
     dialog.setDirectory(QFileInfo::exists(QStringLiteral("/usr/bin")) ? QStringLiteral("/usr/bin")
                                                                       : QDir::homePath());
     dialog.setSizeGripEnabled(true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString chosen = dialog.selectedFiles().constFirst();
-    const QFileInfo program(chosen);
-    if (!program.isFile() || !program.isExecutable()) {
+    if (!isRunnableProgram(chosen)) {
         m_fC.MsgDlgCenter(chosen + QStringLiteral("\r\nこのファイルはプログラムとして実行できません。"),
                           MsgDlgType::Warning, mbOK, 0);
         return;
     }
     WExeMemo = chosen;
-    showEditorPath(WExeMemo, true);
+    showEditorPath(WExeMemo);
+}
+
+void TSettei::BtnClearExeClick() {
+    // Back to the desktop's editor for F3; OK keeps it, Cancel forgets it, like a browsed program.
+    WExeMemo.clear();
+    showEditorPath(WExeMemo);
+    STexe->setPalette(QPalette());
+    BtnOpenExe->setFocus();
 }
 
 void TSettei::OKBtnClick() {

@@ -51,6 +51,7 @@ public:
     std::array<QGroupBox*, 4> GroupBoxes{}; // GroupBox1 .. GroupBox4
     QLabel* STexe = nullptr;
     QPushButton* BtnOpenExe = nullptr;
+    QPushButton* BtnClearExe = nullptr; // empties the editor path (not in the design)
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
     QPushButton* HelpBtn = nullptr;
@@ -70,6 +71,7 @@ private:
     void StyleBoxClick(QCheckBox* box, quint8 bit);
     void ColorBox1Change(QComboBox* list);
     void BtnOpenExeClick();
+    void BtnClearExeClick();
     void OKBtnClick();
     void HelpBtnClick();
     // The keyword edit of the page showing (1 to 3), or nullptr on the other pages.
@@ -78,7 +80,7 @@ private:
     // colour goes back unchanged).
     static TColor editColor(const QLineEdit* edit);
     static void setEditColor(QLineEdit* edit, TColor color);
-    void showEditorPath(const QString& path, bool shown);
+    void showEditorPath(const QString& path);
 
     TfC& m_fC;
 };

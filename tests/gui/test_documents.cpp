@@ -10,7 +10,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QMimeData>
 #include <QScrollBar>
+#include <QTest>
+#include <QToolBar>
+#include <QUrl>
+#include <QWindow>
 
 #include <sys/stat.h>
 #include <utime.h>
@@ -217,6 +222,42 @@ TEST_F(Documents, TheDropReturnsBeforeTheFileIsOpenedOrAnythingSaid) {
     const QString good = writeFile(u"good.txt"_s, "good\r\n");
     ASSERT_EQ(Qt::CopyAction, dropFiles({good}, [this] { EXPECT_EQ(rows(), (QStringList{u"first"_s})); }));
     EXPECT_EQ(rows(), (QStringList{u"good"_s}));
+}
+
+// A drag whose source offers only a move (XdndActionMove alone) reaches the window as such: over the list
+// it is taken, and answered as a copy, as a move with a copy on offer already is; elsewhere it is not.
+TEST_F(Documents, ADropOfferingOnlyAMoveIsTakenAsACopy) {
+    const QString doc = writeFile(u"moved.txt"_s, "only move offered\r\n");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(doc)});
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QWindow* native = window->windowHandle();
+    ASSERT_NE(native, nullptr);
+    const auto onWindow = [this](const QWidget* widget) {
+        return widget->mapTo(window.get(), widget->rect().center());
+    };
+    // Over the tool bar: not the list's.
+    QDragEnterEvent aside(onWindow(window->ToolBar1), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(native, &aside);
+    EXPECT_FALSE(aside.isAccepted() && aside.dropAction() == Qt::CopyAction);
+
+    const QPoint at = onWindow(window->LBox->viewport());
+    QDragEnterEvent enter(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(native, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+    QDragMoveEvent move(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(native, &move);
+    EXPECT_TRUE(move.isAccepted());
+    EXPECT_EQ(move.dropAction(), Qt::CopyAction);
+    QDropEvent drop(QPointF(at), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(native, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "the source is told the file was copied";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rows(), (QStringList{u"only move offered"_s}));
+    EXPECT_TRUE(QFile::exists(doc));
 }
 
 TEST_F(Documents, DroppedLongPathIsUsedWhole) {

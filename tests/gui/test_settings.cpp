@@ -188,6 +188,102 @@ TEST_F(Settings, TheEditorProgramIsChosenByBrowsingAndOnlyOkKeepsIt) {
     });
 }
 
+// 参照... lists what a user needs to get to a program: the folders to walk through and the files that can
+// be run, and nothing else (not the documents beside them), whoever runs Kopix (root reads and writes
+// everything).
+TEST_F(Settings, TheBrowseDialogListsFoldersAndProgramsAndOpensAChosenOne) {
+    startOn();
+    const QString program = writeFile(u"pick/editor"_s, "#!/bin/sh\n");
+    ASSERT_TRUE(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                   QFile::ReadGroup | QFile::ExeGroup));
+    writeFile(u"pick/notes.txt"_s, "not a program\n");
+    writeFile(u"pick/sub/inner.txt"_s, "x\n");
+    const auto shown = [](QFileDialog* dialog) {
+        auto* list = dialog->findChild<QAbstractItemView*>(u"listView"_s);
+        QStringList names;
+        if (!list)
+            return names;
+        const QModelIndex root = list->rootIndex();
+        for (int row = 0; row < list->model()->rowCount(root); ++row)
+            names.append(list->model()->index(row, 0, root).data().toString());
+        names.sort();
+        return names;
+    };
+    QStringList atStart, inFolder;
+    bool openEnabled = false;
+    withDialog([&] {
+        page(4);
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            QTest::qWaitFor([&] { return !shown(dialog).isEmpty(); }, 3000);
+            atStart = shown(dialog);
+            dialog->setDirectory(inProgramDir(u"pick"_s));
+            QTest::qWaitFor([&] { return shown(dialog).size() >= 2; }, 3000);
+            QTest::qWait(100); // nothing more comes
+            inFolder = shown(dialog);
+            // A click on the program, as a user picks it, then 開く.
+            auto* list = dialog->findChild<QAbstractItemView*>(u"listView"_s);
+            const QModelIndexList found = list->model()->match(list->model()->index(0, 0, list->rootIndex()),
+                                                               Qt::DisplayRole, u"editor"_s, 1, Qt::MatchExactly);
+            if (found.size() == 1)
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(found.first()).center());
+            for (QAbstractButton* button : dialog->findChildren<QPushButton*>()) {
+                if (button->text() == u"開く(&O)"_s || button->text() == u"&Open"_s) {
+                    openEnabled = button->isEnabled();
+                    if (openEnabled)
+                        QTest::mouseClick(button, Qt::LeftButton);
+                }
+            }
+            if (dialog->isVisible())
+                dialog->reject(); // it did not take the program
+        });
+        QTest::mouseClick(settei->BtnOpenExe, Qt::LeftButton);
+        ok();
+    });
+    EXPECT_FALSE(atStart.isEmpty()) << "the first folder shows its programs";
+    EXPECT_EQ(inFolder, (QStringList{u"editor"_s, u"sub"_s})) << inFolder.join(u", "_s).toStdString();
+    EXPECT_TRUE(openEnabled);
+    EXPECT_EQ(window->ExeMemo, program);
+}
+
+// The path shows on silver ("灰色（使用不可）") whenever F3 would not start it, and the dialog can empty it.
+TEST_F(Settings, AnEditorPathF3WouldNotRunIsGreyAndThePathCanBeCleared) {
+    startOn();
+    const QString program = writeFile(u"bin/editor"_s, "#!/bin/sh\n");
+    ASSERT_TRUE(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString text = writeFile(u"bin/notes"_s, "not a program\n");
+    const QColor silver(0xC0, 0xC0, 0xC0);
+    const auto background = [this] { return settei->STexe->palette().color(QPalette::Window); };
+    for (const QString& path : {text, inProgramDir(u"bin"_s), inProgramDir(u"bin/gone"_s)}) {
+        window->ExeMemo = path;
+        withDialog([&] { EXPECT_EQ(background(), silver) << path.toStdString(); });
+    }
+    window->ExeMemo = program;
+    withDialog([&] { EXPECT_NE(background(), silver) << "a program F3 starts"; });
+
+    auto* clear = settei->findChild<QPushButton*>(u"BtnClearExe"_s);
+    ASSERT_NE(clear, nullptr);
+    EXPECT_EQ(clear->text(), u"クリア(&L)"_s);
+    EXPECT_EQ(clear->parentWidget(), settei->BtnOpenExe->parentWidget()) << "on the editor page";
+    withDialog([&] {
+        page(4);
+        EXPECT_TRUE(clear->isEnabled());
+        QTest::mouseClick(clear, Qt::LeftButton);
+        EXPECT_EQ(settei->STexe->text(), u" "_s);
+        EXPECT_FALSE(clear->isEnabled()) << "nothing left to clear";
+        QTest::mouseClick(settei->CancelBtn, Qt::LeftButton);
+    });
+    EXPECT_EQ(window->ExeMemo, program) << "Cancel keeps the path";
+    withDialog([&] {
+        page(4);
+        QTest::mouseClick(clear, Qt::LeftButton);
+        ok();
+    });
+    EXPECT_TRUE(window->ExeMemo.isEmpty()) << "OK empties it";
+    withDialog([&] { EXPECT_FALSE(clear->isEnabled()); });
+}
+
 TEST_F(Settings, TheFirstOpeningIsBesideTheWindowLaterOnesWhereItWasLeft) {
     startOn();
     window->move(200, 150);

@@ -154,6 +154,20 @@ TEST_F(Startup, MissingArgumentWarnsThenOpensTheLastDocument) {
     EXPECT_EQ(rows(), (QStringList{u"last"_s}));
 }
 
+// A box shown while Kopix starts is placed from the restored outer rectangle, frame included, as every
+// later box is (the window is not framed yet: the frame is the one the window manager said it would put).
+TEST_F(Startup, ABoxShownWhileStartingIsPlacedFromTheFramedWindow) {
+    platform.frame = QMargins(1, 23, 1, 1);
+    writeSettings(writeFile(u"last.txt"_s, "last\r\n"), "[fC]\r\nA_L=300\r\nA_T=200\r\n");
+    start(inProgramDir(u"gone.txt"_s));
+    ASSERT_EQ(platform.messages.size(), 1);
+    const QSize outer = window->size().grownBy(platform.frame);
+    const MessageBoxPlace place = platform.messages.first().place;
+    EXPECT_EQ(window->pos(), QPoint(300, 200));
+    EXPECT_EQ(place.x, window->x() + outer.width() / 2 - 170);
+    EXPECT_EQ(place.y, window->y() + outer.height() / 2 - 50);
+}
+
 TEST_F(Startup, EmptyArgumentDocumentBecomesEntryZeroButThePlaceholderShows) {
     writeSettings(QString());
     const QString empty = writeFile(u"empty.txt"_s, "");

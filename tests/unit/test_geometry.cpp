@@ -80,10 +80,35 @@ TEST(DropDownPosition, UnderTheButtonUnlessTheMenuWouldRunOffTheScreen) {
     EXPECT_EQ(dropDownPosition(button, 200, screen), QPoint(100, 82));
     EXPECT_EQ(dropDownPosition(button, 1024 - 82, screen), QPoint(100, 82))
         << "exactly to the bottom still fits";
-    EXPECT_EQ(dropDownPosition(button, 1024 - 81, screen), QPoint(100, 60))
-        << "raised by the button's height";
+    EXPECT_EQ(dropDownPosition(button, 1024 - 81, screen), QPoint(100, 60 - (1024 - 81)))
+        << "above the button, its bottom edge at the button's top";
     const QRect lower(0, 1024, 1280, 1024); // a second screen below the first
     EXPECT_EQ(dropDownPosition(button.translated(0, 1024), 200, lower), QPoint(100, 1106));
+}
+
+// Near the screen's bottom the menu opens above its button, never over it (Qt would push a menu that
+// starts at the button's top up until it ends at the screen's edge, covering the button and the tabs).
+TEST(DropDownPosition, NearTheBottomTheMenuEndsAboveItsButton) {
+    const QRect screen(0, 0, 1280, 1024);
+    struct Case {
+        QRect button;
+        int menuHeight;
+        QPoint expected;
+    } cases[] = {
+        {QRect(10, 950, 23, 22), 300, QPoint(10, 650)},   // 972 + 300 runs off: ends at 950
+        {QRect(10, 950, 23, 22), 52, QPoint(10, 972)},    // 972 + 52 = 1024 fits under
+        {QRect(10, 950, 23, 22), 53, QPoint(10, 897)},    // one pixel more: above
+        {QRect(10, 1000, 23, 22), 150, QPoint(10, 850)},  // button at the very bottom
+        {QRect(10, 1950, 23, 22), 150, QPoint(10, 1800)}, // a lower screen's coordinates
+    };
+    for (const Case& c : cases) {
+        const QRect& on = c.button.top() >= 1024 ? QRect(0, 1024, 1280, 1024) : screen;
+        const QPoint at = dropDownPosition(c.button, c.menuHeight, on);
+        EXPECT_EQ(at, c.expected) << c.button.top() << " " << c.menuHeight;
+        if (at.y() < c.button.top()) {
+            EXPECT_LE(at.y() + c.menuHeight, c.button.top()) << "the menu leaves its button free";
+        }
+    }
 }
 
 TEST(MinimumSize, FiveToolButtonsEachWay) {

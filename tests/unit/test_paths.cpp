@@ -57,7 +57,18 @@ TEST(ProgramFolderMove, FollowsTheFolderInItsOwnLetterCaseAndFromOrToTheRoot) {
         const char16_t *path, *fDir, *wDirS, *relocated;
         bool moved;
     } cases[] = {
-        {u"/old/x/old/y", u"/old", u"/new", u"/new/x/old/y", true}, // only the first occurrence
+        {u"/old/x/old/y", u"/old", u"/new", u"/new/x/old/y", true}, // only the leading one
+        {u"/old", u"/old", u"/new", u"/new", true},                 // the folder itself
+        {u"/old/", u"/old", u"/new", u"/new/", true},
+        // Only where the old folder is the path's whole leading folder, never inside a name.
+        {u"/x/portB-tools/ed", u"/x/portB", u"/x/portC", u"/x/portB-tools/ed", true},
+        {u"/x/portBB/a.txt", u"/x/portB", u"/x/portC", u"/x/portBB/a.txt", true},
+        {u"/x/portB.txt", u"/x/portB", u"/x/portC", u"/x/portB.txt", true},
+        {u"/y/x/portB/a.txt", u"/x/portB", u"/x/portC", u"/y/x/portB/a.txt", true},
+        {u"/a/x/portB", u"/x/portB", u"/x/portC", u"/a/x/portB", true},
+        {u"x/portB/a.txt", u"/x/portB", u"/x/portC", u"x/portB/a.txt", true},
+        {u"/x/portB/a.txt", u"/x/portB/", u"/x/portC", u"/x/portC/a.txt", true}, // FD with a slash
+        {u"/x/portB//a.txt", u"/x/portB", u"/x/portC", u"/x/portC//a.txt", true},
         {u"/OLD/x", u"/old", u"/new", u"/OLD/x", true},             // another folder on Linux
         {u"/other/y", u"/old", u"/new", u"/other/y", true},
         {u"/docs/a.txt", u"/", u"/media/usb", u"/media/usb/docs/a.txt", true}, // from the root

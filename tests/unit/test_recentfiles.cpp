@@ -146,6 +146,18 @@ INSTANTIATE_TEST_SUITE_P(
                        {u"/home/u/x.txt"_s}},
         RelocationCase{
             "no_fdir_no_relocation", {u"/old/a.txt"_s}, QString(), u"/new"_s, {u"/new/a.txt"_s}, {}},
+        RelocationCase{"old_folder_only_as_the_whole_leading_folder",
+                       {u"/x/portB-tools/a.txt"_s, u"/x/portB/a.txt"_s, u"/y/x/portB/b.txt"_s},
+                       u"/x/portB"_s,
+                       u"/x/portC"_s,
+                       {u"/x/portC-tools/a.txt"_s, u"/x/portC/a.txt"_s, u"/y/x/portC/b.txt"_s},
+                       {u"/x/portC/a.txt"_s}},
+        RelocationCase{"old_folder_as_a_name_prefix_is_not_it",
+                       {u"/media/oldies/a.txt"_s},
+                       u"/media/old"_s,
+                       u"/media/new"_s,
+                       {u"/media/newies/a.txt"_s},
+                       {}},
         RelocationCase{"duplicates_kept",
                        {u"/a.txt"_s, u"/a.txt"_s},
                        u"/p"_s,
@@ -163,6 +175,27 @@ TEST(EditorPath, TakenOnlyWithKnownFolderAndMovedWithIt) {
     EXPECT_EQ(relocateEditorPath(u"/bin/ed"_s, u"/"_s, QString()), u"/bin/ed"_s)
         << "the root is a known folder";
     EXPECT_EQ(relocateEditorPath(u"/bin/ed"_s, u"/"_s, u"/media/usb"_s), u"/media/usb/bin/ed"_s);
+}
+
+// The old folder is replaced only where it is the path's whole leading folder (followed by "/" or the
+// end), never where it merely begins a longer name or stands further inside the path.
+TEST(EditorPath, MovedOnlyAtAFolderBoundary) {
+    struct Case {
+        QString stored, fDir, wDirS, expected;
+    } cases[] = {
+        {u"/x/portB-tools/ed"_s, u"/x/portB"_s, u"/x/portC"_s, u"/x/portB-tools/ed"_s},
+        {u"/x/portB/tools/ed"_s, u"/x/portB"_s, u"/x/portC"_s, u"/x/portC/tools/ed"_s},
+        {u"/x/portB"_s, u"/x/portB"_s, u"/x/portC"_s, u"/x/portC"_s},
+        {u"/x/portBed"_s, u"/x/portB"_s, u"/x/portC"_s, u"/x/portBed"_s},
+        {u"/opt/x/portB/ed"_s, u"/x/portB"_s, u"/x/portC"_s, u"/opt/x/portB/ed"_s},
+        {u"/X/PORTB/ed"_s, u"/x/portB"_s, u"/x/portC"_s, u"/X/PORTB/ed"_s},
+        {u"/x/portB/ed"_s, u"/x/portB/"_s, u"/x/portC"_s, u"/x/portC/ed"_s},
+        {u"/x/portB/ed"_s, u"/x/portB"_s, QString(), u"/ed"_s}, // to the root
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(relocateEditorPath(c.stored, c.fDir, c.wDirS), c.expected)
+            << c.stored.toStdString() << " " << c.fDir.toStdString() << " -> " << c.wDirS.toStdString();
+    }
 }
 
 } // namespace

@@ -21,7 +21,9 @@ namespace {
 // offer. It stays open after the drop: the files' names are fetched from it then.
 class DragSource : public QWidget {
 public:
-    explicit DragSource(const QStringList& files) : m_files(files) {}
+    explicit DragSource(const QStringList& files,
+                        Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction)
+        : m_files(files), m_offered(offered) {}
     std::optional<Qt::DropAction> result;
 
 protected:
@@ -33,12 +35,70 @@ protected:
         mime->setUrls(urls);
         auto* drag = new QDrag(this);
         drag->setMimeData(mime);
-        result = drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::MoveAction);
+        result = drag->exec(m_offered, Qt::MoveAction);
     }
 
 private:
     QStringList m_files;
+    Qt::DropActions m_offered;
 };
+
+// Drags the files from a source offering `offered` onto a running Kopix; returns what the source was told
+// (nothing when the drag did not end) and whether Kopix then showed the first file.
+std::pair<std::optional<Qt::DropAction>, bool> dragOntoKopix(Qt::DropActions offered, QByteArray* kept) {
+    KopixProcess kopix;
+    kopix.writeFile(QStringLiteral("Kopix.ini"), "[fC]\r\nA_L=100\r\nA_T=100\r\n");
+    const QByteArray bytes = "dropped\r\nsecond row\r\n";
+    const QString dropped = kopix.writeFile(QStringLiteral("落とした 文書.txt"), bytes);
+    if (!kopix.start({kopix.writeFile(QStringLiteral("first.txt"), "first\r\n")}))
+        return {};
+    const unsigned long window = kopix.waitForWindow(QStringLiteral("first.txt - Kopix"));
+    if (window == 0)
+        return {};
+    const QStringList geometry =
+        runTool(QStringLiteral("xdotool"),
+                {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), QString::number(window)})
+            .split(u'\n');
+    const auto value = [&](const QString& key) {
+        for (const QString& line : geometry)
+            if (line.startsWith(key + u'='))
+                return line.mid(key.size() + 1).toInt();
+        return -1;
+    };
+    const int listX = value(QStringLiteral("X")) + value(QStringLiteral("WIDTH")) / 2;
+    const int listY = value(QStringLiteral("Y")) + value(QStringLiteral("HEIGHT")) / 2;
+    DragSource source({dropped}, offered);
+    source.setGeometry(700, 100, 200, 200);
+    source.show();
+    waitFor([&] { return source.isVisible(); });
+    pumpEvents(300);
+    QProcess pointer;
+    pointer.start(QStringLiteral("xdotool"),
+                  {QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("800"),
+                   QStringLiteral("200"), QStringLiteral("mousedown"), QStringLiteral("1"),
+                   QStringLiteral("sleep"), QStringLiteral("0.3"), QStringLiteral("mousemove"),
+                   QStringLiteral("600"), QStringLiteral("200"), QStringLiteral("sleep"),
+                   QStringLiteral("0.2"), QStringLiteral("mousemove"), QString::number(listX),
+                   QString::number(listY), QStringLiteral("sleep"), QStringLiteral("0.2"),
+                   QStringLiteral("mousemove"), QString::number(listX + 5), QString::number(listY),
+                   QStringLiteral("sleep"), QStringLiteral("0.3"), QStringLiteral("mouseup"),
+                   QStringLiteral("1")});
+    waitFor([&] { return source.result.has_value(); }, 10000);
+    const bool shown = source.result && kopix.waitForWindow(QStringLiteral("落とした 文書.txt - Kopix")) != 0;
+    *kept = kopix.readFile(QStringLiteral("落とした 文書.txt"));
+    pointer.waitForFinished(3000);
+    return {source.result, shown};
+}
+
+// A source offering only a move (XdndActionMove alone) is answered with a copy, and the file is opened.
+TEST(FileDrop, ASourceOfferingOnlyAMoveIsToldItWasACopy) {
+    QByteArray kept;
+    const auto [result, shown] = dragOntoKopix(Qt::MoveAction, &kept);
+    ASSERT_TRUE(result.has_value()) << "the drag did not end";
+    EXPECT_EQ(*result, Qt::CopyAction);
+    EXPECT_TRUE(shown) << "the dropped file is shown";
+    EXPECT_EQ(kept, QByteArray("dropped\r\nsecond row\r\n"));
+}
 
 TEST(FileDrop, AFileDraggedFromAnotherProgramIsOpenedAsACopy) {
     KopixProcess kopix;

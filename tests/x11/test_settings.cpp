@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QTimer>
+#include <QWindow>
 
 using namespace kopix;
 using namespace kopix::test;
@@ -43,6 +44,60 @@ TEST_F(RealSettings, FontSizeChosenWithTheKeyboardReachesTheSettingsFile) {
     EXPECT_EQ(window->LBox->font().pointSize(), 14);
     ASSERT_TRUE(closeAndDestroy());
     EXPECT_TRUE(readFile(u"Kopix.ini"_s).contains("\r\nFS=14\r\n"));
+}
+
+// The first opening puts the dialog's frame (not its client area) 30 right of and 50 below the main
+// window's frame.
+TEST_F(RealSettings, TheFirstOpeningPutsTheDialogsFrameBesideTheWindow) {
+    startFramed("a\r\n");
+    QRect dialogAt, mainAt;
+    QTimer::singleShot(0, [&] {
+        waitFor([this] { return settei->isVisible() && settei->windowHandle()->frameMargins().top() > 0; });
+        pumpEvents(200); // placed for good
+        dialogAt = TfC::outerRect(settei);
+        mainAt = TfC::outerRect(window.get());
+        settei->reject();
+    });
+    window->ActSetteiExecute();
+    ASSERT_TRUE(dialogAt.isValid());
+    EXPECT_EQ(dialogAt.topLeft(), mainAt.topLeft() + QPoint(30, 50))
+        << "frame at " << dialogAt.x() << "," << dialogAt.y() << ", client at " << settei->geometry().x() << ","
+        << settei->geometry().y();
+}
+
+// openbox lets the user minimise the modal dialog (the main window goes with it): the dialog is still
+// open, so the main window stays off the top, and restoring the main window brings the dialog back.
+TEST_F(RealSettings, AMinimisedDialogIsStillOpenAndComesBackWithTheWindow) {
+    startFramed("a\r\n");
+    ASSERT_TRUE(waitFor([this] { return above(); }));
+    bool minimised = false, aboveWhileMinimised = true, restored = false, aboveWhileRestored = true;
+    QString state;
+    QTimer::singleShot(0, [&] {
+        if (!waitFor([this] { return settei->isVisible() && settei->windowHandle()->frameMargins().top() > 0; }))
+            return;
+        const QString dialogId = QString::number(static_cast<unsigned long>(settei->winId()));
+        pumpEvents(200);
+        xdotool({u"windowminimize"_s, dialogId});
+        minimised = waitFor(
+            [&] { return netWmState(static_cast<unsigned long>(settei->winId())).contains(u"HIDDEN"_s); });
+        pumpEvents(300);
+        state = netWmState(windowId());
+        aboveWhileMinimised = above();
+        xdotool({u"windowactivate"_s, QString::number(windowId())});
+        restored = waitFor([&] {
+            return !netWmState(static_cast<unsigned long>(settei->winId())).contains(u"HIDDEN"_s) &&
+                   settei->windowHandle()->isExposed();
+        });
+        pumpEvents(300);
+        aboveWhileRestored = above();
+        settei->reject();
+    });
+    window->ActSetteiExecute();
+    EXPECT_TRUE(minimised);
+    EXPECT_FALSE(aboveWhileMinimised) << state.toStdString();
+    EXPECT_TRUE(restored) << "restoring the main window brings the dialog back";
+    EXPECT_FALSE(aboveWhileRestored);
+    EXPECT_TRUE(waitFor([this] { return above(); })) << "on top again once the dialog is closed";
 }
 
 } // namespace

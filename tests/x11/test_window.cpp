@@ -136,6 +136,25 @@ TEST_F(RealWindow, TheFramedWindowLiesInsideTheScreen) {
     }
 }
 
+// A window the window manager maximised (openbox drops the borders then) keeps its normal rectangle exactly:
+// no creeping by a pixel at every exit.
+TEST_F(RealWindow, AMaximisedWindowWritesItsNormalRectangleExactly) {
+    startFramed("x\r\n", "[fC]\r\nA_L=200\r\nA_T=150\r\n");
+    QTest::qWait(100);
+    const QRect normal = window->windowHandle()->frameGeometry();
+    ASSERT_EQ(normal.topLeft(), QPoint(200, 150));
+    runTool(u"wmctrl"_s, {u"-i"_s, u"-r"_s, QString::number(windowId()), u"-b"_s,
+                          u"add,maximized_vert,maximized_horz"_s});
+    ASSERT_TRUE(waitFor([this] { return window->isMaximized(); }));
+    QTest::qWait(300);
+    ASSERT_TRUE(closeAndDestroy());
+    const QByteArray ini = readFile(u"Kopix.ini"_s);
+    EXPECT_TRUE(ini.contains("\r\nA_L=200\r\n") && ini.contains("\r\nA_T=150\r\n")) << ini.constData();
+    EXPECT_TRUE(ini.contains(QByteArray("\r\nA_W=" + QByteArray::number(normal.width()) + "\r\n")) &&
+                ini.contains(QByteArray("\r\nA_H=" + QByteArray::number(normal.height()) + "\r\n")))
+        << ini.constData() << " normal " << normal.width() << "x" << normal.height();
+}
+
 TEST_F(RealWindow, FolderOnANonRemovableDiskAsksNothingAtClose) {
     start(writeFile(u"doc.txt"_s, "x\r\n"));
     EXPECT_FALSE(linux.isOnRemovableDrive(programDir()));
