@@ -56,8 +56,8 @@ QString relocatedPath(QStringView path, QStringView fDir, QStringView wDirS) {
     if (from.isEmpty())
         return wDirS + path.toString();
     // The old folder counts only as the path's whole leading folder: "/x/portB" moves "/x/portB/ed" and
-    // "/x/portB", never "/x/portB-tools/ed" nor "/y/x/portB/ed" (the design's first occurrence of a
-    // substring, which would make up paths that are nowhere).
+    // "/x/portB", never "/x/portB-tools/ed" nor "/y/x/portB/ed" (replacing the first occurrence of the
+    // text would make up paths that are nowhere).
     if (!path.startsWith(from) || (path.size() > from.size() && path[from.size()] != u'/'))
         return path.toString();
     return wDirS + path.mid(from.size());

@@ -96,8 +96,8 @@ MessageBoxPlace messageBoxPlace(const QRect& mainWindow) {
 
 QPoint dropDownPosition(const QRect& button, int menuHeight, const QRect& screen) {
     const QPoint under(button.left(), button.top() + button.height());
-    // The design raises the menu by the button's height, where the desktop's menus then open upwards from
-    // that point; a menu shown at a point opens downwards here, so it is placed to end at the button's top.
+    // Where the menu does not fit below its button it opens above it, ending at the button's top, rather
+    // than being pushed up over the button and the tabs.
     if (qint64(under.y()) + menuHeight > qint64(screen.top()) + screen.height())
         return QPoint(under.x(), button.top() - menuHeight);
     return under;

@@ -5,7 +5,7 @@
 
 namespace kopix {
 
-// A face of the design ("MS UI Gothic", "ＭＳ ゴシック"), then the Japanese faces of a Linux desktop, so
+// A face the settings name ("MS UI Gothic", "ＭＳ ゴシック"), then the Japanese faces of a Linux desktop, so
 // Japanese text never shows as boxes; a pixel size when one is given.
 QFont designFont(const QString& face, int pixelSize = 0);
 // A font with a highlight rule's style bits (bold, italic, underline, strikeout) in place of its own

@@ -53,7 +53,7 @@ namespace {
 constexpr int HelpContext = 220;
 constexpr TColor clSilver = 0xC0C0C0;
 
-// The style bits of the design, in the order of the check boxes.
+// The style bits a rule stores, in the order of the check boxes.
 constexpr std::array<quint8, 4> StyleBits{StyleBold, StyleItalic, StyleUnderline, StyleStrikeOut};
 constexpr std::array<const char16_t*, 4> StyleCaptions{u"太字(&B)", u"斜体(&I)", u"下線(&U)",
                                                        u"取消し線(&K)"};
@@ -198,7 +198,7 @@ void TSettei::CreateControls() {
     BtnOpenExe->setObjectName(QStringLiteral("BtnOpenExe"));
     BtnOpenExe->setFixedSize(75, 25);
     connect(BtnOpenExe, &QPushButton::clicked, this, &TSettei::BtnOpenExeClick);
-    // Not in the design, which offers no way back to the desktop's editor once a program is chosen.
+    // The way back to the desktop's editor once a program was chosen.
     BtnClearExe = new QPushButton(QStringLiteral("クリア(&L)"), editorPage);
     BtnClearExe->setObjectName(QStringLiteral("BtnClearExe"));
     BtnClearExe->setFixedSize(75, 25);

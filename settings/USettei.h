@@ -51,7 +51,7 @@ public:
     std::array<QGroupBox*, 4> GroupBoxes{}; // GroupBox1 .. GroupBox4
     QLabel* STexe = nullptr;
     QPushButton* BtnOpenExe = nullptr;
-    QPushButton* BtnClearExe = nullptr; // empties the editor path (not in the design)
+    QPushButton* BtnClearExe = nullptr; // empties the editor path
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
     QPushButton* HelpBtn = nullptr;

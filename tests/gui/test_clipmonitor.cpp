@@ -81,7 +81,7 @@ TEST_F(StatusBar, ShowsTheClipboardAtStartAndEveryChangeAfter) {
     }
 }
 
-// The preview is one line whatever it holds, and at the design's sizes the whole of it shows, "…"
+// The preview is one line whatever it holds, and at the window's own sizes the whole of it shows, "…"
 // included, also for 16 full-width characters.
 TEST_F(StatusBar, TheWholePreviewShowsOnOneLine) {
     startOnRows();

@@ -42,7 +42,7 @@ protected:
     QString doc;
 };
 
-// The commands in the program's order, each as the design lists it.
+// The commands in the program's order, each with its caption, key and state.
 TEST_F(Commands, EveryCommandAsTheTableHasIt) {
     struct Row {
         const char16_t *name, *category, *caption;

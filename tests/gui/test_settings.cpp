@@ -216,10 +216,10 @@ TEST_F(Settings, TheBrowseDialogListsFoldersAndProgramsAndOpensAChosenOne) {
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
-            QTest::qWaitFor([&] { return !shown(dialog).isEmpty(); }, 3000);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !shown(dialog).isEmpty(); }, 3000));
             atStart = shown(dialog);
             dialog->setDirectory(inProgramDir(u"pick"_s));
-            QTest::qWaitFor([&] { return shown(dialog).size() >= 2; }, 3000);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return shown(dialog).size() >= 2; }, 3000));
             QTest::qWait(100); // nothing more comes
             inFolder = shown(dialog);
             // A click on the program, as a user picks it, then 開く.

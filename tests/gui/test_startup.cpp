@@ -200,7 +200,7 @@ TEST_F(Startup, SavedTopRowIsShownOnceTheListHasItsHeight) {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         QCoreApplication::processEvents();
         const int lastTop = window->LBox->verticalScrollBar()->maximum();
-        ASSERT_GE(lastTop, 10) << "the design window shows about 14 rows";
+        ASSERT_GE(lastTop, 10) << "the window at its own size shows about 14 rows";
         const int shown = window->LBox->indexAt(QPoint(0, 0)).row();
         EXPECT_EQ(shown, std::min(savedTop, lastTop)) << lineCount << " lines, TI=" << savedTop;
         ASSERT_TRUE(closeAndDestroy());

@@ -64,7 +64,7 @@ TEST(Preview, APrefixOfSixteenUnitsGivesTheWholeTextsPreview) {
         EXPECT_EQ(clipPreview(QStringView(text).first(16)), clipPreview(text)) << text.toStdString();
 }
 
-TEST(ClipLabels, TextsOfTheDesign) {
+TEST(ClipLabels, TextsForWhatIsNoText) {
     EXPECT_EQ(clipNotTextLabel(), u"（対象外）"_s);
     EXPECT_EQ(clipSecretLabel(), u"（非表示）"_s);
 }

@@ -97,7 +97,7 @@ TEST_F(RealMenus, F2ShrinksTheRealWindowAndRestoresItInPlace) {
     startFramed("a\r\nb\r\n");
     pumpEvents(200);
     const QRect before = onScreen(windowId());
-    ASSERT_GT(before.width(), 200) << "the design size";
+    ASSERT_GT(before.width(), 200) << "the window's own size";
     xdotool({u"key"_s, u"F2"_s});
     ASSERT_TRUE(waitFor([&] { return onScreen(windowId()).width() < before.width(); }));
     pumpEvents(200);
