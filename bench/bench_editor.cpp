@@ -1,11 +1,14 @@
-// The correction tab on big documents: the first entry (which fills the editor), a later entry, and the
-// memory the filled editor costs.
+// The correction tab on big documents: the first entry (which fills the editor), a later entry, the
+// memory the filled editor costs, and a correction written back.
 #include "bench/BenchDocuments.h"
 #include "core/DocumentFile.h"
+#include "core/FileWriter.h"
 #include "mainwin/CorrectionEditor.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -70,8 +73,44 @@ void BM_LaterEntry(benchmark::State& state) {
     }
 }
 
+// One character typed on 訂正, then back to 転記: the corrections written over the file, and the list
+// showing the document as written. On a copy of the generated document, which each save changes.
+void BM_SaveAndReload(benchmark::State& state) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("doc.txt"));
+    QFile::copy(bench::generatedDocument(int(state.range(0)), TextEncoding::Utf8), path);
+    bench::MainWindow window;
+    window.openAndPaint(path);
+    for (auto _ : state) {
+        state.PauseTiming();
+        enterTab(*window.fC);
+        window.fC->Memo1->insertPastedText(QStringLiteral("!"));
+        state.ResumeTiming();
+        leaveTab(*window.fC);
+    }
+}
+
+// What any such save must do at the least: the editor's text encoded and written, then read, decoded and
+// cut into lines again.
+void BM_SaveAndReloadFloor(benchmark::State& state) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("doc.txt"));
+    QFile::copy(bench::generatedDocument(int(state.range(0)), TextEncoding::Utf8), path);
+    const QString text = readDocument(path).document->lines.joinedWithCrLf();
+    for (auto _ : state) {
+        const std::optional<QByteArray> bytes = encodeText(text, TextEncoding::Utf8);
+        QString error;
+        if (!bytes || !writeFileSafely(path, *bytes, &error))
+            state.SkipWithError("cannot write");
+        DocumentReadResult read = readDocument(path);
+        benchmark::DoNotOptimize(read);
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_SaveAndReload)->Arg(1000000)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveAndReloadFloor)->Arg(1000000)->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstEntry)->Arg(1000)->Arg(100000)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LaterEntry)->Arg(1000000)->Unit(benchmark::kMillisecond);
 

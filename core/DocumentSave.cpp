@@ -286,12 +286,14 @@ CorrectionSave planCorrectionSave(QStringView text, TextEncoding encoding,
     const std::optional<QByteArray> lineBreak = encodeText(u"\r\n", encoding, legacy);
     const QByteArray crLf = lineBreak->sliced(signatureOf(encoding).size());
     qsizetype from = 0;
+    bool keepsUndecodable = false;
     for (;;) {
         const qsizetype breakAt = lines.indexOf(u"\r\n", from);
         const QStringView line = lines.sliced(from, (breakAt < 0 ? lines.size() : breakAt) - from);
         // The same text as a line of the file: its bytes as they are, the earliest unused one first.
         const qsizetype pick = reuse ? original.take(line) : -1;
         if (pick >= 0) {
+            keepsUndecodable = keepsUndecodable || !original.lines[size_t(pick)].clean;
             body += original.bytesOf(original.lines[size_t(pick)]);
         } else if (!line.isEmpty()) {
             qsizetype failedAt = -1;
@@ -320,6 +322,11 @@ CorrectionSave planCorrectionSave(QStringView text, TextEncoding encoding,
     } else {
         save.losesUnreadable = !decodedCleanly;
     }
+    // A UTF-8 text that begins with U+FEFF would read back as a signature, and the text without it.
+    const bool unicode = encoding != TextEncoding::Legacy;
+    save.readsBackAsText = unicode && nulRowStart < 0 && !keepsUndecodable && !text.contains(QChar(0)) &&
+                           !hasLoneSurrogate(text) &&
+                           !(encoding == TextEncoding::Utf8 && text.startsWith(QChar(0xFEFF)));
     save.bytes = signatureOf(encoding).toByteArray() + body;
     return save;
 }

@@ -25,6 +25,10 @@ struct CorrectionSave {
     // changed or deleted, or lines were added after it, or the file goes over to another encoding): the
     // user should be asked first.
     bool dropsHiddenTail = false;
+    // Reading the bytes back gives exactly the text, cleanly and in the same encoding, so the list can take
+    // the text instead of reading the file again: a Unicode encoding, no byte kept that did not decode, no
+    // NUL (nor what follows one), no half surrogate pair, and no signature the text itself would make.
+    bool readsBackAsText = false;
 };
 
 // The bytes for the editor's text (lines separated by CR LF, as the editor holds them) in `writeAs`,

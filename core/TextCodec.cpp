@@ -164,6 +164,10 @@ std::optional<QByteArray> encodeText(QStringView text, TextEncoding encoding, co
     return legacy.encode(text, firstUnrepresentable);
 }
 
+bool hasLoneSurrogate(QStringView text) {
+    return firstLoneSurrogate(text) >= 0;
+}
+
 QString replaceLoneSurrogates(QString text) {
     qsizetype at = firstLoneSurrogate(text);
     while (at >= 0) {

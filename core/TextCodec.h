@@ -44,5 +44,7 @@ QString decodeAs(QByteArrayView body, TextEncoding encoding,
 // The text as UTF-8 can hold it, and so as the correction editor holds it: every unpaired surrogate
 // becomes U+FFFD. Text without one comes back as it is, not copied.
 QString replaceLoneSurrogates(QString text);
+// Whether the text holds half a surrogate pair, which no encoding of Unicode can write.
+bool hasLoneSurrogate(QStringView text);
 
 } // namespace kopix

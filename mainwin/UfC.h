@@ -2,6 +2,7 @@
 
 #include "core/AppSettings.h"
 #include "core/CopyText.h"
+#include "core/DocumentFile.h"
 #include "core/LineStore.h"
 #include "core/RecentFiles.h"
 #include "core/SettingsPlace.h"
@@ -291,6 +292,8 @@ private:
     // After the corrections were written: the list shows the file as written with topLine at its top, and
     // the editor counts as unchanged.
     void ShowSavedDocument(int topLine);
+    // Shows a document read (or just written) from path: the list, caption, recent files, bookmarks.
+    void ShowDocument(const QString& path, LoadedDocument document);
     // Before another document replaces the editor's text: true when nothing is pending or it was saved.
     bool SavePendingCorrections();
     // Whether another program wrote the document on display since it was read (time or size moved).
@@ -342,7 +345,9 @@ private:
     TextEncoding m_displayedEncoding = TextEncoding::Utf8;
     bool m_displayedClean = true;
     qint64 m_displayedSize = -1; // the file's size when it was loaded
-    bool m_memoStale = false;    // the editor has not been given the current lines yet
+    // What the last correction save wrote, when reading the file back would give just that.
+    std::optional<LoadedDocument> m_savedDocument;
+    bool m_memoStale = false; // the editor has not been given the current lines yet
     bool m_shown = false;
     bool m_shrunk = false;
     bool m_sessionEnding = false;       // closing for a logout or a signal: no questions any more

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <iterator>
 #include <malloc.h>
+#include <utility>
 
 namespace kopix {
 
@@ -119,7 +120,10 @@ void TfC::PageControl1Change() {
 void TfC::ShowSavedDocument(int topLine) {
     Memo1->setModified(false);
     TopI = topLine;
-    OpenDocument(m_displayedPath);
+    if (std::optional<LoadedDocument> saved = std::exchange(m_savedDocument, std::nullopt))
+        ShowDocument(m_displayedPath, std::move(*saved));
+    else
+        OpenDocument(m_displayedPath);
 }
 
 void TfC::EditSyncExecute() {

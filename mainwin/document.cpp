@@ -51,6 +51,7 @@ const QString placeholderLine3 = QStringLiteral("が読めませんでした。"
 } // namespace
 
 void TfC::OpenDocument(const QString& path) {
+    m_savedDocument.reset();
     const int found = m_usedFL.indexOf(path);
     // A folder, a pipe or a device of that name is there but is no document: the read says why.
     if (!pathExists(path)) {
@@ -66,7 +67,11 @@ void TfC::OpenDocument(const QString& path) {
                      MsgDlgType::Error, mbOK | mbHelp, 0);
         return;
     }
-    LoadedDocument& document = *read.document;
+    ShowDocument(path, std::move(*read.document));
+}
+
+void TfC::ShowDocument(const QString& path, LoadedDocument document) {
+    const int found = m_usedFL.indexOf(path);
     const bool noRows = document.lines.count() == 0;
     ShowLines(std::move(document.lines));
     SetDocCaption(fileNamePart(path));
@@ -120,6 +125,7 @@ bool TfC::SaveCorrections(Asking asking) {
         }
         return MsgDlgCenter(question, MsgDlgType::Confirmation, mbOK | mbIgnore, 0) == mrOk;
     };
+    m_savedDocument.reset();
     const QString name = fileNamePart(m_displayedPath);
     const QString text = correctionEditor()->text();
 
@@ -170,6 +176,11 @@ bool TfC::SaveCorrections(Asking asking) {
         return false;
     }
     m_displayedEncoding = encoding;
+    // The list can take the text just written rather than read and decode the file again.
+    if (save.readsBackAsText) {
+        m_savedDocument = LoadedDocument{LineStore::fromText(text), encoding, true,
+                                         fileModifiedTime(m_displayedPath), qint64(save.bytes.size())};
+    }
     return true;
 }
 

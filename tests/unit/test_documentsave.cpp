@@ -1,5 +1,6 @@
 #include "core/DocumentFile.h"
 #include "core/DocumentSave.h"
+#include "core/LineStore.h"
 
 #include "support/QtPrinters.h"
 
@@ -113,6 +114,39 @@ TEST(CorrectionSave, EveryLineTakesTheEarliestUnusedLineOfItsText) {
         expected.chop(2);
         EXPECT_EQ(plan(text, TextEncoding::Legacy, original.join("\r\n") + "\r\n").bytes, expected)
             << "round " << round;
+    }
+}
+
+// Where the plan says the bytes read back as the text, they do: the same lines, encoding and cleanliness
+// as reading the file again would give.
+TEST(CorrectionSave, BytesSaidToReadBackAsTheTextDo) {
+    const struct Case {
+        const char* name;
+        TextEncoding encoding;
+        QByteArray original;
+        QString text;
+        bool readsBack;
+    } cases[] = {
+        {"utf-8, one line changed", TextEncoding::Utf8, "a\r\nb\r\n", u"a\r\nb2\r\n"_s, true},
+        {"utf-8 signature", TextEncoding::Utf8WithSignature, "\xEF\xBB\xBF" "a\r\n", u"あ\r\n"_s, true},
+        {"utf-16le", TextEncoding::Utf16LE, QByteArray("\xFF\xFE" "a\0\r\0\n\0", 8), u"b\r\n"_s, true},
+        {"a lone line feed in the text", TextEncoding::Utf8, "a\r\n", u"a\nb\r\n"_s, true},
+        {"utf-8 text that begins with U+FEFF", TextEncoding::Utf8, "a\r\n", u"\uFEFFa\r\n"_s, false},
+        {"legacy", TextEncoding::Legacy, "a\r\n", u"b\r\n"_s, false},
+        {"a kept line that did not decode", TextEncoding::Utf8, "\xFF\r\nb\r\n", u"\uFFFD\r\nc\r\n"_s, false},
+        {"a NUL and what follows it kept", TextEncoding::Utf8, QByteArray("a\r\nb\0c", 6), u"x\r\nb"_s, false},
+        {"a NUL typed", TextEncoding::Utf8, "a\r\n", u"a\0b\r\n"_s, false},
+        {"half a surrogate pair", TextEncoding::Utf8, "a\r\n", u"a"_s + QChar(0xD800), false},
+    };
+    for (const Case& c : cases) {
+        const CorrectionSave save = plan(c.text, c.encoding, c.original, true);
+        EXPECT_EQ(save.readsBackAsText, c.readsBack) << c.name;
+        if (!save.readsBackAsText)
+            continue;
+        const LoadedDocument read = decodeDocument(save.bytes, cp932());
+        EXPECT_EQ(read.lines.joinedWithCrLf(), LineStore::fromText(c.text).joinedWithCrLf()) << c.name;
+        EXPECT_EQ(read.encoding, c.encoding) << c.name;
+        EXPECT_TRUE(read.decodedCleanly) << c.name;
     }
 }
 
