@@ -75,10 +75,16 @@ void BM_LaterEntry(benchmark::State& state) {
 
 // One character typed on 訂正, then back to 転記: the corrections written over the file, and the list
 // showing the document as written. On a copy of the generated document, which each save changes.
+// A copy of the generated document of `lines` lines in folder, for a benchmark that writes it.
+QString copyToWrite(const QTemporaryDir& folder, int lines) {
+    const QString path = folder.filePath(QStringLiteral("doc.txt"));
+    QFile::copy(bench::generatedDocument(lines, TextEncoding::Utf8), path);
+    return path;
+}
+
 void BM_SaveAndReload(benchmark::State& state) {
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("doc.txt"));
-    QFile::copy(bench::generatedDocument(int(state.range(0)), TextEncoding::Utf8), path);
+    const QString path = copyToWrite(folder, int(state.range(0)));
     bench::MainWindow window;
     window.openAndPaint(path);
     for (auto _ : state) {
@@ -94,8 +100,7 @@ void BM_SaveAndReload(benchmark::State& state) {
 // cut into lines again.
 void BM_SaveAndReloadFloor(benchmark::State& state) {
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("doc.txt"));
-    QFile::copy(bench::generatedDocument(int(state.range(0)), TextEncoding::Utf8), path);
+    const QString path = copyToWrite(folder, int(state.range(0)));
     const QString text = readDocument(path).document->lines.joinedWithCrLf();
     for (auto _ : state) {
         const std::optional<QByteArray> bytes = encodeText(text, TextEncoding::Utf8);
