@@ -17,6 +17,7 @@ X11TextTargets::X11TextTargets() {
     Display* display = x11 ? x11->display() : nullptr;
     if (!display)
         return;
+    m_connection = x11->connection();
     m_clipboard = XInternAtom(display, "CLIPBOARD", False);
     m_primary = XA_PRIMARY;
     m_string = XA_STRING;
@@ -53,7 +54,6 @@ bool X11TextTargets::nativeEventFilter(const QByteArray& eventType, void* messag
     if (latin1)
         return false;
     // Refused: the requestor asks for another target.
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_selection_notify_event_t refusal{};
     refusal.response_type = XCB_SELECTION_NOTIFY;
     refusal.time = request->time;
@@ -61,9 +61,9 @@ bool X11TextTargets::nativeEventFilter(const QByteArray& eventType, void* messag
     refusal.selection = request->selection;
     refusal.target = request->target;
     refusal.property = XCB_NONE;
-    xcb_send_event(x11->connection(), false, request->requestor, XCB_EVENT_MASK_NO_EVENT,
+    xcb_send_event(m_connection, false, request->requestor, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&refusal));
-    xcb_flush(x11->connection());
+    xcb_flush(m_connection);
     return true;
 }
 

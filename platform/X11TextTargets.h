@@ -2,6 +2,8 @@
 
 #include <QAbstractNativeEventFilter>
 
+struct xcb_connection_t;
+
 namespace kopix {
 
 // Answers the old text targets of Kopix's own clipboard and selection without loss. Qt hands STRING and
@@ -19,6 +21,7 @@ public:
 
 private:
     bool m_installed = false;
+    xcb_connection_t* m_connection = nullptr; // the application's own
     unsigned long m_clipboard = 0;
     unsigned long m_primary = 0;
     unsigned long m_string = 0;
