@@ -1,6 +1,7 @@
 // Kopix: one text file, one line per row, copied to the clipboard by a slide of the pointer.
 #include "core/CommandLine.h"
 #include "mainwin/DocumentListView.h"
+#include "mainwin/Icons.h"
 #include "mainwin/KopixApplication.h"
 #include "mainwin/UfC.h"
 #include "platform/ClipboardHandover.h"
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
     app.setApplicationVersion(QStringLiteral(KOPIX_VERSION));
     // Docks and task bars group the window with the installed desktop entry.
     app.setDesktopFileName(QStringLiteral("org.kopix.Kopix"));
-    app.setWindowIcon(QIcon(QStringLiteral(":/kopix/app/org.kopix.Kopix.svg")));
+    app.setWindowIcon(kopix::iconFromFile(QStringLiteral(":/kopix/app/org.kopix.Kopix.svg")));
     app.setQuitOnLastWindowClosed(true);
 
     kopix::LinuxPlatform platform;
@@ -90,9 +91,8 @@ int main(int argc, char** argv) {
     if (!commandLine.document.isEmpty())
         arguments.append(commandLine.document);
     auto fC = std::make_unique<kopix::TfC>(platform, arguments);
-    // The settings dialog comes right after the window, hidden until the settings command shows it; the
-    // window owns it.
-    fC->setSettingsDialog(new kopix::TSettei(*fC));
+    // The settings dialog is made when the settings command first shows it; the window owns it.
+    fC->setSettingsDialogMaker([window = fC.get()] { return new kopix::TSettei(*window); });
     app.setErrorReporter([&platform, window = fC.get()](const QString& text) {
         platform.showErrorBox(window, window->applicationTitle(), kopix::errorBoxText(text));
     });

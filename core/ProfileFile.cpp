@@ -372,7 +372,15 @@ bool ProfileFile::save(const QString& path, QString* errorText) const {
     if (target.isDir())
         return fail(qt_error_string(EISDIR));
 
-    return writeFileSafely(path, toBytes(), errorText);
+    // A file that already holds these bytes is left alone: no write, no new modification time, nothing
+    // to wear out a memory stick at every exit.
+    const QByteArray bytes = toBytes();
+    if (target.isFile() && target.size() == bytes.size()) {
+        const FileBytes current = readRegularFile(path, bytes.size());
+        if (current.bytes == bytes)
+            return true;
+    }
+    return writeFileSafely(path, bytes, errorText);
 }
 
 } // namespace kopix

@@ -26,4 +26,7 @@ enum class Image {
 // else Kopix's own, so Kopix looks at home under any theme and complete under none.
 QIcon imageIcon(Image image);
 
+// The picture in the file at path, read when it is first drawn.
+QIcon iconFromFile(const QString& path);
+
 } // namespace kopix

@@ -16,6 +16,7 @@
 #include <QRect>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class QAction;
@@ -84,6 +85,11 @@ public:
 
     // The settings dialog the settings command shows (none until the program entry makes it).
     void setSettingsDialog(SettingsDialog* dialog) { m_settingsDialog = dialog; }
+    // Or the way to make it when the command first asks for it, so that start-up does not build a dialog
+    // most sessions never open.
+    void setSettingsDialogMaker(std::function<SettingsDialog*()> make) {
+        m_makeSettingsDialog = std::move(make);
+    }
     // Help at a context number (the settings dialog's help too).
     void showHelp(int context);
     // Tells the user that a file, folder or web page could not be handed to a program of the desktop, and
@@ -339,6 +345,7 @@ private:
     ModalWatcher* m_modalWatcher = nullptr;
     HintController* m_hints = nullptr;
     SettingsDialog* m_settingsDialog = nullptr;
+    std::function<SettingsDialog*()> m_makeSettingsDialog;
     QHash<QMenu*, QList<QAction*>> m_menuCommands; // the commands each popup menu shows
     QString m_applicationTitle = QStringLiteral("Kopix");
     QString m_displayedPath;

@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include <optional>
+#include <utility>
 
 namespace kopix {
 
@@ -185,6 +186,8 @@ void TfC::ActShukuGenExecute() {
 
 void TfC::ActSetteiExecute() {
     // The dialog applies what the user chose itself; its result is not needed here.
+    if (!m_settingsDialog && m_makeSettingsDialog)
+        m_settingsDialog = std::exchange(m_makeSettingsDialog, {})();
     if (m_settingsDialog)
         m_settingsDialog->ShowOnFirstPage();
 }

@@ -181,6 +181,23 @@ TEST_F(ProfileSave, ReplacesTheFileAndLeavesNothingElse) {
     EXPECT_EQ(old.readAll(), QByteArray("[fC]\r\nA_L=7\r\n[AA]\r\nA_W=9\r\n"));
 }
 
+TEST_F(ProfileSave, AFileThatAlreadyHoldsTheSettingsIsNotWrittenAgain) {
+    const QString target = path(u"Kopix.ini"_s);
+    const auto inode = [&target] {
+        struct stat status {};
+        return ::stat(QFile::encodeName(target).constData(), &status) == 0 ? status.st_ino : 0;
+    };
+    ASSERT_TRUE(sample().save(target));
+    const ino_t first = inode();
+    // The same bytes again: the very same file. Other bytes: replaced as always.
+    ASSERT_TRUE(sample().save(target));
+    EXPECT_EQ(inode(), first);
+    ProfileFile changed = sample();
+    changed.writeString(u"fC", u"A_L", u"2");
+    ASSERT_TRUE(changed.save(target));
+    EXPECT_NE(inode(), first);
+}
+
 TEST_F(ProfileSave, FailsWithTheReasonWhereNoFileCanBeWritten) {
     QFile plain(path(u"plain"_s));
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
