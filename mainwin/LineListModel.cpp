@@ -10,6 +10,12 @@ void LineListModel::setLines(LineStore lines) {
     endResetModel();
 }
 
+QModelIndex LineListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (row < 0 || column != 0 || parent.isValid() || row >= m_lines.count())
+        return QModelIndex();
+    return createIndex(row, column);
+}
+
 int LineListModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid())
         return 0;

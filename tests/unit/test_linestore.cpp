@@ -41,7 +41,11 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{"nul_ends_text", QStringView(u"ab\0cd\r\nef", 9).toString(), {u"ab"_s}},
                       SplitCase{"nul_at_start", QStringView(u"\0abc", 4).toString(), {}},
                       SplitCase{"japanese_and_surrogates", u"日本語\r\n😀x"_s, {u"日本語"_s, u"😀x"_s}},
-                      SplitCase{"tabs_stay", u"a\tb"_s, {u"a\tb"_s}}),
+                      SplitCase{"tabs_stay", u"a\tb"_s, {u"a\tb"_s}},
+                      // Breaks at every place of an eight-unit block, a CR LF across two blocks
+                      SplitCase{"breaks_inside_long_runs",
+                                u"0123456\r\n89abcdefghijklm\rnopqrstuvwxyz0123\n\n"_s,
+                                {u"0123456"_s, u"89abcdefghijklm"_s, u"nopqrstuvwxyz0123"_s, u""_s}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LineStore, JoinsEveryLineWithCrLfForTheEditor) {

@@ -46,6 +46,9 @@ TEST(DecodeText, FindsTheEncodingAndKeepsAllText) {
         // UTF-8 is checked in pieces: a character across a piece boundary, an invalid byte in a later piece
         {"utf8 across pieces", QByteArray(65535, 'a') + hex("e697a5"), TextEncoding::Utf8, QString(65535, u'a') + u"日", true},
         {"invalid after 64 KiB", QByteArray(70000, 'a') + hex("93fa"), TextEncoding::Legacy, QString(70000, u'a') + u"日", true},
+        // A U+FFFD the file holds is text; an encoded surrogate late in the file is no UTF-8
+        {"utf8 holding U+FFFD", QByteArray(70000, 'a') + hex("efbfbd"), TextEncoding::Utf8, QString(70000, u'a') + u"\uFFFD", true},
+        {"encoded surrogate after 64 KiB", QByteArray(70000, 'a') + hex("eda080"), TextEncoding::Legacy, cp932().decode(QByteArray(QByteArray(70000, 'a') + hex("eda080"))), true},
     };
     // clang-format on
     for (const DecodeCase& c : cases) {
