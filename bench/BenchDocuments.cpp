@@ -49,6 +49,23 @@ qint64 residentBytes() {
     return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
 }
 
+qint64 peakResidentBytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return 0;
+}
+
+void resetPeakResident() {
+    // Linux: 5 sets the peak back to what is resident now.
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    if (clearRefs.open(QIODevice::WriteOnly))
+        clearRefs.write("5");
+}
+
 MainWindow::MainWindow() {
     fC = std::make_unique<TfC>(platform, QStringList{programDir.filePath(QStringLiteral("kopix"))});
     fC->show();

@@ -16,6 +16,9 @@ namespace kopix::bench {
 QString generatedDocument(int lines, TextEncoding encoding);
 // Resident memory of this process, in bytes.
 qint64 residentBytes();
+// The most resident memory this process has had since the last resetPeakResident(), in bytes.
+qint64 peakResidentBytes();
+void resetPeakResident();
 // A real main window (offscreen), as the user gets it, in a program folder of its own.
 struct MainWindow {
     QTemporaryDir programDir;

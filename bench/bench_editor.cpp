@@ -6,7 +6,10 @@
 #include "mainwin/CorrectionEditor.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -86,7 +89,10 @@ void BM_SaveAndReload(benchmark::State& state) {
     QTemporaryDir folder;
     const QString path = copyToWrite(folder, int(state.range(0)));
     bench::MainWindow window;
+    ::malloc_trim(0);
+    const qint64 idle = bench::residentBytes();
     window.openAndPaint(path);
+    bench::resetPeakResident();
     for (auto _ : state) {
         state.PauseTiming();
         enterTab(*window.fC);
@@ -94,6 +100,12 @@ void BM_SaveAndReload(benchmark::State& state) {
         state.ResumeTiming();
         leaveTab(*window.fC);
     }
+    // The peak while the editor is filled and the corrections are written, above the window without a
+    // document: against the text in UTF-16, and against the file (what a document of that size needs).
+    const qint64 peak = bench::peakResidentBytes() - idle;
+    const double utf16 = double(window.fC->lines().textLength() + 2 * window.fC->lines().count()) * 2;
+    state.counters["peak_over_utf16"] = double(peak) / utf16;
+    state.counters["peak_over_file"] = double(peak) / double(QFileInfo(path).size());
 }
 
 // What any such save must do at the least: the editor's text encoded and written, then read, decoded and
@@ -112,8 +124,62 @@ void BM_SaveAndReloadFloor(benchmark::State& state) {
     }
 }
 
+// A document whose first line is `characters` long, written once into the temporary folder.
+QString longLineDocument(qint64 characters) {
+    const QString path = QDir::tempPath() + QStringLiteral("/kopix-bench-editor-line-%1.txt").arg(characters);
+    if (!QFile::exists(path)) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        const QByteArray piece = "a long line of text, ";
+        for (qint64 written = 0; written < characters; written += piece.size())
+            file.write(piece.first(qsizetype(std::min<qint64>(piece.size(), characters - written))));
+        file.write("\r\nshort\r\n");
+    }
+    return path;
+}
+
+// Entering 訂正 on a document with one very long line: the editor filled and painted.
+void BM_EnterWithLongLine(benchmark::State& state) {
+    const QString path = longLineDocument(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<bench::MainWindow>();
+        window->openAndPaint(path);
+        state.ResumeTiming();
+        enterTab(*window->fC);
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+
+// One character typed at the start of that line, and the editor painted again.
+void BM_KeystrokeOnLongLine(benchmark::State& state) {
+    const QString path = longLineDocument(state.range(0));
+    bench::MainWindow window;
+    window.openAndPaint(path);
+    enterTab(*window.fC);
+    for (auto _ : state) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QCoreApplication::sendEvent(window.fC->Memo1, &press);
+        window.fC->Memo1->viewport()->repaint();
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_EnterWithLongLine)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Arg(10000000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeystrokeOnLongLine)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Arg(10000000)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveAndReload)->Arg(1000000)->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveAndReloadFloor)->Arg(1000000)->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstEntry)->Arg(1000)->Arg(100000)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisecond);

@@ -202,13 +202,18 @@ FileBytes readRegularFile(const QString& path, qint64 maxBytes) {
     return result;
 }
 
-qint64 documentSizeLimit() {
-    constexpr qint64 Ceiling = qint64(1) << 30;
+std::optional<qint64> physicalMemoryBytes() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGESIZE);
     if (pages <= 0 || pageSize <= 0)
-        return Ceiling;
-    return std::min(Ceiling, qint64(pages) * pageSize / 4);
+        return std::nullopt;
+    return qint64(pages) * pageSize;
+}
+
+qint64 documentSizeLimit() {
+    constexpr qint64 Ceiling = qint64(1) << 30;
+    const std::optional<qint64> memory = physicalMemoryBytes();
+    return memory ? std::min(Ceiling, *memory / 4) : Ceiling;
 }
 
 QString byteSizeText(qint64 bytes) {

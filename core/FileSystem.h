@@ -56,6 +56,9 @@ FileBytes readRegularFile(const QString& path, qint64 maxBytes);
 // an errno value, 0 on success.
 int readOpenFile(int fd, qint64 expected, qint64 maxBytes, QByteArray& bytes);
 
+// The memory of this machine, when the system tells.
+std::optional<qint64> physicalMemoryBytes();
+
 // The largest document Kopix reads: what the memory of this machine holds comfortably along with the
 // decoded text and its line index (a quarter of it), and never more than 1 GiB.
 qint64 documentSizeLimit();

@@ -67,6 +67,13 @@ LineStore LineStore::fromText(QString text) {
     return store;
 }
 
+qsizetype LineStore::longestLine() const {
+    qsizetype longest = 0;
+    for (size_t i = 1; i < m_starts.size(); ++i)
+        longest = std::max(longest, m_starts[i] - m_starts[i - 1]);
+    return longest;
+}
+
 LineStore LineStore::fromLines(const QStringList& lines) {
     LineStore store;
     store.m_starts.reserve(size_t(lines.size()) + 1);

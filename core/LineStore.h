@@ -31,6 +31,8 @@ public:
     qsizetype charactersIn(qsizetype first, qsizetype last) const {
         return m_starts[size_t(last) + 1] - m_starts[size_t(first)];
     }
+    // Characters of the longest line.
+    qsizetype longestLine() const;
     // Characters of all lines together, breaks not counted.
     qsizetype textLength() const { return m_starts.empty() ? 0 : m_starts.back(); }
     // Every line followed by CR LF: the text the correction editor starts from.

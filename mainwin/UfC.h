@@ -2,6 +2,7 @@
 
 #include "core/AppSettings.h"
 #include "core/CopyText.h"
+#include "core/CorrectionLimits.h"
 #include "core/DocumentFile.h"
 #include "core/LineStore.h"
 #include "core/RecentFiles.h"
@@ -254,7 +255,8 @@ private:
     void CreateMenus();
     // Names and descriptions for screen readers (accessibility.cpp).
     void NameForScreenReaders();
-    // The tabs' tool tips are for screen readers only: no hint shows over them.
+    // The tabs' tool tips are for screen readers only: no hint shows over them, but for the correction tab
+    // of a document that cannot be corrected, which tells why.
     bool IsTabHint(QObject* watched, const QEvent* event) const;
     void SetUpCorrectionTab();
     // The edit commands' enabled states, from the editor's focus, selection, undo history and the
@@ -278,6 +280,9 @@ private:
     void ShowNoDocument();
     void SetDocCaption(const QString& name);
     void EnableDocActions(bool enabled);
+    // Keeps a document out of the correction editor when the editor cannot take it, and says why on the
+    // tab and, once, in the status bar.
+    void BarCorrections(CorrectionBar bar, const LineStore& lines);
     void ShowLines(LineStore lines);
     void FilesDropped(const QStringList& paths);
     // Who answers the questions a save may have to ask.
@@ -346,6 +351,7 @@ private:
     HintController* m_hints = nullptr;
     SettingsDialog* m_settingsDialog = nullptr;
     std::function<SettingsDialog*()> m_makeSettingsDialog;
+    CorrectionBar m_correctionBar = CorrectionBar::None;
     QHash<QMenu*, QList<QAction*>> m_menuCommands; // the commands each popup menu shows
     QString m_applicationTitle = QStringLiteral("Kopix");
     QString m_displayedPath;

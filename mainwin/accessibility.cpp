@@ -8,6 +8,7 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QHelpEvent>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -32,12 +33,17 @@ void TfC::NameForScreenReaders() {
     // A tab's description is its tool tip; the tab bar shows none as a hint.
     QTabBar* tabs = PageControl1->tabBar();
     tabs->setTabToolTip(PageControl1->indexOf(TabCopy), QStringLiteral("行を選んでコピーする"));
-    tabs->setTabToolTip(PageControl1->indexOf(TabNote), QStringLiteral("表示文書を訂正する"));
+    // The correction tab's is set with each document (BarCorrections).
     tabs->installEventFilter(this);
 }
 
 bool TfC::IsTabHint(QObject* watched, const QEvent* event) const {
-    return event->type() == QEvent::ToolTip && watched == PageControl1->tabBar();
+    if (event->type() != QEvent::ToolTip || watched != PageControl1->tabBar())
+        return false;
+    // Except on the correction tab of a document it cannot take, which says why.
+    const QPoint at = static_cast<const QHelpEvent*>(event)->pos();
+    return m_correctionBar == CorrectionBar::None ||
+           PageControl1->tabBar()->tabAt(at) != PageControl1->indexOf(TabNote);
 }
 
 } // namespace kopix

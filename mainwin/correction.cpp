@@ -2,6 +2,7 @@
 // over the file and reads it again, so the list, the bookmarks and the rules see the new text.
 #include "mainwin/UfC.h"
 
+#include "core/FileSystem.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
@@ -124,6 +125,31 @@ void TfC::ShowSavedDocument(int topLine) {
         ShowDocument(m_displayedPath, std::move(*saved));
     else
         OpenDocument(m_displayedPath);
+}
+
+void TfC::BarCorrections(CorrectionBar bar, const LineStore& lines) {
+    m_correctionBar = bar;
+    QString hint = QStringLiteral("表示文書を訂正する");
+    QString note;
+    switch (bar) {
+    case CorrectionBar::None:
+        break;
+    case CorrectionBar::LongLine:
+        hint = QStringLiteral("%L1 文字を超える行があるため、この文書は訂正欄では扱えません（表示と"
+                              "コピーはできます）")
+                   .arg(LongestCorrectableLine);
+        note = QStringLiteral("長い行があるため訂正できません");
+        break;
+    case CorrectionBar::Memory:
+        hint = QStringLiteral("この文書の訂正には約 %1 のメモリーが要るため、このコンピューターでは訂正"
+                              "できません（表示とコピーはできます）")
+                   .arg(byteSizeText(correctionMemoryNeed(lines)));
+        note = QStringLiteral("大きな文書のため訂正できません");
+        break;
+    }
+    PageControl1->tabBar()->setTabToolTip(PageControl1->indexOf(TabNote), hint);
+    if (!note.isEmpty())
+        SBarPanels[1]->showNote(note);
 }
 
 void TfC::EditSyncExecute() {

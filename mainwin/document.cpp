@@ -73,6 +73,7 @@ void TfC::OpenDocument(const QString& path) {
 void TfC::ShowDocument(const QString& path, LoadedDocument document) {
     const int found = m_usedFL.indexOf(path);
     const bool noRows = document.lines.count() == 0;
+    BarCorrections(correctionBar(document.lines, m_platform.memoryBytes()), document.lines);
     ShowLines(std::move(document.lines));
     SetDocCaption(fileNamePart(path));
     m_displayedPath = path;
@@ -106,8 +107,12 @@ void TfC::ShowLines(LineStore lines) {
     // The editor gets its copy of the lines when it is next needed; until then it is not modified.
     m_memoStale = true;
     Memo1->setDocumentText(QString());
-    if (PageControl1->currentWidget() == TabNote)
-        correctionEditor();
+    if (PageControl1->currentWidget() == TabNote) {
+        if (m_correctionBar == CorrectionBar::None)
+            correctionEditor();
+        else
+            PageControl1->setCurrentWidget(TabCopy);
+    }
 }
 
 const LineStore& TfC::lines() const {
@@ -211,6 +216,7 @@ void TfC::ShowNoDocument() {
             return;
         }
     }
+    BarCorrections(CorrectionBar::None, {});
     m_model->setLines(LineStore::fromLines({placeholderLine1, placeholderLine2, placeholderLine3}));
     for (QAction* slot : SIL)
         if (slot)
@@ -230,7 +236,7 @@ void TfC::SetDocCaption(const QString& name) {
 }
 
 void TfC::EnableDocActions(bool enabled) {
-    ActNote->setEnabled(enabled);
+    ActNote->setEnabled(enabled && m_correctionBar == CorrectionBar::None);
     ActRefresh->setEnabled(enabled);
     ActFolder->setEnabled(enabled);
 }

@@ -1,5 +1,6 @@
 #include "platform/LinuxPlatform.h"
 
+#include "core/FileSystem.h"
 #include "core/WindowGeometry.h"
 #include "platform/MessageDialog.h"
 #include "platform/X11Clipboard.h"
@@ -18,6 +19,8 @@
 #include <QUrl>
 #include <QWidget>
 #include <QWindow>
+
+#include <limits>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -150,6 +153,11 @@ X11NumLock& LinuxPlatform::numLock() {
     if (!m_numLock)
         m_numLock = std::make_unique<X11NumLock>();
     return *m_numLock;
+}
+
+qint64 LinuxPlatform::memoryBytes() {
+    // A system that does not say is taken to have as much as any machine Kopix runs on.
+    return physicalMemoryBytes().value_or(std::numeric_limits<qint64>::max());
 }
 
 std::optional<bool> LinuxPlatform::numLockOn() {

@@ -27,6 +27,7 @@ public:
     QString showHelp(int context) override;
     bool startProgram(const QString& program, const QString& argument) override;
     QString openWithDesktop(const QString& path, DesktopTarget target) override;
+    qint64 memoryBytes() override;
     std::optional<bool> numLockOn() override;
     void watchNumLock(std::function<void()> onChange) override;
     QString openUrl(const QUrl& url) override;

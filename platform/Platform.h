@@ -49,6 +49,9 @@ public:
     // why none was, in a line for the user.
     virtual QString openWithDesktop(const QString& path, DesktopTarget target) = 0;
 
+    // The machine's memory, in bytes.
+    virtual qint64 memoryBytes() = 0;
+
     // Whether NumLock is on; nothing when the desktop cannot tell (no X display).
     virtual std::optional<bool> numLockOn() = 0;
     // Calls onChange whenever NumLock may have changed, from now on (a later call replaces it).

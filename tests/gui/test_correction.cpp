@@ -2,6 +2,7 @@
 // commands with their enabled states and keys.
 #include "support/KopixFixture.h"
 
+#include "core/CorrectionLimits.h"
 #include "core/FileSystem.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QHelpEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QRawFont>
@@ -21,6 +23,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <sys/stat.h>
 #include <utime.h>
@@ -158,6 +161,51 @@ TEST_F(Correction, ThePlaceholderRefusesTheSwitch) {
     EXPECT_EQ(window->PageControl1->currentWidget(), window->TabCopy);
     window->PageControl1->setCurrentWidget(window->TabNote);
     EXPECT_EQ(window->PageControl1->currentWidget(), window->TabCopy) << "not even from the program";
+}
+
+TEST_F(Correction, ADocumentTheEditorCannotTakeIsShownButNotCorrected) {
+    struct Case {
+        const char* name;
+        qint64 memory;
+        QByteArray text;
+        QString note;
+        QString hintPart;
+    };
+    const Case cases[] = {
+        {"a line too long", qint64(16) << 30, QByteArray(LongestCorrectableLine + 1, 'a') + "\r\nb\r\n",
+         u"長い行があるため訂正できません"_s, u"65,536 文字を超える行"_s},
+        {"more memory than the machine has", 500, "abc\r\nabc\r\nabc\r\n",
+         u"大きな文書のため訂正できません"_s, u"約 300 バイト のメモリー"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform.memory = c.memory;
+        openLines(3);
+        enter();
+        // Opened from the correction tab (F4, a drop): back on the list, the editor left empty.
+        window->OpenDocument(writeFile(u"big.txt"_s, c.text));
+        EXPECT_EQ(window->PageControl1->currentWidget(), window->TabCopy);
+        EXPECT_EQ(memo()->text(), QString());
+        EXPECT_EQ(rows().size(), 2 + (c.memory == 500));
+        EXPECT_FALSE(action(u"ActNote"_s)->isEnabled());
+        EXPECT_FALSE(window->PageControl1->isTabEnabled(1));
+        EXPECT_EQ(window->SBarPanels[1]->shownText(), c.note);
+        EXPECT_TRUE(window->PageControl1->tabBar()->tabToolTip(1).contains(c.hintPart))
+            << window->PageControl1->tabBar()->tabToolTip(1).toStdString();
+        // Its hint shows over the tab, which shows none otherwise.
+        QTabBar* tabs = window->PageControl1->tabBar();
+        QHelpEvent hover(QEvent::ToolTip, tabs->tabRect(1).center(),
+                         tabs->mapToGlobal(tabs->tabRect(1).center()));
+        QApplication::sendEvent(tabs, &hover);
+        EXPECT_TRUE(QToolTip::text().contains(c.hintPart));
+        QToolTip::hideText();
+        // The next document that fits can be corrected again.
+        platform.memory = qint64(16) << 30;
+        window->OpenDocument(doc);
+        EXPECT_TRUE(window->PageControl1->isTabEnabled(1));
+        EXPECT_EQ(window->PageControl1->tabBar()->tabToolTip(1), u"表示文書を訂正する"_s);
+        window.reset();
+    }
 }
 
 TEST_F(Correction, RevertBringsBackTheDocumentAsLoadedAtTheListsTopLine) {

@@ -16,6 +16,7 @@ namespace kopix::test {
 class FakePlatform : public Platform {
 public:
     bool removable = false;
+    qint64 memory = qint64(16) << 30;
     QRect workArea{0, 0, 1920, 1040};
     std::deque<int> answers; // the next message boxes' results; OK when empty
 
@@ -72,6 +73,7 @@ public:
         openedWithDesktop.append(path);
         return launchResult();
     }
+    qint64 memoryBytes() override { return memory; }
     std::optional<bool> numLockOn() override { return numLock; }
     void watchNumLock(std::function<void()> onChange) override { numLockWatcher = std::move(onChange); }
     QString openUrl(const QUrl& url) override {
