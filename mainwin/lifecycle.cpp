@@ -22,7 +22,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -173,17 +172,12 @@ void TfC::CreateComponents() {
 void TfC::FormCreate(const QStringList& arguments) {
     // 1. The program folder becomes the current folder. A relative document argument still means the
     //    folder it was typed in, as everywhere else on this desktop.
-    QString firstArgument = arguments.value(1);
-    if (!firstArgument.isEmpty() && QFileInfo(firstArgument).isRelative())
-        firstArgument = absolutePathIn(QDir::currentPath(), firstArgument)
-                            .value_or(QDir::cleanPath(QDir::current().absoluteFilePath(firstArgument)));
+    const QString firstArgument = absoluteArgumentPath(arguments.value(1));
     wDir = programFolder(arguments.value(0));
     QDir::setCurrent(wDir);
     wDirS = programFolderNoSlash(wDir);
     // Beside the program for a portable copy, in the user's folders for an installed one.
-    const UserFolders user = currentUserFolders();
-    m_place = settingsPlace(wDirS, mayWriteInFolder(wDir), installedDataFolder(wDir), user.configHome,
-                            user.dataHome, fileExists(besideProgram(wDirS, SettingsFileName)));
+    m_place = settingsPlaceOfProgram(wDir);
 
     // 2. and 3. The recent files start empty; the window cannot shrink below five tool buttons each way.
     m_usedFL.fillWithoutNotice({});
