@@ -41,6 +41,7 @@ class CorrectionEditor;
 struct PastePlace;
 class StatusPanel;
 class HintController;
+class DocumentWatcher;
 
 // The settings dialog as the window knows it: made by the program entry after the window, shown by the
 // settings command.
@@ -298,6 +299,9 @@ private:
     bool SavePendingCorrections();
     // Whether another program wrote the document on display since it was read (time or size moved).
     bool fileChangedSinceLoad() const;
+    // The document changed on disk (diskfollow.cpp): read again as F4 does, unless corrections are
+    // pending; a file that has gone is marked in the title.
+    void DocumentChangedOnDisk();
     void OnUsedFLChange();
     // Fills the 26 bookmark commands from the lines just loaded.
     void ScanBookmarks();
@@ -358,6 +362,7 @@ private:
     std::optional<QRect> m_rectAtClose; // the window's rectangle when the close was accepted, written at exit
     QMargins m_frame;                   // the frame the desktop said it would put around the window
     SettingsPlace m_place;              // where the settings file and the first-run sample live
+    DocumentWatcher* m_watcher = nullptr; // follows the document on display on disk
 };
 
 } // namespace kopix

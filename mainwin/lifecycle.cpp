@@ -5,11 +5,11 @@
 #include "core/DocumentFile.h"
 #include "core/PathRules.h"
 #include "core/SettingsPlace.h"
-#include "core/UserFolders.h"
 #include "core/WindowGeometry.h"
 #include "mainwin/Colors.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
+#include "mainwin/DocumentWatcher.h"
 #include "mainwin/Fonts.h"
 #include "mainwin/Hints.h"
 #include "mainwin/LineDelegate.h"
@@ -77,6 +77,8 @@ TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
     SetUpCorrectionTab();
     ConnectCopyGesture();
     m_modalWatcher = new ModalWatcher([this] { AppEventModalBegin(); }, [this] { AppEventModalEnd(); }, this);
+    m_watcher = new DocumentWatcher(this);
+    connect(m_watcher, &DocumentWatcher::changed, this, &TfC::DocumentChangedOnDisk);
     FormCreate(arguments);
 }
 
