@@ -83,6 +83,13 @@ public:
     void OpenDocument(const QString& path);
     void OpenIfTxt(const QString& path);
 
+    // Kopix was started again with the same settings file (anotherstart.cpp): the window comes to the
+    // front and opens the document as Ctrl+O would ("" or a file that is not .txt: nothing is opened).
+    void OpenFromAnotherStart(const QString& document);
+    // This Kopix runs beside another one with the same settings file (--new-window): it leaves the
+    // settings file to that one, and says so in its title.
+    void setIndependentCopy();
+
     // The settings dialog the settings command shows (none until the program entry makes it).
     void setSettingsDialog(SettingsDialog* dialog) { m_settingsDialog = dialog; }
     // Help at a context number (the settings dialog's help too).
@@ -363,6 +370,7 @@ private:
     QMargins m_frame;                   // the frame the desktop said it would put around the window
     SettingsPlace m_place;              // where the settings file and the first-run sample live
     DocumentWatcher* m_watcher = nullptr; // follows the document on display on disk
+    bool m_independentCopy = false;       // another Kopix writes the settings file
 };
 
 } // namespace kopix

@@ -233,10 +233,13 @@ void TfC::ShowNoDocument() {
 }
 
 void TfC::SetDocCaption(const QString& name) {
-    // The document's name, marked while its file is gone.
+    // The document's name (marked while its file is gone), and a copy that leaves the settings file to
+    // another Kopix says so.
     m_applicationTitle = name.isEmpty()                ? QStringLiteral("Kopix")
                          : fileExists(m_displayedPath) ? name + QStringLiteral(" - Kopix")
                                                        : name + QStringLiteral("（見つかりません） - Kopix");
+    if (m_independentCopy)
+        m_applicationTitle += QStringLiteral("（別ウィンドウ・設定保存なし）");
     setWindowTitle(m_applicationTitle);
 }
 

@@ -287,6 +287,9 @@ void TfC::FormDestroy() {
 }
 
 void TfC::SaveSettings() {
+    // Another Kopix runs with the same settings file, and writes it when it ends.
+    if (m_independentCopy)
+        return;
     // A portable copy whose folder has gone (a drive taken out) writes nothing and says nothing.
     if (m_place.portable && !folderExists(wDir))
         return;
