@@ -1,12 +1,18 @@
 // Kopix: one text file, one line per row, copied to the clipboard by a slide of the pointer.
 #include "core/CommandLine.h"
+#include "core/FileSystem.h"
+#include "core/InstanceRequest.h"
+#include "core/PathRules.h"
+#include "core/SettingsPlace.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/Icons.h"
 #include "mainwin/KopixApplication.h"
 #include "mainwin/UfC.h"
 #include "platform/ClipboardHandover.h"
+#include "platform/InstanceChannel.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/TerminationSignals.h"
+#include "platform/X11Clipboard.h"
 #include "platform/X11ClipboardServer.h"
 #include "platform/X11DisplayCheck.h"
 #include "platform/X11TextTargets.h"
@@ -49,6 +55,41 @@ bool servesClipboard(int argc, char** argv) {
     return argc == 3 && QByteArray(argv[1]) == kopix::X11ClipboardServer::Option;
 }
 
+// One Kopix per settings file and display: a start hands its document to the Kopix already running with
+// them and ends, or becomes that Kopix. True when this one is to run; *independent when it must leave the
+// settings file to another Kopix (one runs but does not answer).
+bool runsHere(kopix::InstanceChannel& channel, const QString& document, bool* independent) {
+    QString why;
+    const QString folder = kopix::instanceSocketFolder(&why);
+    using Start = kopix::InstanceChannel::Start;
+    Start start = Start::Unavailable;
+    if (!folder.isEmpty()) {
+        const kopix::SettingsPlace place =
+            kopix::settingsPlaceOfProgram(kopix::programFolder(QCoreApplication::applicationFilePath()));
+        const QString display = QString::fromLocal8Bit(kopix::X11ClipboardReader::applicationDisplayName());
+        start = channel.handOverOrListen(folder, kopix::instanceSocketName(place.settingsFile, display),
+                                         kopix::absoluteArgumentPath(document), &why);
+    }
+    switch (start) {
+    case Start::HandedOver:
+        return false;
+    case Start::Listening:
+        break;
+    case Start::NoAnswer:
+        *independent = true;
+        std::fprintf(stderr, "kopix: %s; this Kopix runs beside it and leaves the settings file to it.\n",
+                     qPrintable(why));
+        break;
+    case Start::Unavailable:
+        std::fprintf(stderr,
+                     "kopix: %s; this Kopix runs on its own, and another one started with the same "
+                     "settings would too.\n",
+                     qPrintable(why));
+        break;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -84,6 +125,12 @@ int main(int argc, char** argv) {
     app.setWindowIcon(kopix::iconFromFile(QStringLiteral(":/kopix/app/org.kopix.Kopix.svg")));
     app.setQuitOnLastWindowClosed(true);
 
+    // Before the window is made: a start that hands its document over never shows one.
+    kopix::InstanceChannel channel;
+    bool independent = commandLine.newWindow;
+    if (!independent && !runsHere(channel, commandLine.document, &independent))
+        return 0;
+
     kopix::LinuxPlatform platform;
     const kopix::X11TextTargets textTargets;
     // The executable's own full path stands first, whatever the shell passed as argv[0].
@@ -93,6 +140,10 @@ int main(int argc, char** argv) {
     auto fC = std::make_unique<kopix::TfC>(platform, arguments);
     // The settings dialog is made when the settings command first shows it; the window owns it.
     fC->setSettingsDialogMaker([window = fC.get()] { return new kopix::TSettei(*window); });
+    if (independent)
+        fC->setIndependentCopy();
+    channel.deliverTo(
+        [window = fC.get()](const QString& document) { window->OpenFromAnotherStart(document); });
     app.setErrorReporter([&platform, window = fC.get()](const QString& text) {
         platform.showErrorBox(window, window->applicationTitle(), kopix::errorBoxText(text));
     });
@@ -115,12 +166,15 @@ int main(int argc, char** argv) {
             runningWindow->SaveForLostDisplay();
     });
     const int code = app.exec();
+    // Later starts wait until the settings are written, then find no Kopix and read them.
+    channel.deliverTo({});
     runningWindow = nullptr;
     app.setErrorReporter({});
     // Corrections that no file could take at a close without questions: whoever ended the program learns
     // it from the status.
     const bool correctionsLost = fC->correctionsLost();
     fC.reset(); // writes the settings file
+    channel.close();
     // The last copy stays on the clipboard when Kopix has gone.
     kopix::keepClipboardAfterExit(QCoreApplication::applicationFilePath());
     return correctionsLost && code == 0 ? 1 : code;

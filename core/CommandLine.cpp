@@ -23,13 +23,20 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
     parser.setApplicationDescription(QStringLiteral(
         "Kopix: one text file of stock phrases, one line per row, always on top; select rows and "
         "slide the pointer onto a strip at the list's edge to copy them.\n"
-        "Without FILE it opens the document shown when it was last closed."));
+        "Without FILE it opens the document shown when it was last closed. When Kopix already runs "
+        "with the same settings file, it opens FILE there (or brings that window to the front) "
+        "instead of starting another."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Displays this help."));
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
                                            QStringLiteral("Displays version information."));
+    const QCommandLineOption newWindow(
+        QStringLiteral("new-window"),
+        QStringLiteral("Starts a Kopix of its own even when one is running with the same settings file; "
+                       "it does not write the settings file."));
     parser.addOption(help);
     parser.addOption(versionOption);
+    parser.addOption(newWindow);
     for (const char* name : qtOptionsWithValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -62,6 +69,7 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
         return result;
     }
     result.document = parser.positionalArguments().value(0);
+    result.newWindow = parser.isSet(newWindow);
     return result;
 }
 

@@ -13,6 +13,9 @@ struct CommandLine {
     Action action = Action::Run;
     QString output;   // the text to print for Print, the error line for Fail
     QString document; // the FILE argument as typed; "" when none
+    // --new-window: a Kopix of its own beside the one running with the same settings file, which it
+    // leaves to that one (it reads it, but never writes it).
+    bool newWindow = false;
 };
 
 // `arguments` as main gets them, the program's name first. Qt's own options (-platform, -display, ...)

@@ -74,6 +74,13 @@ std::optional<QString> absolutePathIn(const QString& folder, const QString& rela
     return QDir(resolvedFolder).filePath(typed.fileName());
 }
 
+QString absoluteArgumentPath(const QString& typed) {
+    if (typed.isEmpty() || !QFileInfo(typed).isRelative())
+        return typed;
+    return absolutePathIn(QDir::currentPath(), typed)
+        .value_or(QDir::cleanPath(QDir::current().absoluteFilePath(typed)));
+}
+
 bool mayWriteInFolder(const QString& folder) {
     return folderExists(folder) &&
            ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;

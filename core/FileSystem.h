@@ -19,6 +19,9 @@ bool pathExists(const QString& path);
 // resolves them ("..", ".", links), its own name kept (a linked document stays the link). Nothing when
 // its folder does not exist.
 std::optional<QString> absolutePathIn(const QString& folder, const QString& relative);
+// A path typed on the command line, as one absolute path: a relative one means the current folder, as
+// everywhere else on this desktop (absolutePathIn, or plainly joined when its folder does not exist).
+QString absoluteArgumentPath(const QString& typed);
 // Whether this process may make entries in a folder: write and search permission for its effective user
 // and capabilities (root that gave up overriding permissions counts as the user it stands for).
 bool mayWriteInFolder(const QString& folder);

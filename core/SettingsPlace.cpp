@@ -3,6 +3,7 @@
 #include "core/AppSettings.h"
 #include "core/FileSystem.h"
 #include "core/PathRules.h"
+#include "core/UserFolders.h"
 
 #include <QDir>
 
@@ -25,6 +26,13 @@ SettingsPlace settingsPlace(const QString& wDirS, bool folderWritable, const QSt
     place.sampleSource = installedDataFolder.isEmpty() ? besideProgram(wDirS, u"Sample.txt")
                                                        : installedDataFolder + QStringLiteral("/Sample.txt");
     return place;
+}
+
+SettingsPlace settingsPlaceOfProgram(const QString& wDir) {
+    const QString wDirS = programFolderNoSlash(wDir);
+    const UserFolders user = currentUserFolders();
+    return settingsPlace(wDirS, mayWriteInFolder(wDir), installedDataFolder(wDir), user.configHome,
+                         user.dataHome, fileExists(besideProgram(wDirS, SettingsFileName)));
 }
 
 QString installedDataFolder(const QString& wDir) {

@@ -24,6 +24,10 @@ SettingsPlace settingsPlace(const QString& wDirS, bool folderWritable, const QSt
                             const QString& configHome, const QString& dataHome,
                             bool settingsBesideProgramExist);
 
+// The place of the copy of Kopix in the program folder wDir, as this process finds the user's folders and
+// its permissions.
+SettingsPlace settingsPlaceOfProgram(const QString& wDir);
+
 // The program's data folder of an installed copy: ../share/kopix from the program folder ("" when there is
 // no such folder, as for a build folder or a portable copy).
 QString installedDataFolder(const QString& wDir);

@@ -43,6 +43,7 @@ class CorrectionEditor;
 struct PastePlace;
 class StatusPanel;
 class HintController;
+class DocumentWatcher;
 
 // The settings dialog as the window knows it: made by the program entry after the window, shown by the
 // settings command.
@@ -83,6 +84,13 @@ public:
     // Loads a document; the central operation behind every way of opening one.
     void OpenDocument(const QString& path);
     void OpenIfTxt(const QString& path);
+
+    // Kopix was started again with the same settings file (anotherstart.cpp): the window comes to the
+    // front and opens the document as Ctrl+O would ("" or a file that is not .txt: nothing is opened).
+    void OpenFromAnotherStart(const QString& document);
+    // This Kopix runs beside another one with the same settings file (--new-window): it leaves the
+    // settings file to that one, and says so in its title.
+    void setIndependentCopy();
 
     // The settings dialog the settings command shows (none until the program entry makes it).
     void setSettingsDialog(SettingsDialog* dialog) { m_settingsDialog = dialog; }
@@ -309,6 +317,9 @@ private:
     bool SavePendingCorrections();
     // Whether another program wrote the document on display since it was read (time or size moved).
     bool fileChangedSinceLoad() const;
+    // The document changed on disk (diskfollow.cpp): read again as F4 does, unless corrections are
+    // pending; a file that has gone is marked in the title.
+    void DocumentChangedOnDisk();
     void OnUsedFLChange();
     // Fills the 26 bookmark commands from the lines just loaded.
     void ScanBookmarks();
@@ -371,6 +382,8 @@ private:
     std::optional<QRect> m_rectAtClose; // the window's rectangle when the close was accepted, written at exit
     QMargins m_frame;                   // the frame the desktop said it would put around the window
     SettingsPlace m_place;              // where the settings file and the first-run sample live
+    DocumentWatcher* m_watcher = nullptr; // follows the document on display on disk
+    bool m_independentCopy = false;       // another Kopix writes the settings file
 };
 
 } // namespace kopix

@@ -161,6 +161,8 @@ void TfC::EditSyncExecute() {
     Memo1->scrollLines(t - v);
     Memo1->placeCaretAtLine(t);
     Memo1->setFocus();
+    // The file may have changed on disk while the corrections held it back.
+    DocumentChangedOnDisk();
 }
 
 void TfC::EditSyncUpdate() {

@@ -8,6 +8,7 @@
 #include "core/PathRules.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
+#include "mainwin/DocumentWatcher.h"
 #include "mainwin/LineListModel.h"
 #include "mainwin/StatusPanel.h"
 #include "platform/Platform.h"
@@ -48,6 +49,12 @@ const QString placeholderLine1 = QStringLiteral("　表示すべき文書");
 const QString placeholderLine2 = QStringLiteral("（前回終了時の文書）");
 const QString placeholderLine3 = QStringLiteral("が読めませんでした。");
 
+QString notFoundText(const QString& path) {
+    return path +
+           QStringLiteral(
+               "\r\nこのファイルが見つかりません。\r\nパスとファイル名が正しいかどうか確認してください。");
+}
+
 } // namespace
 
 void TfC::OpenDocument(const QString& path) {
@@ -55,9 +62,7 @@ void TfC::OpenDocument(const QString& path) {
     const int found = m_usedFL.indexOf(path);
     // A folder, a pipe or a device of that name is there but is no document: the read says why.
     if (!pathExists(path)) {
-        MsgDlgCenter(path + QStringLiteral("\r\nこのファイルが見つかりません。\r\nパスとファイル名が正しいか"
-                                           "どうか確認してください。"),
-                     MsgDlgType::Warning, mbOK, 0);
+        MsgDlgCenter(notFoundText(path), MsgDlgType::Warning, mbOK, 0);
         m_usedFL.documentMissing(found);
         return;
     }
@@ -75,8 +80,8 @@ void TfC::ShowDocument(const QString& path, LoadedDocument document) {
     const bool noRows = document.lines.count() == 0;
     BarCorrections(correctionBar(document.lines, m_platform.memoryBytes()), document.lines);
     ShowLines(std::move(document.lines));
-    SetDocCaption(fileNamePart(path));
     m_displayedPath = path;
+    SetDocCaption(fileNamePart(path));
     m_displayedEncoding = document.encoding;
     m_displayedClean = document.decodedCleanly;
     m_displayedSize = document.size;
@@ -91,6 +96,9 @@ void TfC::ShowDocument(const QString& path, LoadedDocument document) {
         AgeOfFile = document.modified;
     SetSTS(TSTS::Sel0);
     EnableDocActions(true);
+    // From now on the list follows the file on disk; the editor holds what was read.
+    m_watcher->watch(path);
+    PageControl1->setTabText(PageControl1->indexOf(TabNote), QStringLiteral("訂正"));
     // A file that shows no row at all says why (at start the list then shows that there is nothing to show).
     if (noRows)
         SBarPanels[1]->showNote(fileNamePart(path) +
@@ -231,7 +239,13 @@ void TfC::ShowNoDocument() {
 }
 
 void TfC::SetDocCaption(const QString& name) {
-    m_applicationTitle = name + QStringLiteral(" - Kopix");
+    // The document's name (marked while its file is gone), and a copy that leaves the settings file to
+    // another Kopix says so.
+    m_applicationTitle = name.isEmpty()                ? QStringLiteral("Kopix")
+                         : fileExists(m_displayedPath) ? name + QStringLiteral(" - Kopix")
+                                                       : name + QStringLiteral("（見つかりません） - Kopix");
+    if (m_independentCopy)
+        m_applicationTitle += QStringLiteral("（別ウィンドウ・設定保存なし）");
     setWindowTitle(m_applicationTitle);
 }
 
@@ -243,8 +257,12 @@ void TfC::EnableDocActions(bool enabled) {
 
 void TfC::ActRefreshExecute() {
     const QString path = m_usedFL.entry(0);
-    if (!fileExists(path))
+    // The list still shows a file that has gone (deleted, moved, its drive taken out).
+    if (!fileExists(path)) {
+        if (!path.isEmpty())
+            MsgDlgCenter(notFoundText(path), MsgDlgType::Warning, mbOK, 0);
         return;
+    }
     if (correctionsPending()) {
         // Reading the file again replaces the editor's text: the corrections go first, or only when the
         // user says so.

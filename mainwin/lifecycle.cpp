@@ -5,11 +5,11 @@
 #include "core/DocumentFile.h"
 #include "core/PathRules.h"
 #include "core/SettingsPlace.h"
-#include "core/UserFolders.h"
 #include "core/WindowGeometry.h"
 #include "mainwin/Colors.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
+#include "mainwin/DocumentWatcher.h"
 #include "mainwin/Fonts.h"
 #include "mainwin/Hints.h"
 #include "mainwin/LineDelegate.h"
@@ -22,7 +22,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -78,6 +77,8 @@ TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
     SetUpCorrectionTab();
     ConnectCopyGesture();
     m_modalWatcher = new ModalWatcher([this] { AppEventModalBegin(); }, [this] { AppEventModalEnd(); }, this);
+    m_watcher = new DocumentWatcher(this);
+    connect(m_watcher, &DocumentWatcher::changed, this, &TfC::DocumentChangedOnDisk);
     FormCreate(arguments);
 }
 
@@ -173,17 +174,12 @@ void TfC::CreateComponents() {
 void TfC::FormCreate(const QStringList& arguments) {
     // 1. The program folder becomes the current folder. A relative document argument still means the
     //    folder it was typed in, as everywhere else on this desktop.
-    QString firstArgument = arguments.value(1);
-    if (!firstArgument.isEmpty() && QFileInfo(firstArgument).isRelative())
-        firstArgument = absolutePathIn(QDir::currentPath(), firstArgument)
-                            .value_or(QDir::cleanPath(QDir::current().absoluteFilePath(firstArgument)));
+    const QString firstArgument = absoluteArgumentPath(arguments.value(1));
     wDir = programFolder(arguments.value(0));
     QDir::setCurrent(wDir);
     wDirS = programFolderNoSlash(wDir);
     // Beside the program for a portable copy, in the user's folders for an installed one.
-    const UserFolders user = currentUserFolders();
-    m_place = settingsPlace(wDirS, mayWriteInFolder(wDir), installedDataFolder(wDir), user.configHome,
-                            user.dataHome, fileExists(besideProgram(wDirS, SettingsFileName)));
+    m_place = settingsPlaceOfProgram(wDir);
 
     // 2. and 3. The recent files start empty; the window cannot shrink below five tool buttons each way.
     m_usedFL.fillWithoutNotice({});
@@ -291,6 +287,9 @@ void TfC::FormDestroy() {
 }
 
 void TfC::SaveSettings() {
+    // Another Kopix runs with the same settings file, and writes it when it ends.
+    if (m_independentCopy)
+        return;
     // A portable copy whose folder has gone (a drive taken out) writes nothing and says nothing.
     if (m_place.portable && !folderExists(wDir))
         return;

@@ -3,10 +3,12 @@
 #include "core/FileSystem.h"
 #include "core/WindowGeometry.h"
 #include "platform/MessageDialog.h"
+#include "platform/X11Activation.h"
 #include "platform/X11Clipboard.h"
 #include "platform/X11FrameExtents.h"
 #include "platform/X11NumLock.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
@@ -113,6 +115,19 @@ void LinuxPlatform::setStayOnTop(QWidget* window, bool onTop) {
     Qt::WindowFlags flags = handle->flags();
     flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
     handle->setFlags(flags);
+}
+
+void LinuxPlatform::bringToFront(QWidget* window) {
+    // A box open over the window is what wants an answer.
+    QWidget* target = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : window;
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->raise();
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 && target->windowHandle())
+        requestActivationByUser(x11->display(), static_cast<unsigned long>(target->winId()));
+    else
+        target->activateWindow();
 }
 
 int LinuxPlatform::showMessage(const MessageRequest& request) {

@@ -22,6 +22,7 @@ public:
     QRect normalRectangle(const QWidget* window) override;
     QMargins frameExtents(QWidget* window) override;
     void setStayOnTop(QWidget* window, bool onTop) override;
+    void bringToFront(QWidget* window) override;
     int showMessage(const MessageRequest& request) override;
     void showErrorBox(QWidget* owner, const QString& title, const QString& text) override;
     QString showHelp(int context) override;

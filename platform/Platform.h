@@ -34,6 +34,9 @@ public:
     virtual QMargins frameExtents(QWidget* window) = 0;
     // Switches stay-on-top without hiding, moving, activating or re-creating the window.
     virtual void setStayOnTop(QWidget* window, bool onTop) = 0;
+    // Brings a window (or the box open over it) to the front with the focus, a minimised one shown again:
+    // the user asked for it, by starting the program again.
+    virtual void bringToFront(QWidget* window) = 0;
     // Shows a modal message box and returns the result code of the button that closed it.
     virtual int showMessage(const MessageRequest& request) = 0;
     // The error box for an error that no handler caught: stop icon, the application title, OK.

@@ -1,5 +1,6 @@
 // Opening documents while running: the recent-files list, refresh, the read-failure message, drops and
 // corrections saved before another document is shown.
+#include "support/EventWait.h"
 #include "support/KopixFixture.h"
 
 #include "core/WindowGeometry.h"
@@ -124,7 +125,7 @@ TEST_F(Documents, RefreshWarnsWhileTheFileIsUnchangedAndReloadsAfterASave) {
 }
 
 // F4 with corrections pending asks: write them and read again, drop them and read again, or nothing.
-TEST_F(Documents, RefreshAsksBeforeCorrectionsGoAndDoesNothingWithoutAFile) {
+TEST_F(Documents, RefreshAsksBeforeCorrectionsGo) {
     const QByteArray onDisk = readFile(first);
     const struct {
         int answer;
@@ -148,11 +149,26 @@ TEST_F(Documents, RefreshAsksBeforeCorrectionsGoAndDoesNothingWithoutAFile) {
         EXPECT_EQ(window->correctionsPending(), c.pendingAfter) << c.answer;
         EXPECT_EQ(rows().join(u'\n').toUtf8() + "\r\n", c.pendingAfter ? onDisk : c.fileAfter) << c.answer;
     }
-    window->EditSyncExecute();
-    platform.messages.clear();
+}
+
+// A document deleted on disk stays in the list; the title marks it, F4 says it is gone, and the file
+// coming back is followed again.
+TEST_F(Documents, ADocumentDeletedOnDiskStaysMarkedInTheTitle) {
+    const QByteArray onDisk = readFile(first);
     QFile::remove(first);
+    ASSERT_TRUE(
+        waitFor([this] { return window->windowTitle() == u"first.txt（見つかりません） - Kopix"_s; }));
+    EXPECT_EQ(rows(), QStringList{u"first"_s});
     window->ActRefreshExecute();
-    EXPECT_TRUE(platform.messages.isEmpty());
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_EQ(
+        platform.messages.first().text,
+        first +
+            u"\r\nこのファイルが見つかりません。\r\nパスとファイル名が正しいかどうか確認してください。"_s);
+    EXPECT_EQ(window->UsedFL().entry(0), first) << "the recent list keeps it";
+
+    writeFile(first, onDisk);
+    EXPECT_TRUE(waitFor([this] { return window->windowTitle() == u"first.txt - Kopix"_s; }));
 }
 
 TEST_F(Documents, ReopeningTheDocumentOnDisplayScrollsToTheTopRowOnceItIsLaidOut) {

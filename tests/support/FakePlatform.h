@@ -43,6 +43,7 @@ public:
     QMargins frame; // the frame a window manager would put around the window
     QMargins frameExtents(QWidget*) override { return frame; }
     void setStayOnTop(QWidget*, bool onTop) override { stayOnTopSwitches.append(onTop); }
+    void bringToFront(QWidget*) override {}
     int showMessage(const MessageRequest& request) override {
         messages.append(request);
         if (answers.empty())

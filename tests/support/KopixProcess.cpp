@@ -53,6 +53,13 @@ bool KopixProcess::start(const QStringList& arguments) {
     return m_process.waitForStarted(5000);
 }
 
+bool KopixProcess::startAgain(QProcess& again, const QStringList& arguments) const {
+    again.setProcessEnvironment(m_process.processEnvironment());
+    again.setWorkingDirectory(m_process.workingDirectory());
+    again.start(m_programDir.filePath(QStringLiteral("kopix")), arguments);
+    return again.waitForStarted(5000);
+}
+
 unsigned long KopixProcess::waitForWindow(const QString& title, int timeoutMs) {
     unsigned long id = 0;
     waitFor(

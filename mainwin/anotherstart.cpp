@@ -1,0 +1,38 @@
+// Kopix started again with the same settings file: the running window takes the request.
+#include "mainwin/UfC.h"
+
+#include "core/PathRules.h"
+#include "platform/Platform.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace kopix {
+
+void TfC::OpenFromAnotherStart(const QString& document) {
+    m_platform.bringToFront(this);
+    if (!hasTxtExtension(document))
+        return;
+    if (!QApplication::activeModalWidget()) {
+        FileOpenAccept(document);
+        return;
+    }
+    // A question or a dialog is open: it is answered first, as it would be before Ctrl+O.
+    auto* wait = new QTimer(this);
+    connect(wait, &QTimer::timeout, this, [this, wait, document] {
+        if (QApplication::activeModalWidget())
+            return;
+        wait->stop();
+        wait->deleteLater();
+        if (!m_sessionEnding && isVisible())
+            FileOpenAccept(document);
+    });
+    wait->start(250);
+}
+
+void TfC::setIndependentCopy() {
+    m_independentCopy = true;
+    SetDocCaption(windowTitle() == QLatin1String("Kopix") ? QString() : fileNamePart(m_displayedPath));
+}
+
+} // namespace kopix

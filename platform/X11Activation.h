@@ -1,0 +1,12 @@
+#pragma once
+
+struct _XDisplay;
+
+namespace kopix {
+
+// Asks the window manager to activate a top-level window (show it if minimised, raise it, give it the
+// focus) on behalf of the user (_NET_ACTIVE_WINDOW from a pager): a program that asks for itself is
+// taken for one stealing the focus, and most window managers then only flash its task bar entry.
+void requestActivationByUser(_XDisplay* display, unsigned long window);
+
+} // namespace kopix

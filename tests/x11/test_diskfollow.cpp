@@ -1,0 +1,130 @@
+// The document follows its file on disk: what another program writes shows without F4, pending
+// corrections are never read over, and a file that keeps changing is read at most once a second.
+#include "support/RealKopixFixture.h"
+
+#include "mainwin/CorrectionEditor.h"
+#include "mainwin/DocumentListView.h"
+#include "mainwin/StatusPanel.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QScrollBar>
+#include <QTabWidget>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+using namespace kopix;
+using namespace kopix::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray numberedLines(const char* prefix, int count) {
+    QByteArray lines;
+    for (int i = 0; i < count; ++i)
+        lines += prefix + QByteArray::number(i) + "\r\n";
+    return lines;
+}
+
+// How another program saves: over the file itself, or into a new file renamed over it (most editors).
+struct Save {
+    const char* name;
+    void (*write)(const QString& path, const QByteArray& bytes);
+};
+
+void writeInPlace(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
+
+void writeAndRename(const QString& path, const QByteArray& bytes) {
+    const QString temporary = path + u".new"_s;
+    writeInPlace(temporary, bytes);
+    std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData());
+}
+
+class DiskFollow : public RealKopixFixture {
+protected:
+    QString document() const { return inProgramDir(u"doc.txt"_s); }
+};
+
+class SavedByAnotherProgram : public DiskFollow, public ::testing::WithParamInterface<Save> {};
+
+TEST_P(SavedByAnotherProgram, ShowsWithinASecondWithANoteKeepingTheTopRow) {
+    startFramed(numberedLines("old ", 300));
+    window->LBox->setTopRow(100);
+    pumpEvents(100);
+    // A row selected and not copied yet: the reload starts the copy afresh, as F4 does.
+    const QModelIndex row = window->LBox->model()->index(101, 0);
+    xdotool(QStringList{u"mousemove"_s} +
+            at(window->LBox->viewport(), window->LBox->visualRect(row).center()) +
+            QStringList{u"click"_s, u"1"_s});
+    ASSERT_TRUE(waitFor([this] { return window->copyState() == TSTS::SelN; }));
+
+    // Shorter than the list was: the top row stays as far as the new lines go.
+    QElapsedTimer clock;
+    clock.start();
+    GetParam().write(document(), numberedLines("new ", 120));
+    ASSERT_TRUE(waitFor([this] { return rows().value(0) == u"new 0"_s; }, 1000))
+        << "still " << rows().value(0).toStdString();
+    std::printf("shown after %lld ms\n", clock.elapsed());
+    EXPECT_EQ(rows().size(), 120);
+    EXPECT_EQ(window->SBarPanels[1]->shownText(), u"ファイルが更新されました"_s);
+    EXPECT_EQ(window->copyState(), TSTS::Sel0);
+    EXPECT_EQ(window->windowTitle(), u"doc.txt - Kopix"_s);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->LBox->topRow(), std::min(100, window->LBox->verticalScrollBar()->maximum()));
+    EXPECT_GT(window->LBox->verticalScrollBar()->maximum(), 50);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, SavedByAnotherProgram,
+                         ::testing::Values(Save{"InPlace", writeInPlace}, Save{"ByRename", writeAndRename}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DiskFollow, PendingCorrectionsAreNeverReadOver) {
+    startFramed("first\r\n");
+    editCorrections(u"mine\n"_s);
+    const QByteArray theirs = "theirs\r\n";
+    writeAndRename(document(), theirs);
+    pumpEvents(2000);
+    EXPECT_EQ(rows(), QStringList{u"first"_s});
+    EXPECT_TRUE(window->correctionsPending());
+    EXPECT_EQ(window->Memo1->text(), u"mine\r\n"_s);
+    EXPECT_EQ(readFile(document()), theirs);
+    EXPECT_EQ(window->PageControl1->tabText(1), u"訂正（更新あり）"_s);
+
+    // Dropped with 訂正開始時に戻す, they hold nothing back any more.
+    window->EditSyncExecute();
+    EXPECT_EQ(rows(), QStringList{u"theirs"_s});
+    EXPECT_EQ(window->PageControl1->tabText(1), u"訂正"_s);
+}
+
+// A log being written: 1,000 writes over five seconds.
+TEST_F(DiskFollow, AFileThatKeepsChangingIsReadAtMostOnceASecond) {
+    startFramed("start\r\n");
+    int reloads = 0;
+    QObject::connect(window->LBox->model(), &QAbstractItemModel::modelReset, [&reloads] { ++reloads; });
+    constexpr int writes = 1000;
+    std::thread writer([path = document()] {
+        const auto begin = std::chrono::steady_clock::now();
+        QByteArray log;
+        for (int i = 0; i < writes; ++i) {
+            std::this_thread::sleep_until(begin + std::chrono::milliseconds(5 * i));
+            log += "entry " + QByteArray::number(i) + "\r\n";
+            writeInPlace(path, log);
+        }
+    });
+    pumpEvents(5000);
+    writer.join();
+    ASSERT_TRUE(waitFor([this] { return rows().size() == writes; }, 2000)) << rows().size();
+    pumpEvents(1500);
+    std::printf("%d reloads\n", reloads);
+    EXPECT_LE(reloads, 6);
+    EXPECT_EQ(rows().last(), u"entry 999"_s);
+}
+
+} // namespace

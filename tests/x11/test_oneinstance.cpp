@@ -1,0 +1,129 @@
+// One Kopix per settings file: a second start hands its document to the running Kopix and ends, so the
+// one settings file is written by one Kopix only.
+#include "support/EventWait.h"
+#include "support/KopixProcess.h"
+#include "support/XServer.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+
+namespace kopix::test {
+namespace {
+
+const QByteArray settings = "[fC]\r\nA_L=100\r\nA_T=100\r\n";
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+class OneKopix : public ::testing::Test {
+protected:
+    // Starts the first Kopix of the program folder on a document and waits for its window.
+    void startFirst(KopixProcess& kopix, const char* name, unsigned long* window) {
+        kopix.writeFile(text("Kopix.ini"), settings);
+        ASSERT_TRUE(kopix.start({kopix.writeFile(text(name), "line\r\n")}));
+        *window = kopix.waitForWindow(text(name) + text(" - Kopix"));
+        ASSERT_NE(*window, 0u) << kopix.errorOutput().constData();
+    }
+    // Starts Kopix again from the same folder; the time until it ended, or -1 when it is still running.
+    static qint64 startAgainAndTime(KopixProcess& kopix, const QStringList& arguments, QProcess& again) {
+        QElapsedTimer clock;
+        clock.start();
+        if (!kopix.startAgain(again, arguments))
+            return -1;
+        return waitFor([&] { return again.state() == QProcess::NotRunning; }, 5000) ? clock.elapsed() : -1;
+    }
+    static void endWithSignal(KopixProcess& kopix, int signal) {
+        ::kill(pid_t(kopix.process().processId()), signal);
+        ASSERT_TRUE(kopix.waitForExit(5000));
+    }
+    static QString activeWindow() { return runTool(text("xdotool"), {text("getactivewindow")}).trimmed(); }
+};
+
+TEST_F(OneKopix, ASecondStartOpensItsFileInTheFirstWhichKeepsBothInItsRecentList) {
+    KopixProcess kopix;
+    unsigned long window = 0;
+    ASSERT_NO_FATAL_FAILURE(startFirst(kopix, "a.txt", &window));
+    const QString b = kopix.writeFile(text("b.txt"), "other\r\n");
+
+    QProcess second;
+    const qint64 took = startAgainAndTime(kopix, {b}, second);
+    ASSERT_GE(took, 0) << "the second start is still running";
+    std::printf("handed over in %lld ms\n", took);
+    EXPECT_LE(took, 1000);
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().constData();
+    EXPECT_EQ(kopix.waitForWindow(text("b.txt - Kopix"), 2000), window) << "the first window shows b.txt";
+
+    // A copy of its own beside it leaves the settings file alone, and says so.
+    QProcess beside;
+    ASSERT_TRUE(kopix.startAgain(beside, {text("--new-window"), kopix.writeFile(text("c.txt"), "c\r\n")}));
+    const unsigned long besideWindow =
+        kopix.waitForWindow(text("c.txt - Kopix（別ウィンドウ・設定保存なし）"));
+    ASSERT_NE(besideWindow, 0u);
+    ::kill(pid_t(beside.processId()), SIGTERM);
+    ASSERT_TRUE(waitFor([&] { return beside.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(kopix.readFile(text("Kopix.ini")), settings);
+
+    ASSERT_NO_FATAL_FAILURE(endWithSignal(kopix, SIGTERM));
+    const QByteArray ini = kopix.readFile(text("Kopix.ini"));
+    EXPECT_TRUE(ini.contains(QByteArray("F0=" + b.toUtf8() + "\r\n"))) << ini.constData();
+    EXPECT_TRUE(ini.contains(QByteArray("F1=" + kopix.programDir().toUtf8() + "/a.txt\r\n")))
+        << ini.constData();
+    EXPECT_FALSE(ini.contains("c.txt")) << ini.constData();
+}
+
+TEST_F(OneKopix, ASecondStartWithoutAFileBringsTheFirstToTheFront) {
+    KopixProcess kopix;
+    unsigned long window = 0;
+    ASSERT_NO_FATAL_FAILURE(startFirst(kopix, "a.txt", &window));
+    ASSERT_TRUE(xdotool({text("windowminimize"), text("--sync"), QString::number(window)}));
+    ASSERT_NE(activeWindow(), QString::number(window));
+
+    QProcess second;
+    ASSERT_GE(startAgainAndTime(kopix, {}, second), 0);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(waitFor([&] { return activeWindow() == QString::number(window); }, 2000))
+        << "active: " << activeWindow().toStdString();
+    EXPECT_FALSE(netWmState(window).contains(text("_NET_WM_STATE_HIDDEN")))
+        << netWmState(window).toStdString();
+    EXPECT_NE(kopix.waitForWindow(text("a.txt - Kopix"), 0), 0u) << "the document stays";
+}
+
+TEST_F(OneKopix, TwoPortableFoldersRunTwoKopixes) {
+    KopixProcess one;
+    KopixProcess two;
+    unsigned long first = 0;
+    unsigned long second = 0;
+    ASSERT_NO_FATAL_FAILURE(startFirst(one, "one.txt", &first));
+    ASSERT_NO_FATAL_FAILURE(startFirst(two, "two.txt", &second));
+    EXPECT_NE(first, second);
+    EXPECT_EQ(one.process().state(), QProcess::Running);
+    EXPECT_EQ(two.process().state(), QProcess::Running);
+}
+
+// A Kopix killed outright leaves its socket behind: the next start takes its place, and the start after
+// that hands over to it.
+TEST_F(OneKopix, AKilledKopixDoesNotStopTheNextStart) {
+    KopixProcess kopix;
+    unsigned long window = 0;
+    ASSERT_NO_FATAL_FAILURE(startFirst(kopix, "a.txt", &window));
+    ASSERT_NO_FATAL_FAILURE(endWithSignal(kopix, SIGKILL));
+
+    ASSERT_TRUE(kopix.start({kopix.writeFile(text("a.txt"), "line\r\n")}));
+    const unsigned long next = kopix.waitForWindow(text("a.txt - Kopix"));
+    ASSERT_NE(next, 0u) << kopix.errorOutput().constData();
+    EXPECT_TRUE(kopix.errorOutput().isEmpty()) << kopix.errorOutput().constData();
+
+    QProcess third;
+    ASSERT_GE(startAgainAndTime(kopix, {kopix.writeFile(text("b.txt"), "b\r\n")}, third), 0);
+    EXPECT_EQ(third.exitCode(), 0);
+    EXPECT_EQ(kopix.waitForWindow(text("b.txt - Kopix"), 2000), next);
+}
+
+} // namespace
+} // namespace kopix::test
