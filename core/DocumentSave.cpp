@@ -262,7 +262,31 @@ qsizetype hiddenRowStart(QStringView text, QStringView row) {
     return start;
 }
 
+// Whether bytes that encode text read back as exactly that text: a Unicode encoding, no NUL, no half
+// surrogate pair, and no UTF-8 text that begins with U+FEFF, which would read back as a signature.
+bool readsBackAsText(QStringView text, TextEncoding encoding) {
+    return encoding != TextEncoding::Legacy && !text.contains(QChar(0)) && !hasLoneSurrogate(text) &&
+           !(encoding == TextEncoding::Utf8 && text.startsWith(QChar(0xFEFF)));
+}
+
 } // namespace
+
+std::optional<CorrectionSave> planPlainCorrectionSave(QStringView text, TextEncoding encoding,
+                                                      bool loadedCleanly,
+                                                      std::optional<QByteArrayView> textAsUtf8) {
+    if (encoding == TextEncoding::Legacy || !loadedCleanly)
+        return std::nullopt;
+    CorrectionSave save;
+    // Bytes the text was decoded from encode it again exactly, unless a replacement character came out of
+    // them (an invalid sequence, or a U+FFFD: then the text is encoded).
+    const bool utf8 = encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8WithSignature;
+    if (utf8 && textAsUtf8 && !text.contains(QChar::ReplacementCharacter))
+        save.bytes = signatureOf(encoding).toByteArray() + *textAsUtf8;
+    else
+        save.bytes = *encodeText(text, encoding);
+    save.readsBackAsText = readsBackAsText(text, encoding);
+    return save;
+}
 
 CorrectionSave planCorrectionSave(QStringView text, TextEncoding encoding,
                                   const std::optional<QByteArray>& file, TextEncoding readAs,
@@ -322,11 +346,7 @@ CorrectionSave planCorrectionSave(QStringView text, TextEncoding encoding,
     } else {
         save.losesUnreadable = !decodedCleanly;
     }
-    // A UTF-8 text that begins with U+FEFF would read back as a signature, and the text without it.
-    const bool unicode = encoding != TextEncoding::Legacy;
-    save.readsBackAsText = unicode && nulRowStart < 0 && !keepsUndecodable && !text.contains(QChar(0)) &&
-                           !hasLoneSurrogate(text) &&
-                           !(encoding == TextEncoding::Utf8 && text.startsWith(QChar(0xFEFF)));
+    save.readsBackAsText = nulRowStart < 0 && !keepsUndecodable && readsBackAsText(text, encoding);
     save.bytes = signatureOf(encoding).toByteArray() + body;
     return save;
 }

@@ -45,6 +45,15 @@ CorrectionSave planCorrectionSave(QStringView text, TextEncoding writeAs,
                                   bool decodedCleanly,
                                   const LegacyCodePage& legacy = LegacyCodePage::system());
 
+// The same bytes, worked out without the file, where they can be: the file on disk is the one loaded, in a
+// Unicode encoding, and it decoded cleanly to its end. Every line of such a file has exactly the bytes its
+// text encodes to, so keeping the bytes of the lines left alone is encoding the whole text. Nothing when
+// the file must be read and matched line by line (planCorrectionSave).
+// textAsUtf8, where the caller has it (the editor holds the text so), spares encoding the text again.
+std::optional<CorrectionSave>
+planPlainCorrectionSave(QStringView text, TextEncoding encoding, bool loadedCleanly,
+                        std::optional<QByteArrayView> textAsUtf8 = std::nullopt);
+
 // Where corrections go that could not be written to their document without asking (the session ended):
 // a new file in `folder`, named after the document and the time, "phrases (訂正 2026-12-09 17.20.05).txt",
 // with " 2", " 3" … added while a file of that name exists. Nothing that exists is ever named.

@@ -101,6 +101,14 @@ void CorrectionEditor::setDocumentText(const QString& text) {
     setModified(false);
 }
 
+QByteArrayView CorrectionEditor::utf8Text() {
+    // Scintilla keeps its text in one block, with a gap where it was last changed; asking for the block
+    // closes the gap once.
+    const auto length = qsizetype(SendScintilla(SCI_GETLENGTH));
+    const auto* data = reinterpret_cast<const char*>(SendScintilla(SCI_GETCHARACTERPOINTER));
+    return QByteArrayView(data, length);
+}
+
 void CorrectionEditor::setModified(bool modified) {
     if (modified == m_modified)
         return;

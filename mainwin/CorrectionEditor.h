@@ -35,6 +35,10 @@ public:
 
     // Replaces the whole text without an undo record and clears the modified flag.
     void setDocumentText(const QString& text);
+    // The whole text as the editor holds it: UTF-8, CR LF between lines. Valid until the next change.
+    QByteArrayView utf8Text();
+    // The whole text, decoded straight from the editor's own buffer (text() copies it first).
+    QString wholeText() { return QString::fromUtf8(utf8Text()); }
 
     bool isModified() const { return m_modified; }
     void setModified(bool modified);

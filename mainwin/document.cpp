@@ -140,10 +140,11 @@ bool TfC::SaveCorrections(Asking asking) {
     };
     m_savedDocument.reset();
     const QString name = fileNamePart(m_displayedPath);
-    const QString text = correctionEditor()->text();
+    QString text = correctionEditor()->wholeText();
 
     // Another program may have written the file since it was read; its changes would be lost.
-    if (fileChangedSinceLoad() &&
+    const bool changedOnDisk = fileChangedSinceLoad();
+    if (changedOnDisk &&
         !ask(name +
              QStringLiteral(
                  " は、読み込んだ後にほかのプログラムで書き換えられています。\r\n訂正を書き込むと、その"
@@ -151,10 +152,18 @@ bool TfC::SaveCorrections(Asking asking) {
              keep))
         return false;
 
-    // The file as it is on disk gives the bytes of every line the user left alone.
-    const std::optional<QByteArray> onDisk = readRegularFile(m_displayedPath, documentSizeLimit()).bytes;
+    // The file as it is on disk gives the bytes of every line the user left alone; the file as loaded, when
+    // it is still the one on disk and its bytes are those its text encodes to, gives them without a read.
     TextEncoding encoding = m_displayedEncoding;
-    CorrectionSave save = planCorrectionSave(text, encoding, onDisk, m_displayedEncoding, m_displayedClean);
+    std::optional<QByteArray> onDisk;
+    std::optional<CorrectionSave> plain;
+    if (!changedOnDisk && fileExists(m_displayedPath))
+        plain = planPlainCorrectionSave(text, encoding, m_displayedClean, Memo1->utf8Text());
+    if (!plain)
+        onDisk = readRegularFile(m_displayedPath, documentSizeLimit()).bytes;
+    CorrectionSave save =
+        plain ? std::move(*plain)
+              : planCorrectionSave(text, encoding, onDisk, m_displayedEncoding, m_displayedClean);
     if (save.unrepresentable >= 0) {
         // Rather than lose the character, the whole file may go over to UTF-8.
         if (!ask(unrepresentableText(text, save.unrepresentable) +
@@ -191,7 +200,7 @@ bool TfC::SaveCorrections(Asking asking) {
     m_displayedEncoding = encoding;
     // The list can take the text just written rather than read and decode the file again.
     if (save.readsBackAsText) {
-        m_savedDocument = LoadedDocument{LineStore::fromText(text), encoding, true,
+        m_savedDocument = LoadedDocument{LineStore::fromText(std::move(text)), encoding, true,
                                          fileModifiedTime(m_displayedPath), qint64(save.bytes.size())};
     }
     return true;

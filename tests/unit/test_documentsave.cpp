@@ -89,10 +89,18 @@ TEST(CorrectionSave, EveryLineTakesTheEarliestUnusedLineOfItsText) {
         for (int edits = random.bounded(1, 40); edits > 0; --edits) {
             const qsizetype at = random.bounded(int(edited.size()));
             switch (random.bounded(4)) {
-            case 0: edited[at] += u'z'; break;
-            case 1: edited.insert(at, u"Ⅰ"_s); break;
-            case 2: edited.removeAt(at); break;
-            default: edited.move(at, random.bounded(int(edited.size()))); break;
+            case 0:
+                edited[at] += u'z';
+                break;
+            case 1:
+                edited.insert(at, u"Ⅰ"_s);
+                break;
+            case 2:
+                edited.removeAt(at);
+                break;
+            default:
+                edited.move(at, random.bounded(int(edited.size())));
+                break;
             }
         }
         const QString text = edited.join(u"\r\n"_s) + u"\r\n"_s;
@@ -128,19 +136,44 @@ TEST(CorrectionSave, BytesSaidToReadBackAsTheTextDo) {
         bool readsBack;
     } cases[] = {
         {"utf-8, one line changed", TextEncoding::Utf8, "a\r\nb\r\n", u"a\r\nb2\r\n"_s, true},
-        {"utf-8 signature", TextEncoding::Utf8WithSignature, "\xEF\xBB\xBF" "a\r\n", u"あ\r\n"_s, true},
-        {"utf-16le", TextEncoding::Utf16LE, QByteArray("\xFF\xFE" "a\0\r\0\n\0", 8), u"b\r\n"_s, true},
+        {"utf-8 signature", TextEncoding::Utf8WithSignature,
+         "\xEF\xBB\xBF"
+         "a\r\n",
+         u"あ\r\n"_s, true},
+        {"utf-16le", TextEncoding::Utf16LE,
+         QByteArray("\xFF\xFE"
+                    "a\0\r\0\n\0",
+                    8),
+         u"b\r\n"_s, true},
         {"a lone line feed in the text", TextEncoding::Utf8, "a\r\n", u"a\nb\r\n"_s, true},
         {"utf-8 text that begins with U+FEFF", TextEncoding::Utf8, "a\r\n", u"\uFEFFa\r\n"_s, false},
         {"legacy", TextEncoding::Legacy, "a\r\n", u"b\r\n"_s, false},
         {"a kept line that did not decode", TextEncoding::Utf8, "\xFF\r\nb\r\n", u"\uFFFD\r\nc\r\n"_s, false},
-        {"a NUL and what follows it kept", TextEncoding::Utf8, QByteArray("a\r\nb\0c", 6), u"x\r\nb"_s, false},
+        {"a NUL and what follows it kept", TextEncoding::Utf8, QByteArray("a\r\nb\0c", 6), u"x\r\nb"_s,
+         false},
         {"a NUL typed", TextEncoding::Utf8, "a\r\n", u"a\0b\r\n"_s, false},
         {"half a surrogate pair", TextEncoding::Utf8, "a\r\n", u"a"_s + QChar(0xD800), false},
     };
+    int plainPlans = 0;
     for (const Case& c : cases) {
         const CorrectionSave save = plan(c.text, c.encoding, c.original, true);
         EXPECT_EQ(save.readsBackAsText, c.readsBack) << c.name;
+        // Worked out without the file where the file as loaded allows: the very same result.
+        const LoadedDocument loaded = decodeDocument(c.original, cp932());
+        const std::optional<CorrectionSave> plain =
+            loaded.encoding == c.encoding ? planPlainCorrectionSave(c.text, c.encoding, loaded.decodedCleanly)
+                                          : std::nullopt;
+        if (plain) {
+            ++plainPlans;
+            EXPECT_EQ(plain->bytes, save.bytes) << c.name;
+            EXPECT_EQ(plain->readsBackAsText, save.readsBackAsText) << c.name;
+            // The same again from the UTF-8 the editor holds (where it can hold the text).
+            const QByteArray held = c.text.toUtf8();
+            if (QString::fromUtf8(held) == c.text) {
+                EXPECT_EQ(planPlainCorrectionSave(c.text, c.encoding, true, held)->bytes, save.bytes)
+                    << c.name;
+            }
+        }
         if (!save.readsBackAsText)
             continue;
         const LoadedDocument read = decodeDocument(save.bytes, cp932());
@@ -148,6 +181,10 @@ TEST(CorrectionSave, BytesSaidToReadBackAsTheTextDo) {
         EXPECT_EQ(read.encoding, c.encoding) << c.name;
         EXPECT_TRUE(read.decodedCleanly) << c.name;
     }
+    EXPECT_EQ(plainPlans, 7) << "every clean Unicode original";
+    // Held bytes that are no UTF-8 are never written: the text they gave is encoded.
+    EXPECT_EQ(planPlainCorrectionSave(u"\uFFFD", TextEncoding::Utf8, true, QByteArrayView("\xFF"))->bytes,
+              QByteArray("\xEF\xBF\xBD"));
 }
 
 TEST(CorrectionSave, WithoutTheOriginalTheLoadTimeFlagCounts) {
