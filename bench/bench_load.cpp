@@ -133,6 +133,11 @@ BENCHMARK_CAPTURE(BM_Floor, cp932, TextEncoding::Legacy)->Arg(Million)->Unit(ben
 BENCHMARK_CAPTURE(BM_IntoModel, cp932, TextEncoding::Legacy)->Arg(Million)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_FirstPaint, cp932, TextEncoding::Legacy)->Arg(Million)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_FirstPaint, utf8_100k, TextEncoding::Utf8)->Arg(100000)->Unit(benchmark::kMillisecond);
+// Ten times the lines: at most eleven times as long as with a million.
+BENCHMARK_CAPTURE(BM_FirstPaint, utf8_10M, TextEncoding::Utf8)
+    ->Arg(10 * Million)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     return bench::runOffscreen(argc, argv);

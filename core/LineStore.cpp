@@ -105,4 +105,21 @@ QString LineStore::joinedWithCrLf() const {
     return replaceLoneSurrogates(std::move(joined));
 }
 
+QByteArray LineStore::utf8WithCrLf() const {
+    constexpr qsizetype PieceUnits = 64 * 1024;
+    QByteArray bytes;
+    bytes.reserve(textLength() + 2 * count());
+    QString piece;
+    for (qsizetype row = 0; row < count();) {
+        piece.clear();
+        // Whole lines only: a surrogate pair never spans a break, so none is cut in two.
+        do {
+            piece += line(row++);
+            piece += u"\r\n";
+        } while (row < count() && piece.size() < PieceUnits);
+        bytes += replaceLoneSurrogates(piece).toUtf8();
+    }
+    return bytes;
+}
+
 } // namespace kopix

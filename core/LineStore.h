@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -37,6 +38,8 @@ public:
     qsizetype textLength() const { return m_starts.empty() ? 0 : m_starts.back(); }
     // Every line followed by CR LF: the text the correction editor starts from.
     QString joinedWithCrLf() const;
+    // The same in UTF-8, as the editor takes it, made a piece at a time rather than from the whole text.
+    QByteArray utf8WithCrLf() const;
     // All lines one after the other, without their breaks; line i is text().sliced(lineStart(i), ...).
     QStringView text() const { return m_text; }
     qsizetype lineStart(qsizetype row) const { return m_starts[size_t(row)]; }

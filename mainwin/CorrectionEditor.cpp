@@ -92,9 +92,19 @@ void CorrectionEditor::resetScrollWidth() {
     SendScintilla(SCI_SETSCROLLWIDTH, 1);
 }
 
-void CorrectionEditor::setDocumentText(const QString& text) {
+void CorrectionEditor::setDocumentUtf8(QByteArrayView utf8) {
     m_filling = true;
-    setText(text);
+    // Not collected for undo: Scintilla would keep a copy of the whole text to take the filling back. And
+    // told to nobody while it goes in: the editor's accessibility support would make a second copy of it,
+    // in UTF-16, to announce it. Everyone hears of the change once it is in.
+    const long notified = SendScintilla(SCI_GETMODEVENTMASK);
+    SendScintilla(SCI_SETMODEVENTMASK, 0UL);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    SendScintilla(SCI_CLEARALL);
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(notified));
+    Q_EMIT textChanged();
     m_filling = false;
     resetScrollWidth();
     SendScintilla(SCI_EMPTYUNDOBUFFER);

@@ -34,7 +34,8 @@ public:
     void setListFont(const QFont& font);
 
     // Replaces the whole text without an undo record and clears the modified flag.
-    void setDocumentText(const QString& text);
+    void setDocumentText(const QString& text) { setDocumentUtf8(text.toUtf8()); }
+    void setDocumentUtf8(QByteArrayView utf8);
     // The whole text as the editor holds it: UTF-8, CR LF between lines. Valid until the next change.
     QByteArrayView utf8Text();
     // The whole text, decoded straight from the editor's own buffer (text() copies it first).

@@ -73,7 +73,7 @@ CorrectionEditor* TfC::correctionEditor() {
         const bool busy = m_model->lines().count() > BusyFillLines;
         if (busy)
             QApplication::setOverrideCursor(Qt::WaitCursor);
-        Memo1->setDocumentText(m_model->lines().joinedWithCrLf());
+        Memo1->setDocumentUtf8(m_model->lines().utf8WithCrLf());
         if (m_model->lines().count() > TrimAfterLines)
             ::malloc_trim(0);
         if (busy)
@@ -154,7 +154,7 @@ void TfC::BarCorrections(CorrectionBar bar, const LineStore& lines) {
 
 void TfC::EditSyncExecute() {
     // Back to the document as last loaded, which the list still holds.
-    Memo1->setDocumentText(m_model->lines().joinedWithCrLf());
+    Memo1->setDocumentUtf8(m_model->lines().utf8WithCrLf());
     m_memoStale = false;
     const int v = Memo1->firstVisibleLine();
     const int t = LBox->topRow();

@@ -51,6 +51,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LineStore, JoinsEveryLineWithCrLfForTheEditor) {
     EXPECT_EQ(LineStore::fromText(u"a\nb"_s).joinedWithCrLf(), u"a\r\nb\r\n"_s);
     EXPECT_EQ(LineStore::fromText(QString()).joinedWithCrLf(), QString());
+    // In UTF-8, made in pieces: the same bytes, a lone surrogate as U+FFFD, pairs whole across pieces.
+    QString many;
+    for (int i = 0; i < 20000; ++i)
+        many += u"行😀"_s + QString::number(i) + u"\r\n"_s;
+    for (const QString& text : QStringList{u"a\nb"_s, QString(), u"a"_s + QChar(0xD800) + u"\nb"_s, many}) {
+        const LineStore store = LineStore::fromText(text);
+        EXPECT_EQ(store.utf8WithCrLf(), store.joinedWithCrLf().toUtf8()) << text.size();
+    }
 }
 
 TEST(LineStore, FromLinesKeepsEmptyLines) {
