@@ -71,8 +71,11 @@ CorrectionEditor* TfC::correctionEditor() {
     if (m_memoStale) {
         m_memoStale = false;
         const bool busy = m_model->lines().count() > BusyFillLines;
-        if (busy)
+        if (busy) {
+            // The tab shows at once, under the busy pointer, rather than after the filling.
             QApplication::setOverrideCursor(Qt::WaitCursor);
+            repaint();
+        }
         Memo1->setDocumentUtf8(m_model->lines().utf8WithCrLf());
         if (m_model->lines().count() > TrimAfterLines)
             ::malloc_trim(0);
