@@ -62,16 +62,13 @@ quint32 userTimeOf(const xcb_generic_event_t* event, quint8 inputOpcode) {
 } // namespace
 
 X11ActiveWindow::X11ActiveWindow() {
-    const std::optional<X11Connection> x11 = applicationX11Connection();
-    if (!x11)
+    m_x11 = applicationX11Connection().value_or(X11Connection{});
+    if (!m_x11.connection)
         return;
-    m_display = x11->display;
-    m_connection = x11->connection;
-    m_root = x11->root;
-    m_activeAtom = internAtom(m_connection, "_NET_ACTIVE_WINDOW");
+    m_activeAtom = internAtom(m_x11.connection, "_NET_ACTIVE_WINDOW");
     const char input[] = "XInputExtension";
     xcb_query_extension_reply_t* extension = xcb_query_extension_reply(
-        m_connection, xcb_query_extension(m_connection, quint16(std::strlen(input)), input), nullptr);
+        m_x11.connection, xcb_query_extension(m_x11.connection, quint16(std::strlen(input)), input), nullptr);
     if (extension && extension->present)
         m_inputOpcode = extension->major_opcode;
     std::free(extension);
@@ -91,16 +88,16 @@ X11ActiveWindow::~X11ActiveWindow() {
 bool X11ActiveWindow::start() {
     if (m_started)
         return true;
-    if (!m_connection || m_activeAtom == XCB_ATOM_NONE ||
-        !supportsActiveWindow(m_connection, m_root, m_activeAtom))
+    if (!m_x11.connection || m_activeAtom == XCB_ATOM_NONE ||
+        !supportsActiveWindow(m_x11.connection, m_x11.root, m_activeAtom))
         return false;
     // Property events of the root window, added to whatever this program already asked of it.
     xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
-        m_connection, xcb_get_window_attributes(m_connection, m_root), nullptr);
+        m_x11.connection, xcb_get_window_attributes(m_x11.connection, m_x11.root), nullptr);
     const quint32 mask = (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_PROPERTY_CHANGE;
     std::free(attributes);
-    xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(m_connection);
+    xcb_change_window_attributes(m_x11.connection, m_x11.root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(m_x11.connection);
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_started = true;
     activeWindowChanged();
@@ -109,8 +106,8 @@ bool X11ActiveWindow::start() {
 
 quint64 X11ActiveWindow::readActiveWindow() const {
     xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 0, m_root, m_activeAtom, XCB_ATOM_WINDOW, 0, 1),
-        nullptr);
+        m_x11.connection,
+        xcb_get_property(m_x11.connection, 0, m_x11.root, m_activeAtom, XCB_ATOM_WINDOW, 0, 1), nullptr);
     quint64 window = 0;
     if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 4)
         window = *static_cast<const xcb_window_t*>(xcb_get_property_value(reply));
@@ -128,11 +125,11 @@ bool X11ActiveWindow::isOwnWindow(quint64 window) {
 }
 
 bool X11ActiveWindow::exists(quint64 window) const {
-    if (!m_connection || window == 0)
+    if (!m_x11.connection || window == 0)
         return false;
     xcb_generic_error_t* error = nullptr;
     xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
-        m_connection, xcb_get_window_attributes(m_connection, xcb_window_t(window)), &error);
+        m_x11.connection, xcb_get_window_attributes(m_x11.connection, xcb_window_t(window)), &error);
     const bool there = attributes && !error;
     std::free(attributes);
     std::free(error);
@@ -152,10 +149,10 @@ bool X11ActiveWindow::activate(quint64 window) {
     message.data.data32[0] = 2;
     message.data.data32[1] = m_lastUserTime; // 0 is CurrentTime
     message.data.data32[2] = 0;
-    xcb_send_event(m_connection, 0, m_root,
+    xcb_send_event(m_x11.connection, 0, m_x11.root,
                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&message));
-    xcb_flush(m_connection);
+    xcb_flush(m_x11.connection);
     return true;
 }
 
@@ -181,7 +178,7 @@ void X11ActiveWindow::finishPaste(PasteOutcome outcome) {
         return;
     if (outcome == PasteOutcome::Sent) {
         const std::optional<X11Key> key = x11KeyOf(paste->key);
-        if (!key || !typeKeyWithXTest(m_display, *key))
+        if (!key || !typeKeyWithXTest(m_x11.display, *key))
             outcome = PasteOutcome::NotActivated;
     }
     if (paste->done)
@@ -210,7 +207,7 @@ bool X11ActiveWindow::nativeEventFilter(const QByteArray& eventType, void* messa
         m_lastUserTime = time;
     if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
         const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-        if (property->window == m_root && property->atom == m_activeAtom)
+        if (property->window == m_x11.root && property->atom == m_activeAtom)
             activeWindowChanged();
     }
     return false; // Qt goes on with every event as usual

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/X11Connection.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QKeyCombination>
@@ -9,8 +10,6 @@
 #include <functional>
 #include <memory>
 
-struct _XDisplay;
-struct xcb_connection_t;
 class QTimer;
 
 namespace kopix {
@@ -55,9 +54,7 @@ private:
     // Ends the paste waiting for its window with this outcome (typing the key first when it is Sent).
     void finishPaste(PasteOutcome outcome);
 
-    _XDisplay* m_display = nullptr;
-    xcb_connection_t* m_connection = nullptr;
-    quint32 m_root = 0;
+    X11Connection m_x11; // no connection without X
     quint32 m_activeAtom = 0;
     quint8 m_inputOpcode = 0;   // the XInput extension's events carry the user's time too
     quint32 m_lastUserTime = 0; // the X time of the last input event seen (0: none yet)

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "platform/X11Connection.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QKeyCombination>
 #include <QString>
 
 #include <functional>
-
-struct _XDisplay;
-struct xcb_connection_t;
 
 namespace kopix {
 
@@ -29,9 +28,7 @@ public:
 private:
     void release();
 
-    _XDisplay* m_display = nullptr;
-    xcb_connection_t* m_connection = nullptr;
-    quint32 m_root = 0;
+    X11Connection m_x11;     // no connection without X
     quint8 m_keycode = 0;    // the key taken (0: none)
     quint16 m_modifiers = 0; // its modifiers, without the locks
     quint16 m_lockMasks = 0; // CapsLock's and NumLock's masks
