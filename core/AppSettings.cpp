@@ -5,6 +5,8 @@
 #include "core/ProfileInt.h"
 #include "core/RecentFiles.h"
 
+#include <algorithm>
+
 namespace kopix {
 
 namespace {
@@ -66,6 +68,42 @@ void writeExitSettings(ProfileFile& ini, const ExitSettings& s) {
 
 HighlightRule firstRunRule() {
     return HighlightRule{QStringLiteral("http"), quint8(StyleBold | StyleUnderline), clBlue};
+}
+
+KopixSettings readKopixSettings(const ProfileFile& ini, QStringList* rejected) {
+    KopixSettings s;
+    const auto reject = [rejected](QStringView key, const QString& value) {
+        if (rejected)
+            rejected->append(key + u'=' + value);
+    };
+    const QString pasteInto = ini.readString(KopixSection, u"PasteInto", u"").trimmed();
+    if (pasteInto == u"1")
+        s.pasteInto = true;
+    else if (!pasteInto.isEmpty() && pasteInto != u"0")
+        reject(u"PasteInto", pasteInto);
+    // Written by hand as "ctrl + shift + v" it is still the same key.
+    QString pasteKey = ini.readString(KopixSection, u"PasteKey", u"");
+    pasteKey.remove(u' ');
+    if (!pasteKey.isEmpty()) {
+        const auto known =
+            std::find_if(PasteKeyTexts.begin(), PasteKeyTexts.end(), [&](const char16_t* text) {
+                return pasteKey.compare(QString::fromUtf16(text), Qt::CaseInsensitive) == 0;
+            });
+        if (known != PasteKeyTexts.end())
+            s.pasteKey = QString::fromUtf16(*known);
+        else
+            reject(u"PasteKey", pasteKey);
+    }
+    s.globalKey = ini.readString(KopixSection, u"GlobalKey", u"").trimmed();
+    return s;
+}
+
+void writeKopixSettings(ProfileFile& ini, const KopixSettings& s) {
+    if (!ini.hasSection(KopixSection) && s == KopixSettings{})
+        return;
+    ini.writeString(KopixSection, u"PasteInto", s.pasteInto ? u"1" : u"0");
+    ini.writeString(KopixSection, u"PasteKey", s.pasteKey);
+    ini.writeString(KopixSection, u"GlobalKey", s.globalKey);
 }
 
 } // namespace kopix

@@ -88,4 +88,27 @@ HighlightRule firstRunRule();
 
 inline constexpr auto SettingsFileName = u"Kopix.ini";
 
+// The settings of what Kopix adds to the list: pasting into the window the user came from and the key that
+// brings Kopix to the front. They live in a section of their own, so the other sections read and write
+// exactly as before.
+inline constexpr auto KopixSection = u"Kopix";
+// The keys a paste may send, as the settings file spells them (Qt's key-sequence text); the first is the
+// default.
+inline constexpr std::array<const char16_t*, 3> PasteKeyTexts{u"Ctrl+V", u"Shift+Insert", u"Ctrl+Shift+V"};
+
+struct KopixSettings {
+    bool pasteInto = false;                                  // PasteInto: 0 or 1
+    QString pasteKey = QString::fromUtf16(PasteKeyTexts[0]); // PasteKey: one of PasteKeyTexts
+    QString globalKey;                                       // GlobalKey: a key-sequence text, "" for none
+    bool operator==(const KopixSettings&) const = default;
+};
+
+// A value that makes no sense (PasteInto other than 0 or 1, a PasteKey not offered) gives the default, and
+// "key=value" is added to `rejected`. An empty value is the default. The global key's text is taken as it
+// stands (blanks around it removed): whether it names a key is for the one who knows keys to say.
+KopixSettings readKopixSettings(const ProfileFile& ini, QStringList* rejected);
+// Writes the section only once the user has set one of its values: when the file has it already, or a
+// value differs from the default. A settings file that never had it stays byte for byte as it was.
+void writeKopixSettings(ProfileFile& ini, const KopixSettings& settings);
+
 } // namespace kopix

@@ -36,6 +36,10 @@ public:
     // The same lookup for the program's own paths (default ""), without the length limit: a path on
     // Linux may be twice as long as readString hands back.
     QString readPath(QStringView section, QStringView key) const;
+    // Whether the file has a section of this name (matched without regard to letter case).
+    bool hasSection(QStringView section) const {
+        return !section.isEmpty() && findSection(section).has_value();
+    }
 
     // Edits in memory: a changed key's line is replaced (keeping the key's spelling in the file); an
     // unchanged value leaves the line's bytes alone; a new key goes after the last line of its section;

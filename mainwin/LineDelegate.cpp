@@ -1,5 +1,6 @@
 #include "mainwin/LineDelegate.h"
 
+#include "core/FindText.h"
 #include "core/HighlightRules.h"
 #include "core/RowText.h"
 #include "mainwin/Colors.h"
@@ -46,12 +47,38 @@ void LineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     // One line, its top at the row's top; not elided and not clipped to the row. Only what can show is
     // laid out: a line of 50 MB costs a row's width of characters.
     const QFontMetrics metrics(font);
-    painter->drawText(QPointF(option.rect.left() + 2, option.rect.top() + metrics.ascent()),
-                      rowDrawText(line, option.rect.width()));
+    const QString drawn = rowDrawText(line, option.rect.width());
+    if (!m_findText.isEmpty())
+        markMatches(*painter, option.rect, metrics, drawn, selected, text);
+    painter->drawText(QPointF(option.rect.left() + 2, option.rect.top() + metrics.ascent()), drawn);
     if (option.state & QStyle::State_HasFocus)
         drawFocusFrame(
             *painter, option.rect,
             palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text));
+}
+
+QColor LineDelegate::findMarkColour() {
+    return QColor(255, 255, 0);
+}
+
+void LineDelegate::markMatches(QPainter& painter, const QRect& row, const QFontMetrics& metrics,
+                               const QString& drawn, bool selected, const QColor& textColour) const {
+    // Unselected rows get the marker's yellow behind the match; on a selected row the match is framed
+    // instead, so it stays readable in the highlight colours.
+    for (const auto& [start, length] : matchesInLine(drawn, m_findText)) {
+        const int left = row.left() + 2 + metrics.horizontalAdvance(drawn.left(start));
+        const int width = metrics.horizontalAdvance(drawn.mid(start, length));
+        const QRect match(left, row.top(), width, row.height());
+        if (selected) {
+            painter.save();
+            painter.setPen(textColour);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(match.adjusted(0, 0, -1, -1));
+            painter.restore();
+        } else {
+            painter.fillRect(match, findMarkColour());
+        }
+    }
 }
 
 QSize LineDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {

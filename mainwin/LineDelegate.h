@@ -27,6 +27,9 @@ public:
 
     void setRules(const Rules& rules) { m_rules = rules; }
     void setRowHeight(int height) { m_rowHeight = height; }
+    // The text the find bar looks for, marked wherever it shows in a row ("" marks nothing).
+    void setFindText(const QString& text) { m_findText = text; }
+    static QColor findMarkColour();
     int rowHeight() const { return m_rowHeight; }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -37,8 +40,13 @@ public:
 
 private:
     const LineListModel& m_model;
+    // Marks the find bar's matches in the text a row draws, behind the text.
+    void markMatches(QPainter& painter, const QRect& row, const QFontMetrics& metrics, const QString& drawn,
+                     bool selected, const QColor& textColour) const;
+
     Rules m_rules;
     int m_rowHeight = 15;
+    QString m_findText;
 };
 
 } // namespace kopix

@@ -44,6 +44,8 @@ struct PastePlace;
 class StatusPanel;
 class HintController;
 class DocumentWatcher;
+class FindBar;
+class PasteTarget;
 
 // The settings dialog as the window knows it: made by the program entry after the window, shown by the
 // settings command.
@@ -128,6 +130,10 @@ public:
     std::array<quint8, RuleCount> RFontS{};
     std::array<TColor, RuleCount> RFontC{};
     QString ExeMemo;
+    // Pasting into the window the user came from, and the key that brings Kopix to the front ([Kopix]).
+    KopixSettings KopixOptions;
+    // Puts KopixOptions to work (the settings dialog's OK, and the start); tells the user what cannot be.
+    void ApplyKopixOptions();
 
     // Components other parts of the program (and tests) reach by name.
     QTabWidget* PageControl1 = nullptr;
@@ -197,6 +203,9 @@ public:
     void BtnSioriClick();
     void ActSelAllExecute();
     void EditCopy1Execute();
+    // Opens the find bar under the list (find.cpp).
+    void ActFindExecute();
+    FindBar* findBar() const { return m_findBar; }
 
     // The correction tab (correction.cpp).
     void PageControl1Change();
@@ -383,6 +392,9 @@ private:
     QMargins m_frame;                   // the frame the desktop said it would put around the window
     SettingsPlace m_place;              // where the settings file and the first-run sample live
     DocumentWatcher* m_watcher = nullptr; // follows the document on display on disk
+    FindBar* m_findBar = nullptr;         // finds a text in the list
+    PasteTarget* m_pasteTarget = nullptr; // the window the user came from: pasting there, the global key
+    QStringList m_kopixRejected;          // [Kopix] values of the settings file that made no sense
     bool m_independentCopy = false;       // another Kopix writes the settings file
 };
 

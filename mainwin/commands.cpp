@@ -60,6 +60,8 @@ const ActionEntry actionTable[] = {
     {u"EditCopy1", Edit, u"コピー(&C)", "Ctrl+C", Image::Copy, 128, u"コピー"},
     {u"EditPaste1", Edit, u"貼り付け(&P)", "Ctrl+V", Image::Paste, 128, u"貼り付け"},
     {u"EditDelete1", Edit, u"削除(&D)", "Del", Image::Delete, 128, u"削除"},
+    // Kopix's own additions, after the others.
+    {u"ActFind", File, u"検索(&S)...", "Ctrl+F", std::nullopt, 830, u"一覧の行を検索"},
 };
 
 } // namespace
@@ -128,6 +130,7 @@ void TfC::CreateActions() {
     connect(ActRefresh, &QAction::triggered, this, &TfC::ActRefreshExecute);
     connect(ActFolder, &QAction::triggered, this, &TfC::ActFolderExecute);
     connect(ActSettei, &QAction::triggered, this, &TfC::ActSetteiExecute);
+    connect(named("ActFind"), &QAction::triggered, this, &TfC::ActFindExecute);
     connect(ActShukuGen, &QAction::triggered, this, &TfC::ActShukuGenExecute);
     connect(ActHelp, &QAction::triggered, this, &TfC::ActHelpExecute);
     connect(ActExit, &QAction::triggered, this, &TfC::ActExitExecute);

@@ -5,6 +5,7 @@
 #include "core/CopyText.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
+#include "mainwin/PasteTarget.h"
 
 #include "mainwin/CorrectionEditor.h"
 #include <QAction>
@@ -91,8 +92,10 @@ void TfC::Pnl1MouseMove(const QMouseEvent& event) {
     const bool fromMouse =
         device == QInputDevice::DeviceType::Mouse || device == QInputDevice::DeviceType::TouchPad;
     if (held == Qt::NoModifier && event.buttons() == Qt::NoButton && fromMouse && isActiveWindow() &&
-        STS == TSTS::SelN)
+        STS == TSTS::SelN) {
         SetSTS(TSTS::SelC);
+        m_pasteTarget->afterCopy();
+    }
 }
 
 void TfC::LBoxKeyDown(int key) {
@@ -118,8 +121,11 @@ void TfC::LBoxKeyDown(int key) {
     default:
         break;
     }
-    if (target != STS)
-        SetSTS(target);
+    if (target == STS)
+        return;
+    SetSTS(target);
+    if (target == TSTS::SelC)
+        m_pasteTarget->afterCopy();
 }
 
 void TfC::ActSelAllExecute() {

@@ -10,11 +10,13 @@
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/DocumentWatcher.h"
+#include "mainwin/FindBar.h"
 #include "mainwin/Fonts.h"
 #include "mainwin/Hints.h"
 #include "mainwin/LineDelegate.h"
 #include "mainwin/LineListModel.h"
 #include "mainwin/ModalWatcher.h"
+#include "mainwin/PasteTarget.h"
 #include "mainwin/StatusPanel.h"
 #include "mainwin/ToolBarStyle.h"
 #include "platform/Platform.h"
@@ -121,6 +123,16 @@ void TfC::CreateComponents() {
     copyLayout->setSpacing(0);
     copyLayout->addWidget(ToolBar1);
     copyLayout->addLayout(strips, 1);
+    // Typing finds a row as a click would choose it; Enter copies it as Enter in the list does.
+    m_findBar = new FindBar(*LBox, *m_delegate,
+                            {[this]() -> const LineStore& { return lines(); },
+                             [this] {
+                                 if (STS != TSTS::SelN)
+                                     SetSTS(TSTS::SelN);
+                             },
+                             [this] { LBoxKeyDown(Qt::Key_Return); }},
+                            TabCopy);
+    copyLayout->addWidget(m_findBar);
     PageControl1->addTab(TabCopy, QStringLiteral("転記"));
 
     TabNote = new QWidget;
@@ -163,6 +175,9 @@ void TfC::CreateComponents() {
     SBarPanels[1]->setLineWidth(1);
     setStatusBar(SBar);
     NameForScreenReaders();
+    m_pasteTarget = new PasteTarget(
+        m_platform, *this, *SBarPanels[1],
+        [this](const QString& text) { MsgDlgCenter(text, MsgDlgType::Warning, mbOK, 0); }, this);
 
     Timerhttp = new QTimer(this);
     Timerhttp->setObjectName(QStringLiteral("Timerhttp"));
@@ -230,6 +245,15 @@ void TfC::FormShow() {
     LBox->setFocus();
     // Close requests reach the native window first (IgnoreCloseWhileAsking).
     windowHandle()->installEventFilter(this);
+    // Pasting into other windows and the global key, once the window shows: what cannot be is told over it.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_kopixRejected.isEmpty())
+            MsgDlgCenter(settingsFilePath() +
+                             QStringLiteral(" の [Kopix] の次の値は使えないため、既定の値にしました。\r\n") +
+                             m_kopixRejected.join(QStringLiteral("\r\n")),
+                         MsgDlgType::Warning, mbOK, 0);
+        ApplyKopixOptions();
+    });
 }
 
 bool TfC::IgnoreCloseWhileAsking(QObject* watched, QEvent* event) {

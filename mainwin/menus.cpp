@@ -69,6 +69,7 @@ const MenuItem pupMenuItems[] = {
     {K::Separator, u"N3"},
     {K::Submenu, u"mSiori", u"☆ 含む行にジャンプ(&J)", {}, mSioriItems, Image::Bookmarks},
     {K::Command, u"A1", u"ActSelAll"},
+    {K::Command, u"K1", u"ActFind"},
     {K::Separator, u"N5"},
     {K::Command, u"mShukugen", u"ActShukuGen"},
     {K::Command, u"T1", u"ActSettei"},

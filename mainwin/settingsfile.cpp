@@ -7,6 +7,7 @@
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
+#include "mainwin/PasteTarget.h"
 #include "platform/Platform.h"
 
 #include <QDebug>
@@ -55,6 +56,11 @@ void TfC::ReadSettingsFile() {
     fDir = s.fDir;
     m_usedFL.fillWithoutNotice(s.recentFiles);
     ExeMemo = s.editorPath;
+    KopixOptions = readKopixSettings(ini, &m_kopixRejected);
+}
+
+void TfC::ApplyKopixOptions() {
+    m_pasteTarget->apply(KopixOptions);
 }
 
 void TfC::WriteSettingsFile() {
@@ -75,6 +81,7 @@ void TfC::WriteSettingsFile() {
     s.recentFiles = m_usedFL.entries();
     s.editorPath = ExeMemo;
     writeExitSettings(ini, s);
+    writeKopixSettings(ini, KopixOptions);
 
     QString reason;
     if (!ini.save(path, &reason))

@@ -4,8 +4,10 @@
 #include "core/WindowGeometry.h"
 #include "platform/MessageDialog.h"
 #include "platform/X11Activation.h"
+#include "platform/X11ActiveWindow.h"
 #include "platform/X11Clipboard.h"
 #include "platform/X11FrameExtents.h"
+#include "platform/X11GlobalKey.h"
 #include "platform/X11NumLock.h"
 
 #include <QApplication>
@@ -246,6 +248,34 @@ void LinuxPlatform::readClipboardText(QObject* context,
 void LinuxPlatform::readPrimaryText(QObject* context,
                                     std::function<void(const std::optional<QString>&)> done) {
     readWholeText(m_primaryReader, X11ClipboardReader::Selection::Primary, context, std::move(done));
+}
+
+X11ActiveWindow& LinuxPlatform::activeWindow() {
+    if (!m_activeWindow)
+        m_activeWindow = std::make_unique<X11ActiveWindow>();
+    return *m_activeWindow;
+}
+
+bool LinuxPlatform::followActiveWindow() {
+    return activeWindow().start();
+}
+
+quint64 LinuxPlatform::previousWindow() {
+    return activeWindow().previous();
+}
+
+void LinuxPlatform::pasteInto(quint64 window, QKeyCombination key, std::function<void(PasteOutcome)> done) {
+    activeWindow().pasteInto(window, key, std::move(done));
+}
+
+bool LinuxPlatform::activateOtherWindow(quint64 window) {
+    return activeWindow().activate(window);
+}
+
+QString LinuxPlatform::grabGlobalKey(QKeyCombination key, std::function<void()> pressed) {
+    if (!m_globalKey)
+        m_globalKey = std::make_unique<X11GlobalKey>();
+    return m_globalKey->grab(key, std::move(pressed));
 }
 
 } // namespace kopix

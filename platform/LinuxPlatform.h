@@ -9,7 +9,9 @@
 
 namespace kopix {
 
+class X11ActiveWindow;
 class X11ClipboardReader;
+class X11GlobalKey;
 class X11NumLock;
 
 // The desktop as X11 (or XWayland) and Qt give it.
@@ -36,6 +38,11 @@ public:
     void readPrimaryText(QObject* context, std::function<void(const std::optional<QString>&)> done) override;
     void readClipboardText(QObject* context,
                            std::function<void(const std::optional<QString>&)> done) override;
+    bool followActiveWindow() override;
+    quint64 previousWindow() override;
+    void pasteInto(quint64 window, QKeyCombination key, std::function<void(PasteOutcome)> done) override;
+    bool activateOtherWindow(quint64 window) override;
+    QString grabGlobalKey(QKeyCombination key, std::function<void()> pressed) override;
 
 private:
     // The frame the window manager puts around a window with these flags in the normal state, when it says.
@@ -43,6 +50,9 @@ private:
     // Made on first use, when the application (and its X connection) exists.
     X11NumLock& numLock();
     std::unique_ptr<X11NumLock> m_numLock;
+    X11ActiveWindow& activeWindow();
+    std::unique_ptr<X11ActiveWindow> m_activeWindow;
+    std::unique_ptr<X11GlobalKey> m_globalKey;
     std::unique_ptr<X11ClipboardReader> m_clipboardReader;
     std::unique_ptr<X11ClipboardReader> m_pasteReader;
     std::unique_ptr<X11ClipboardReader> m_primaryReader;

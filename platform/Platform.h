@@ -4,6 +4,7 @@
 #include "platform/DesktopOpener.h"
 #include "platform/MessageBox.h"
 
+#include <QKeyCombination>
 #include <QMargins>
 #include <QRect>
 #include <QString>
@@ -16,6 +17,13 @@ class QUrl;
 class QWidget;
 
 namespace kopix {
+
+// What became of a paste into another program's window.
+enum class PasteOutcome {
+    Sent,         // the window was activated and got the key
+    WindowGone,   // the window no longer exists: nothing was sent
+    NotActivated, // the window did not become the active one in time: nothing was sent
+};
 
 // What the desktop does for the program. The program talks to the desktop only through this, so tests
 // can put a recording fake in its place.
@@ -75,6 +83,22 @@ public:
     // the same way as readClipboardText and on a read of its own.
     virtual void readPrimaryText(QObject* context,
                                  std::function<void(const std::optional<QString>&)> done) = 0;
+
+    // Follows which top-level window is active from now on, through the desktop's _NET_ACTIVE_WINDOW,
+    // so that previousWindow() knows where the user came from. False when the desktop does not say which
+    // window is active.
+    virtual bool followActiveWindow() = 0;
+    // The last active top-level window that is not one of Kopix's own; 0 when none is known.
+    virtual quint64 previousWindow() = 0;
+    // Activates another program's window and, only once it is the active window, sends it a key as if
+    // typed (keys the user still holds are released first). done gets the outcome, later.
+    virtual void pasteInto(quint64 window, QKeyCombination key, std::function<void(PasteOutcome)> done) = 0;
+    // Activates another program's window (the global key's way back); false when it no longer exists.
+    virtual bool activateOtherWindow(quint64 window) = 0;
+    // Takes a key on the whole desktop, whichever program has the focus, with NumLock and CapsLock on or
+    // off; pressed runs at each press. An empty key gives the one taken back. "" when it is taken, else
+    // why not, in a line for the user.
+    virtual QString grabGlobalKey(QKeyCombination key, std::function<void()> pressed) = 0;
 };
 
 } // namespace kopix

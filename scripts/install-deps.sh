@@ -6,7 +6,7 @@ set -euo pipefail
 # To build Kopix and run it.
 running=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libx11-dev libxkbcommon-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libx11-dev libxtst-dev libxkbcommon-dev
   fonts-ipafont-gothic qt6-translations-l10n libqscintilla2-qt6-dev libqt6svg6
 )
 # To test it (a virtual X server, a window manager, the real pointer, keyboard and clipboard), to

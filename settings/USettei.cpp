@@ -7,6 +7,7 @@
 #include "mainwin/DocumentListView.h"
 #include "mainwin/Fonts.h"
 #include "mainwin/Hints.h"
+#include "mainwin/PasteTarget.h"
 #include "settings/PageControl.h"
 
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -223,6 +225,7 @@ void TSettei::CreateControls() {
     editorLayout->addWidget(label5);
     editorLayout->addWidget(label6);
     PCtrl->addPage(editorPage, QStringLiteral("編集ソフト"));
+    CreatePastePage();
 
     // Panel2: the buttons.
     auto* panel2 = new QWidget(this);
@@ -236,8 +239,8 @@ void TSettei::CreateControls() {
     HelpBtn = new QPushButton(QStringLiteral("ヘルプ(&H)"), panel2);
     HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
     connect(OKBtn, &QPushButton::clicked, this, [this] {
-        OKBtnClick();
-        accept();
+        if (OKBtnClick())
+            accept();
     });
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpBtn, &QPushButton::clicked, this, &TSettei::HelpBtnClick);
@@ -264,6 +267,56 @@ void TSettei::CreateControls() {
     hints.addHint(BtnOpenExe, QStringLiteral("[開く]と上に設定"));
     hints.addHint(BtnClearExe, QStringLiteral("空白にして、メモ帳を使用"));
     hints.addHint(HelpBtn, QStringLiteral("該当するページへ"));
+}
+
+void TSettei::CreatePastePage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet6"));
+    CBoxPasteInto = new QCheckBox(QStringLiteral("元のウィンドウに貼り付け(&P)"), page);
+    CBoxPasteInto->setObjectName(QStringLiteral("CBoxPasteInto"));
+    auto* keyLabel = new QLabel(QStringLiteral("貼り付けのキー(&K)："), page);
+    CBoxPasteKey = new QComboBox(page);
+    CBoxPasteKey->setObjectName(QStringLiteral("CBoxPasteKey"));
+    for (const char16_t* key : PasteKeyTexts) {
+        const QString text = QString::fromUtf16(key);
+        // Terminals paste with Ctrl+Shift+V: Ctrl+V is a key of their programs there.
+        CBoxPasteKey->addItem(text == u"Ctrl+Shift+V" ? text + QStringLiteral("（端末）") : text, text);
+    }
+    keyLabel->setBuddy(CBoxPasteKey);
+    auto* globalLabel = new QLabel(QStringLiteral("Kopix を呼び出すキー(&G)："), page);
+    EdGlobalKey = new QKeySequenceEdit(page);
+    EdGlobalKey->setObjectName(QStringLiteral("EdGlobalKey"));
+    // One key: a second one typed within the edit's pause would make a sequence no desktop key can be.
+    connect(EdGlobalKey, &QKeySequenceEdit::editingFinished, EdGlobalKey, [edit = EdGlobalKey] {
+        if (edit->keySequence().count() > 1)
+            edit->setKeySequence(QKeySequence(edit->keySequence()[0]));
+    });
+    globalLabel->setBuddy(EdGlobalKey);
+    BtnNoGlobalKey = new QPushButton(QStringLiteral("なし(&N)"), page);
+    BtnNoGlobalKey->setObjectName(QStringLiteral("BtnNoGlobalKey"));
+    BtnNoGlobalKey->setFixedSize(50, 25);
+    connect(BtnNoGlobalKey, &QPushButton::clicked, EdGlobalKey, &QKeySequenceEdit::clear);
+    auto* note = new QLabel(QStringLiteral("※ もう一度押すと元のウィンドウへ。"), page);
+    note->setWordWrap(true);
+
+    auto* keyRow = new QHBoxLayout;
+    keyRow->addWidget(keyLabel);
+    keyRow->addWidget(CBoxPasteKey, 1);
+    auto* globalRow = new QHBoxLayout;
+    globalRow->addWidget(EdGlobalKey, 1);
+    globalRow->addWidget(BtnNoGlobalKey);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(4);
+    layout->addWidget(CBoxPasteInto);
+    layout->addLayout(keyRow);
+    layout->addWidget(globalLabel);
+    layout->addLayout(globalRow);
+    layout->addWidget(note);
+    layout->addStretch(1);
+    PCtrl->addPage(page, QStringLiteral("貼り付け"));
+    m_fC.hints().addHint(CBoxPasteInto, QStringLiteral("コピーした後、元のウィンドウでキーを押す"));
+    m_fC.hints().addHint(BtnNoGlobalKey, QStringLiteral("呼び出すキーを使わない"));
 }
 
 void TSettei::FormCreate() {
@@ -317,6 +370,11 @@ void TSettei::FormShow() {
 
     WExeMemo = m_fC.ExeMemo;
     showEditorPath(WExeMemo);
+
+    const KopixSettings& options = m_fC.KopixOptions;
+    CBoxPasteInto->setChecked(options.pasteInto);
+    CBoxPasteKey->setCurrentIndex(std::max(0, CBoxPasteKey->findData(options.pasteKey)));
+    EdGlobalKey->setKeySequence(QKeySequence::fromString(options.globalKey, QKeySequence::PortableText));
 
     if (ShowFirst) {
         // The dialog's frame, not its client area, 30 right of and 50 below the main window's frame (whose
@@ -413,7 +471,15 @@ void TSettei::BtnClearExeClick() {
     BtnOpenExe->setFocus();
 }
 
-void TSettei::OKBtnClick() {
+bool TSettei::OKBtnClick() {
+    // A global key that would take a key typing needs is refused before anything is applied.
+    const QString globalKey = EdGlobalKey->keySequence().toString(QKeySequence::PortableText);
+    if (const QString problem = PasteTarget::globalKeyProblem(globalKey); !problem.isEmpty()) {
+        m_fC.MsgDlgCenter(problem, MsgDlgType::Warning, mbOK, 0);
+        PCtrl->setCurrentIndex(PCtrl->count() - 1);
+        EdGlobalKey->setFocus();
+        return false;
+    }
     if (QListWidgetItem* size = LB_FSize->currentItem(); size && size->isSelected()) {
         QFont font = m_fC.LBox->font();
         font.setPointSize(size->text().toInt());
@@ -431,6 +497,13 @@ void TSettei::OKBtnClick() {
         m_fC.RFontC[k] = editColor(LEMoji[k]);
     }
     m_fC.ExeMemo = WExeMemo;
+
+    KopixSettings options{CBoxPasteInto->isChecked(), CBoxPasteKey->currentData().toString(), globalKey};
+    if (options != m_fC.KopixOptions) {
+        m_fC.KopixOptions = options;
+        m_fC.ApplyKopixOptions();
+    }
+    return true;
 }
 
 void TSettei::HelpBtnClick() {

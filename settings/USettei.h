@@ -10,6 +10,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QKeySequenceEdit;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -52,6 +53,11 @@ public:
     QLabel* STexe = nullptr;
     QPushButton* BtnOpenExe = nullptr;
     QPushButton* BtnClearExe = nullptr; // empties the editor path
+    // Page 5: pasting into the window the user came from, and the key that calls Kopix.
+    QCheckBox* CBoxPasteInto = nullptr;
+    QComboBox* CBoxPasteKey = nullptr;
+    QKeySequenceEdit* EdGlobalKey = nullptr;
+    QPushButton* BtnNoGlobalKey = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
     QPushButton* HelpBtn = nullptr;
@@ -72,7 +78,9 @@ private:
     void ColorBox1Change(QComboBox* list);
     void BtnOpenExeClick();
     void BtnClearExeClick();
-    void OKBtnClick();
+    // False (and the user told why) when the dialog cannot close with what it holds.
+    bool OKBtnClick();
+    void CreatePastePage();
     void HelpBtnClick();
     // The keyword edit of the page showing (1 to 3), or nullptr on the other pages.
     QLineEdit* activeRuleEdit() const;

@@ -71,6 +71,7 @@ TEST_F(Commands, EveryCommandAsTheTableHasIt) {
         {u"EditCopy1", u"編集", u"コピー(&C)", "Ctrl+C", 128, u"コピー", true},
         {u"EditPaste1", u"編集", u"貼り付け(&P)", "Ctrl+V", 128, u"貼り付け", true},
         {u"EditDelete1", u"編集", u"削除(&D)", "Del", 128, u"削除", true},
+        {u"ActFind", u"ファイル", u"検索(&S)...", "Ctrl+F", 830, u"一覧の行を検索", false},
     };
     startOn(); // with a document on display, so the document commands are on
     for (const Row& r : rows) {
@@ -112,16 +113,17 @@ TEST_F(Commands, EveryCommandAsTheTableHasIt) {
     for (int i = 10; i < 26; ++i)
         expected.append(u"ActSI%1"_s.arg(i));
     expected << u"ActSINasi"_s << u"ActFNasi"_s << u"EditSync"_s << u"EditUndo1"_s << u"EditCut1"_s
-             << u"EditCopy1"_s << u"EditPaste1"_s << u"EditDelete1"_s;
+             << u"EditCopy1"_s << u"EditPaste1"_s << u"EditDelete1"_s << u"ActFind"_s;
     EXPECT_EQ(order, expected);
-    EXPECT_EQ(order.size(), 54);
+    EXPECT_EQ(order.size(), 55);
 }
 
 TEST_F(Commands, EveryMenuHasItsItemsInOrder) {
     startOn();
-    EXPECT_EQ(itemNames(window->PupMenu),
-              (QStringList{u"O1"_s, u"mRireki"_s, u"M1"_s, u"Y1"_s, u"F1"_s, u"N3"_s, u"mSiori"_s, u"A1"_s,
-                           u"N5"_s, u"mShukugen"_s, u"T1"_s, u"N4"_s, u"H1"_s, u"N6"_s, u"N3CX1"_s}));
+    EXPECT_EQ(
+        itemNames(window->PupMenu),
+        (QStringList{u"O1"_s, u"mRireki"_s, u"M1"_s, u"Y1"_s, u"F1"_s, u"N3"_s, u"mSiori"_s, u"A1"_s, u"K1"_s,
+                     u"N5"_s, u"mShukugen"_s, u"T1"_s, u"N4"_s, u"H1"_s, u"N6"_s, u"N3CX1"_s}));
     EXPECT_EQ(itemNames(window->findChild<QMenu*>(u"mRireki"_s)),
               (QStringList{u"ActF01"_s, u"ActF21"_s, u"ActF22"_s, u"ActF31"_s, u"ActF41"_s, u"ActF51"_s,
                            u"ActF61"_s, u"ActF71"_s, u"ActF81"_s, u"ActF91"_s, u"N8"_s}));
@@ -270,7 +272,8 @@ TEST_F(Commands, WhatCannotBeStartedIsReported) {
     } cases[] = {
         {editor, "ActNote", editor + u"\r\nを起動できません。"_s},
         {QString(), "ActNote", document + u"\r\nを開けません。\r\n開くプログラムが見つかりません。"_s},
-        {QString(), "ActFolder", inProgramDir(u"docs"_s) + u"\r\nを開けません。\r\n開くプログラムが見つかりません。"_s},
+        {QString(), "ActFolder",
+         inProgramDir(u"docs"_s) + u"\r\nを開けません。\r\n開くプログラムが見つかりません。"_s},
         {QString(), "ActHelp", u"ヘルプ\r\nを開けません。\r\n開くプログラムが見つかりません。"_s},
     };
     for (const auto& c : cases) {

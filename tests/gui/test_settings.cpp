@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -224,10 +225,12 @@ TEST_F(Settings, TheBrowseDialogListsFoldersAndProgramsAndOpensAChosenOne) {
             inFolder = shown(dialog);
             // A click on the program, as a user picks it, then 開く.
             auto* list = dialog->findChild<QAbstractItemView*>(u"listView"_s);
-            const QModelIndexList found = list->model()->match(list->model()->index(0, 0, list->rootIndex()),
-                                                               Qt::DisplayRole, u"editor"_s, 1, Qt::MatchExactly);
+            const QModelIndexList found =
+                list->model()->match(list->model()->index(0, 0, list->rootIndex()), Qt::DisplayRole,
+                                     u"editor"_s, 1, Qt::MatchExactly);
             if (found.size() == 1)
-                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(found.first()).center());
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                  list->visualRect(found.first()).center());
             for (QAbstractButton* button : dialog->findChildren<QPushButton*>()) {
                 if (button->text() == u"開く(&O)"_s || button->text() == u"&Open"_s) {
                     openEnabled = button->isEnabled();
@@ -313,6 +316,30 @@ TEST_F(Settings, HelpIsAt220AndTheWindowLeavesStayOnTopWhileTheDialogIsOpen) {
     for (int i = 0; i < settei->PCtrl->count(); ++i)
         EXPECT_TRUE(settei->PCtrl->rect().contains(settei->PCtrl->tab(i)->geometry()))
             << "tab " << i << " whole";
+}
+
+TEST_F(Settings, ThePastePageTakesTheGlobalKeyAndItsChoicesReachTheKopixSection) {
+    startOn();
+    QCoreApplication::processEvents();
+    withDialog([&] {
+        page(5);
+        EXPECT_FALSE(settei->CBoxPasteInto->isChecked()) << "off by default";
+        settei->CBoxPasteInto->setChecked(true);
+        settei->CBoxPasteKey->setCurrentIndex(1);
+        // A key typing needs is refused, and the dialog stays open.
+        settei->EdGlobalKey->setKeySequence(QKeySequence(u"Shift+K"_s));
+        ok();
+        EXPECT_TRUE(settei->isVisible());
+        EXPECT_EQ(platform.messages.size(), 1);
+        settei->EdGlobalKey->setKeySequence(QKeySequence(u"Ctrl+Alt+K"_s));
+        ok();
+    });
+    EXPECT_EQ(platform.grabbedKeys,
+              QList<QKeyCombination>{QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_K)});
+    ASSERT_TRUE(closeAndDestroy());
+    EXPECT_TRUE(readFile(u"Kopix.ini"_s)
+                    .endsWith("[Kopix]\r\nPasteInto=1\r\nPasteKey=Shift+Insert\r\nGlobalKey=Ctrl+Alt+K\r\n"))
+        << readFile(u"Kopix.ini"_s).constData();
 }
 
 } // namespace

@@ -76,10 +76,11 @@ report=$(lintian --fail-on error,warning "$deb" 2>"$work/lintian.err") ||
   fail "lintian reports errors or warnings:"$'\n'"$report"$'\n'"$(cat "$work/lintian.err")"
 ! grep -q '^[EW]:' <<<"$report" || fail "lintian: $report"
 
-# A Japanese font and Qt's SVG plugins are needed; Qt's Japanese texts only recommended, since Kopix runs
+# A Japanese font and Qt's SVG plugins are needed (libxtst6, for pasting into other windows, comes from
+# the libraries); Qt's Japanese texts only recommended, since Kopix runs
 # without them, and no opener at all (Kopix starts the desktop's programs itself). There is no home page to name.
 field() { dpkg-deb --field "$deb" "$1"; }
-for package in libqt6svg6 fonts-ipafont-gothic libqt6widgets6; do
+for package in libqt6svg6 fonts-ipafont-gothic libqt6widgets6 libxtst6; do
   grep -q "\b$package\b" <<<"$(field Depends)" || fail "the package does not depend on $package: $(field Depends)"
 done
 grep -q '\bqt6-translations-l10n\b' <<<"$(field Recommends)" || fail "the package does not recommend Qt's texts"

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 
+#include <QKeySequence>
 #include <QList>
 #include <QStringList>
 #include <QUrl>
@@ -97,6 +98,34 @@ public:
             pendingPrimaryReads.append(std::move(done));
         else
             done(primaryText);
+    }
+
+    // The window the user came from, as the desktop would tell it (false: it does not say).
+    bool tellsActiveWindow = true;
+    quint64 previous = 0x4200001;
+    bool followActiveWindow() override { return tellsActiveWindow; }
+    quint64 previousWindow() override { return previous; }
+    // Pastes asked for ("window|key") and what becomes of them.
+    QStringList pastes;
+    PasteOutcome pasteOutcome = PasteOutcome::Sent;
+    void pasteInto(quint64 window, QKeyCombination key, std::function<void(PasteOutcome)> done) override {
+        pastes.append(QString::number(window) + u'|' + QKeySequence(key).toString());
+        done(pasteOutcome);
+    }
+    QList<quint64> activatedWindows;
+    bool activateOtherWindow(quint64 window) override {
+        activatedWindows.append(window);
+        return pasteOutcome != PasteOutcome::WindowGone;
+    }
+    // Keys taken on the whole desktop (an empty one gives the key back), and why one is refused ("": it is
+    // taken); press the key with globalKeyPressed().
+    QList<QKeyCombination> grabbedKeys;
+    QString grabFailure;
+    std::function<void()> globalKeyPressed;
+    QString grabGlobalKey(QKeyCombination key, std::function<void()> pressed) override {
+        grabbedKeys.append(key);
+        globalKeyPressed = grabFailure.isEmpty() ? std::move(pressed) : nullptr;
+        return grabFailure;
     }
 };
 

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/LineStore.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace kopix {
+
+// Finding a text in the document's lines as a user types it: letter case does not count, and the
+// full-width and half-width forms of Latin letters, digits and katakana are the same character, so
+// "ｱﾄﾞﾚｽ" finds "アドレス" and "ＡＢＣ" finds "abc". A half-width katakana followed by its (half-width or
+// combining) sound mark counts as the one voiced katakana. A match never runs from one line into the next.
+
+// The text as the finder compares it: every character in its one form. Empty when there is nothing to find.
+QString foldedForFind(QStringView text);
+
+enum class FindDirection { Forward, Backward };
+
+// A match: its row, and where in the row's line it lies (in the line's own characters).
+struct FindHit {
+    qsizetype row = -1;
+    qsizetype start = 0;
+    qsizetype length = 0;
+    bool operator==(const FindHit&) const = default;
+};
+
+// The first row, starting with `fromRow` itself and going in `direction`, that contains `text`, wrapping
+// round at either end; nothing when no row contains it (or `text` is empty). The lines' contiguous text is
+// searched directly: a million rows cost one pass over their characters.
+std::optional<FindHit> findInLines(const LineStore& lines, QStringView text, qsizetype fromRow,
+                                   FindDirection direction);
+
+// Where `text` occurs in one line, from its left, one match after the other (start, length in the line's
+// characters); at most `limit` matches.
+std::vector<std::pair<qsizetype, qsizetype>> matchesInLine(QStringView line, QStringView text,
+                                                           qsizetype limit = 64);
+
+} // namespace kopix

@@ -1,0 +1,124 @@
+#include "mainwin/PasteTarget.h"
+
+#include "mainwin/StatusPanel.h"
+#include "platform/Platform.h"
+
+#include <QKeySequence>
+#include <QWidget>
+
+namespace kopix {
+
+namespace {
+
+const QString NoActiveWindowNote = QStringLiteral("元のウィンドウが分からないため、貼り付けません");
+
+} // namespace
+
+PasteTarget::PasteTarget(Platform& platform, QWidget& window, StatusPanel& notes,
+                         std::function<void(const QString&)> warn, QObject* parent)
+    : QObject(parent), m_platform(platform), m_window(window), m_notes(notes), m_warn(std::move(warn)) {}
+
+std::optional<QKeyCombination> PasteTarget::globalKeyOf(const QString& text) {
+    const QKeySequence sequence = QKeySequence::fromString(text, QKeySequence::PortableText);
+    if (sequence.count() != 1)
+        return std::nullopt;
+    const QKeyCombination key = sequence[0];
+    const int code = key.key();
+    if (code == Qt::Key_unknown || code == Qt::Key_Control || code == Qt::Key_Shift || code == Qt::Key_Alt ||
+        code == Qt::Key_Meta || code == Qt::Key_AltGr)
+        return std::nullopt;
+    const bool withModifier =
+        key.keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool functionKey = code >= Qt::Key_F1 && code <= Qt::Key_F35;
+    if (!withModifier && !functionKey)
+        return std::nullopt;
+    return key;
+}
+
+QString PasteTarget::globalKeyProblem(const QString& text) {
+    if (text.isEmpty() || globalKeyOf(text))
+        return QString();
+    return QStringLiteral(
+               "「%1」は Kopix を呼び出すキーにできません。\r\n"
+               "Ctrl、Alt または Windows キーと組み合わせた一つのキーか、ファンクションキーにしてください。")
+        .arg(text);
+}
+
+void PasteTarget::apply(const KopixSettings& settings) {
+    m_pasteInto = settings.pasteInto;
+    const QKeySequence pasteKey = QKeySequence::fromString(settings.pasteKey, QKeySequence::PortableText);
+    m_pasteKey = pasteKey.isEmpty() ? QKeyCombination(Qt::ControlModifier, Qt::Key_V) : pasteKey[0];
+    if (m_pasteInto || !settings.globalKey.isEmpty())
+        follow();
+    if (settings.globalKey == m_globalKey)
+        return;
+    m_globalKey = settings.globalKey;
+    // The key taken before is given back in any case.
+    if (m_keyTaken)
+        m_platform.grabGlobalKey(QKeyCombination(), {});
+    m_keyTaken = false;
+    if (m_globalKey.isEmpty())
+        return;
+    if (const QString problem = globalKeyProblem(m_globalKey); !problem.isEmpty()) {
+        m_warn(problem);
+        return;
+    }
+    const QKeyCombination key = *globalKeyOf(m_globalKey);
+    if (const QString failure = m_platform.grabGlobalKey(key, [this] { globalKeyPressed(); });
+        !failure.isEmpty()) {
+        m_warn(QStringLiteral("%1 を Kopix を呼び出すキーにできません。\r\n%2\r\n"
+                              "設定の「貼り付け」ページで別のキーを選んでください。")
+                   .arg(QKeySequence(key).toString(QKeySequence::PortableText), failure));
+        return;
+    }
+    m_keyTaken = true;
+}
+
+bool PasteTarget::follow() {
+    if (!m_following && !m_followFailed) {
+        m_following = m_platform.followActiveWindow();
+        m_followFailed = !m_following;
+    }
+    return m_following;
+}
+
+void PasteTarget::afterCopy() {
+    if (!m_pasteInto)
+        return;
+    if (!follow()) {
+        m_notes.showNote(NoActiveWindowNote);
+        return;
+    }
+    const quint64 target = m_platform.previousWindow();
+    if (target == 0) {
+        m_notes.showNote(NoActiveWindowNote);
+        return;
+    }
+    m_platform.pasteInto(target, m_pasteKey, [notes = &m_notes](PasteOutcome outcome) {
+        switch (outcome) {
+        case PasteOutcome::Sent:
+            break;
+        case PasteOutcome::WindowGone:
+            notes->showNote(QStringLiteral("元のウィンドウはもうないため、貼り付けません"));
+            break;
+        case PasteOutcome::NotActivated:
+            notes->showNote(QStringLiteral("元のウィンドウが前に出ないため、貼り付けません"));
+            break;
+        }
+    });
+}
+
+void PasteTarget::globalKeyPressed() {
+    // Kopix in front: back to where the user came from. Anywhere else: Kopix to the front.
+    if (!m_window.isActiveWindow()) {
+        m_platform.bringToFront(&m_window);
+        return;
+    }
+    const quint64 target = follow() ? m_platform.previousWindow() : 0;
+    if (target == 0)
+        m_notes.showNote(QStringLiteral("戻る先のウィンドウが分かりません"));
+    else if (!m_platform.activateOtherWindow(target))
+        m_notes.showNote(QStringLiteral("元のウィンドウはもうありません"));
+}
+
+} // namespace kopix
