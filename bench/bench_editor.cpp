@@ -52,7 +52,7 @@ void BM_FirstEntry(benchmark::State& state) {
         ::malloc_trim(0);
         const qint64 after = bench::residentBytes();
         // The text as the editor holds it, every line with its CR LF, in UTF-16.
-        const double utf16 = double(window->fC->lines().textLength() + 2 * window->fC->lines().count()) * 2;
+        const double utf16 = double(window->fC->lines().lengthWithCrLf()) * 2;
         memoryRatio = double(after - before) / utf16;
         megabytes = double(after - before) / (1024 * 1024);
         window.reset();
@@ -76,8 +76,6 @@ void BM_LaterEntry(benchmark::State& state) {
     }
 }
 
-// One character typed on 訂正, then back to 転記: the corrections written over the file, and the list
-// showing the document as written. On a copy of the generated document, which each save changes.
 // A copy of the generated document of `lines` lines in folder, for a benchmark that writes it.
 QString copyToWrite(const QTemporaryDir& folder, int lines, TextEncoding encoding = TextEncoding::Utf8) {
     const QString path = folder.filePath(QStringLiteral("doc.txt"));
@@ -85,7 +83,9 @@ QString copyToWrite(const QTemporaryDir& folder, int lines, TextEncoding encodin
     return path;
 }
 
-// In the legacy code page every line is matched against the file, as its bytes may not be those its text
+// One character typed on 訂正, then back to 転記: the corrections written over the file, and the list
+// showing the document as written. On a copy of the generated document, which each save changes. In the
+// legacy code page every line is matched against the file, as its bytes may not be those its text
 // encodes to.
 void BM_SaveAndReload(benchmark::State& state, TextEncoding encoding) {
     QTemporaryDir folder;
@@ -110,7 +110,7 @@ void BM_SaveAndReload(benchmark::State& state, TextEncoding encoding) {
         saving = std::max(saving, bench::peakResidentBytes() - before);
         state.ResumeTiming();
     }
-    const double utf16 = double(window.fC->lines().textLength() + 2 * window.fC->lines().count()) * 2;
+    const double utf16 = double(window.fC->lines().lengthWithCrLf()) * 2;
     // What the save and the reload add at their peak to the window at rest with the document and the filled
     // editor, against the text in UTF-16.
     state.counters["save_peak_over_utf16"] = double(saving) / utf16;

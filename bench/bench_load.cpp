@@ -79,7 +79,7 @@ void BM_MemoryOverText(benchmark::State& state, TextEncoding encoding) {
         const qint64 before = bench::residentBytes();
         window.openAndPaint(path);
         const qint64 after = bench::residentBytes();
-        const double utf16 = double(window.fC->lines().textLength() + 2 * window.fC->lines().count()) * 2;
+        const double utf16 = double(window.fC->lines().lengthWithCrLf()) * 2;
         ratio = double(after - before) / utf16;
     }
     state.counters["memory_over_utf16"] = ratio;

@@ -3,9 +3,8 @@
 namespace kopix {
 
 qint64 correctionMemoryNeed(const LineStore& lines) {
-    // Every line with its CR LF, two bytes a unit.
-    const qint64 textBytes = (qint64(lines.textLength()) + 2 * qint64(lines.count())) * 2;
-    return textBytes * CorrectionPeakPerTextByte;
+    // Two bytes a unit.
+    return qint64(lines.lengthWithCrLf()) * 2 * CorrectionPeakPerTextByte;
 }
 
 CorrectionBar correctionBar(const LineStore& lines, qint64 memoryBytes) {

@@ -93,10 +93,10 @@ qsizetype LineStore::lineAt(qsizetype position) const {
     return std::clamp<qsizetype>(qsizetype(after - m_starts.begin()) - 1, 0, count() - 1);
 }
 
-QString LineStore::joinedWithCrLf() const {
+QString LineStore::joinedWithCrLf(qsizetype first, qsizetype end) const {
     QString joined;
-    joined.reserve(textLength() + 2 * count());
-    for (qsizetype row = 0; row < count(); ++row) {
+    joined.reserve(charactersIn(first, end - 1) + 2 * (end - first));
+    for (qsizetype row = first; row < end; ++row) {
         joined += line(row);
         joined += u"\r\n";
     }
@@ -106,18 +106,16 @@ QString LineStore::joinedWithCrLf() const {
 }
 
 QByteArray LineStore::utf8WithCrLf() const {
+    // Whole lines a piece: a surrogate pair never spans a break, so none is cut in two.
     constexpr qsizetype PieceUnits = 64 * 1024;
     QByteArray bytes;
-    bytes.reserve(textLength() + 2 * count());
-    QString piece;
-    for (qsizetype row = 0; row < count();) {
-        piece.clear();
-        // Whole lines only: a surrogate pair never spans a break, so none is cut in two.
-        do {
-            piece += line(row++);
-            piece += u"\r\n";
-        } while (row < count() && piece.size() < PieceUnits);
-        bytes += replaceLoneSurrogates(piece).toUtf8();
+    bytes.reserve(lengthWithCrLf());
+    for (qsizetype first = 0; first < count();) {
+        qsizetype end = first;
+        for (qsizetype units = 0; end < count() && units < PieceUnits; ++end)
+            units += charactersIn(end, end) + 2;
+        bytes += joinedWithCrLf(first, end).toUtf8();
+        first = end;
     }
     return bytes;
 }

@@ -36,8 +36,10 @@ public:
     qsizetype longestLine() const;
     // Characters of all lines together, breaks not counted.
     qsizetype textLength() const { return m_starts.empty() ? 0 : m_starts.back(); }
+    // Units of joinedWithCrLf(): every line with its CR LF.
+    qsizetype lengthWithCrLf() const { return textLength() + 2 * count(); }
     // Every line followed by CR LF: the text the correction editor starts from.
-    QString joinedWithCrLf() const;
+    QString joinedWithCrLf() const { return joinedWithCrLf(0, count()); }
     // The same in UTF-8, as the editor takes it, made a piece at a time rather than from the whole text.
     QByteArray utf8WithCrLf() const;
     // All lines one after the other, without their breaks; line i is text().sliced(lineStart(i), ...).
@@ -47,6 +49,9 @@ public:
     qsizetype lineAt(qsizetype position) const;
 
 private:
+    // Rows [first, end) each followed by CR LF, a lone surrogate as U+FFFD.
+    QString joinedWithCrLf(qsizetype first, qsizetype end) const;
+
     QString m_text;
     std::vector<qsizetype> m_starts{0}; // count() + 1 entries; line i is [m_starts[i], m_starts[i+1])
 };
