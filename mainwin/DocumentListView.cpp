@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <algorithm>
 #include <utility>
 
 namespace kopix {
@@ -92,11 +93,162 @@ int DocumentListView::topRow() const {
     return top.isValid() ? top.row() : 0;
 }
 
+int DocumentListView::rowCount() const {
+    return model() ? model()->rowCount(rootIndex()) : 0;
+}
+
+int DocumentListView::rowsFullyShown() const {
+    return std::max(1, viewport()->height() / m_rowHeight);
+}
+
+int DocumentListView::rowAtContentsY(int y) const {
+    // Rounded down also above the first row, so that -1 pixel is row -1, not row 0.
+    return y >= 0 ? y / m_rowHeight : -1 - (-1 - y) / m_rowHeight;
+}
+
+void DocumentListView::doItemsLayout() {
+    // QListView would place every row here, one by one; the rows' places follow from the row height.
+    QAbstractItemView::doItemsLayout();
+}
+
 void DocumentListView::updateGeometries() {
-    QListView::updateGeometries();
+    const int rows = rowCount();
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = QRect(0, 0, viewport()->width(), 0);
+    const QModelIndex first = rows > 0 ? model()->index(0, modelColumn(), rootIndex()) : QModelIndex();
+    const int height = itemDelegate() ? itemDelegate()->sizeHint(option, first).height() : 0;
+    m_rowHeight = std::max(1, height > 0 ? height : fontMetrics().height());
+
+    // The scroll bar counts rows: its value is the top row, and its end leaves the last row at the bottom.
+    const int shown = rowsFullyShown();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setSingleStep(1);
+    bar->setPageStep(shown);
+    const bool allFit = qint64(rows) * m_rowHeight <= viewport()->height();
+    bar->setRange(0, allFit ? 0 : rows - shown);
+    horizontalScrollBar()->setRange(0, 0);
+    QAbstractItemView::updateGeometries();
     // The scroll range follows the height; the row asked for is applied against the real one.
     if (m_pendingTopRow)
-        verticalScrollBar()->setValue(*m_pendingTopRow);
+        bar->setValue(*m_pendingTopRow);
+}
+
+int DocumentListView::horizontalOffset() const {
+    return 0;
+}
+
+int DocumentListView::verticalOffset() const {
+    return verticalScrollBar()->value() * m_rowHeight;
+}
+
+QRect DocumentListView::rowInContents(const QModelIndex& index) const {
+    if (!index.isValid() || index.parent() != rootIndex() || index.column() != modelColumn())
+        return {};
+    return QRect(0, index.row() * m_rowHeight, viewport()->width(), m_rowHeight);
+}
+
+QRect DocumentListView::visualRect(const QModelIndex& index) const {
+    return rowInContents(index).translated(0, -verticalOffset());
+}
+
+QModelIndex DocumentListView::indexAt(const QPoint& point) const {
+    const int row = rowAtContentsY(point.y() + verticalOffset());
+    if (point.x() < 0 || point.x() >= viewport()->width() || row < 0 || row >= rowCount())
+        return {};
+    return model()->index(row, modelColumn(), rootIndex());
+}
+
+void DocumentListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (!index.isValid() || index.parent() != rootIndex() || index.column() != modelColumn())
+        return;
+    const int row = index.row();
+    const int shown = rowsFullyShown();
+    QScrollBar* bar = verticalScrollBar();
+    int top = bar->value();
+    switch (hint) {
+    case EnsureVisible:
+        if (row < top)
+            top = row;
+        else if (row > top + shown - 1)
+            top = row - shown + 1;
+        break;
+    case PositionAtTop:
+        top = row;
+        break;
+    case PositionAtBottom:
+        top = row - shown + 1;
+        break;
+    case PositionAtCenter:
+        top = row - shown / 2;
+        break;
+    }
+    bar->setValue(top); // the scroll bar keeps it within its range
+}
+
+void DocumentListView::scrollContentsBy(int dx, int dy) {
+    // The scroll bar moved by rows; the viewport moves by pixels.
+    viewport()->scroll(dx, dy * m_rowHeight);
+}
+
+void DocumentListView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
+    if (!selectionModel())
+        return;
+    // The rows the rectangle touches, from a caret move, a click or a drag over the rows; a drag past the
+    // first or the last row stops there.
+    const QRect area = rect.normalized();
+    const int rows = rowCount();
+    const int first = std::max(0, rowAtContentsY(area.top() + verticalOffset()));
+    const int last = std::min(rows - 1, rowAtContentsY(area.bottom() + verticalOffset()));
+    QItemSelection selection;
+    if (first <= last && area.right() >= 0 && area.left() < viewport()->width())
+        selection.select(model()->index(first, modelColumn(), rootIndex()),
+                         model()->index(last, modelColumn(), rootIndex()));
+    selectionModel()->select(selection, command);
+}
+
+QRegion DocumentListView::visualRegionForSelection(const QItemSelection& selection) const {
+    // Only what is in the viewport: a selection of every row is one range, not a million rectangles.
+    const int top = verticalScrollBar()->value();
+    const int bottom = top + viewport()->height() / m_rowHeight + 1;
+    QRegion region;
+    for (const QItemSelectionRange& range : selection) {
+        if (!range.isValid() || range.parent() != rootIndex() || range.left() > modelColumn() ||
+            range.right() < modelColumn())
+            continue;
+        const int first = std::max(range.top(), top);
+        const int last = std::min(range.bottom(), bottom);
+        if (first <= last)
+            region +=
+                QRect(0, (first - top) * m_rowHeight, viewport()->width(), (last - first + 1) * m_rowHeight);
+    }
+    return region;
+}
+
+void DocumentListView::announceRow(QAccessible::Event event, const QModelIndex& index) {
+    if (!index.isValid())
+        return;
+    QAccessibleEvent announcement(this, event);
+    announcement.setChild(index.row());
+    QAccessible::updateAccessibility(&announcement);
+}
+
+void DocumentListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    if (QAccessible::isActive())
+        announceRow(QAccessible::Focus, current);
+    // QListView's own would look the row up in a layout this list does not make.
+    QAbstractItemView::currentChanged(current, previous);
+}
+
+void DocumentListView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+    if (QAccessible::isActive()) {
+        // The first row of each change, as QListView tells it; never a list of every selected row.
+        if (!selected.isEmpty())
+            announceRow(QAccessible::SelectionAdd, selected.first().topLeft());
+        if (!deselected.isEmpty())
+            announceRow(QAccessible::SelectionRemove, deselected.first().topLeft());
+    }
+    QAbstractItemView::selectionChanged(selected, deselected);
 }
 
 void DocumentListView::dragEnterEvent(QDragEnterEvent* event) {
@@ -158,7 +310,8 @@ bool DocumentListView::takeMoveOnlyAsCopy(QDropEvent* event) {
     // The drop itself offers only the action answered last (XCB), so a drag taken here is dropped here.
     const Qt::DropActions offered = event->possibleActions();
     const bool taken = std::exchange(m_takingMoveOnly, false);
-    if (!(taken && event->type() == QEvent::Drop) && ((offered & Qt::CopyAction) || !(offered & Qt::MoveAction)))
+    if (!(taken && event->type() == QEvent::Drop) &&
+        ((offered & Qt::CopyAction) || !(offered & Qt::MoveAction)))
         return false;
     const QWidget* under = window()->childAt(event->position().toPoint());
     if (!isVisible() || !under || (under != viewport() && !viewport()->isAncestorOf(under)))
@@ -217,12 +370,41 @@ void DocumentListView::mouseDoubleClickEvent(QMouseEvent* event) {
         Q_EMIT listDoubleClicked();
 }
 
-QModelIndex DocumentListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
-    if (cursorAction == MoveLeft)
-        cursorAction = MoveUp;
-    else if (cursorAction == MoveRight)
-        cursorAction = MoveDown;
-    return QListView::moveCursor(cursorAction, modifiers);
+QModelIndex DocumentListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers) {
+    const int rows = rowCount();
+    if (rows == 0)
+        return {};
+    const QModelIndex current = currentIndex();
+    // Without a caret any move starts at the first row.
+    if (!current.isValid())
+        return model()->index(0, modelColumn(), rootIndex());
+    const int page = std::max(1, rowsFullyShown() - 1);
+    int row = current.row();
+    switch (cursorAction) {
+    case MoveUp:
+    case MoveLeft:
+    case MovePrevious:
+        --row;
+        break;
+    case MoveDown:
+    case MoveRight:
+    case MoveNext:
+        ++row;
+        break;
+    case MovePageUp:
+        row -= page;
+        break;
+    case MovePageDown:
+        row += page;
+        break;
+    case MoveHome:
+        row = 0;
+        break;
+    case MoveEnd:
+        row = rows - 1;
+        break;
+    }
+    return model()->index(std::clamp(row, 0, rows - 1), modelColumn(), rootIndex());
 }
 
 void DocumentListView::keyPressEvent(QKeyEvent* event) {
@@ -235,7 +417,7 @@ void DocumentListView::keyPressEvent(QKeyEvent* event) {
 }
 
 void DocumentListView::paintEvent(QPaintEvent* event) {
-    QListView::paintEvent(event);
+    paintRows(event->rect());
     // What is painted is what the user sees: from now on the scroll position is theirs.
     m_pendingTopRow.reset();
     // An empty list with the focus still shows where the caret is: a focus frame on its first row.
@@ -244,6 +426,38 @@ void DocumentListView::paintEvent(QPaintEvent* event) {
         const QRect row(0, 0, viewport()->width(), delegate ? delegate->rowHeight() : fontMetrics().height());
         QPainter painter(viewport());
         LineDelegate::drawFocusFrame(painter, row, palette().color(QPalette::Active, QPalette::Text));
+    }
+}
+
+void DocumentListView::paintRows(const QRect& area) {
+    const int rows = rowCount();
+    QAbstractItemDelegate* delegate = itemDelegate();
+    if (rows == 0 || !delegate)
+        return;
+    const int top = verticalScrollBar()->value();
+    const int first = std::max(0, top + area.top() / m_rowHeight);
+    const int last = std::min(rows - 1, top + area.bottom() / m_rowHeight);
+
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QStyle::State state = option.state;
+    const QModelIndex current = currentIndex();
+    const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+    const QItemSelectionModel* selections = selectionModel();
+    QPainter painter(viewport());
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = model()->index(row, modelColumn(), rootIndex());
+        option.rect = QRect(0, (row - top) * m_rowHeight, viewport()->width(), m_rowHeight);
+        option.state = state;
+        if (selections && selections->isSelected(index))
+            option.state |= QStyle::State_Selected;
+        if ((state & QStyle::State_Enabled) && !(model()->flags(index) & Qt::ItemIsEnabled)) {
+            option.state &= ~QStyle::State_Enabled;
+            option.palette.setCurrentColorGroup(QPalette::Disabled);
+        }
+        if (focus && index == current)
+            option.state |= QStyle::State_HasFocus;
+        delegate->paint(&painter, option, index);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QListView>
 #include <QPointer>
 
@@ -10,6 +11,11 @@ namespace kopix {
 // The list of the document's lines: rows of one height, extended multi-selection, a drop target for files.
 // It reports presses and keys to the main window before (keys) or after (presses) handling them itself,
 // and swallows printable ASCII so that typing never moves the selection.
+//
+// Every row is as high as the first and as wide as the viewport, so where a row is drawn is worked out from
+// its number: a document of millions of lines is shown without laying out each row first, as QListView
+// would. The class stays a QListView so that screen readers find a list of rows in it; none of QListView's
+// own layout is used.
 class DocumentListView : public QListView {
     Q_OBJECT
 public:
@@ -27,6 +33,11 @@ public:
     void setTopRow(int row);
     // The row at the top now; before the first showing, the row that will be.
     int topRow() const;
+
+    QRect visualRect(const QModelIndex& index) const override;
+    QModelIndex indexAt(const QPoint& point) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    void doItemsLayout() override;
 
 Q_SIGNALS:
     // Local files dropped on the list, in the order given.
@@ -48,8 +59,16 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    // Left and Right move the caret like Up and Down: the list has a single column.
+    // Left and Right move the caret like Up and Down: the list has a single column. Page Up and Page Down
+    // move it by one row less than the rows fully shown.
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
+    void scrollContentsBy(int dx, int dy) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void updateGeometries() override;
@@ -57,6 +76,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    int rowCount() const;
+    // Where a row is in the list's whole extent, whatever is scrolled into view; empty for no row.
+    QRect rowInContents(const QModelIndex& index) const;
+    // The rows shown whole in the viewport, at least one.
+    int rowsFullyShown() const;
+    // The row at a height in the list's whole extent (0 is the first row's top), which may be past the
+    // last row or before the first.
+    int rowAtContentsY(int y) const;
+    // Draws the rows that reach into an area of the viewport.
+    void paintRows(const QRect& area);
+    // Tells a screen reader that a row took the caret, or joined or left the selection.
+    void announceRow(QAccessible::Event event, const QModelIndex& index);
+
     // Accepts local files as a copy; false (and refused) for anything else.
     bool takeAsCopy(QDropEvent* event);
     // A drag that offers only a move reaches the window, where it is taken as a copy over the list: Qt's
@@ -66,6 +98,7 @@ private:
     QPointer<QWindow> m_dropWindow; // the native window whose drags are watched
     bool m_takingMoveOnly = false;  // the last enter or move of a move-only drag was taken over the list
 
+    int m_rowHeight = 1; // of every row, in pixels: the first row's, taken at each layout
     std::optional<int> m_pendingTopRow;
     bool m_pressSelects = false; // the press now held went to the list's own selection handling
 };
