@@ -3,6 +3,7 @@
 #include "support/KopixFixture.h"
 
 #include "mainwin/DocumentListView.h"
+#include "mainwin/Fonts.h"
 #include "mainwin/StatusPanel.h"
 #include "platform/LinuxPlatform.h"
 
@@ -50,7 +51,7 @@ TEST_F(StatusBar, MadeUpAsDesigned) {
     EXPECT_EQ(bar->height(), 19);
     EXPECT_TRUE(bar->isSizeGripEnabled());
     EXPECT_EQ(bar->toolTip(), u"「Num」Lockオン、現クリップボード"_s);
-    EXPECT_EQ(bar->font().families().value(0), u"ＭＳ ゴシック"_s);
+    EXPECT_EQ(bar->font().families(), designFont(ListFace, 14).families()) << "the list's face";
     EXPECT_EQ(bar->font().pixelSize(), 14);
     EXPECT_EQ(panel(0)->text(), u" Num"_s);
     EXPECT_EQ(panel(0)->width(), 35);

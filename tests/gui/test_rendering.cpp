@@ -6,6 +6,7 @@
 #include "mainwin/LineDelegate.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QPainter>
@@ -169,6 +170,27 @@ TEST(LineDelegateFont, StyleBitsReplaceTheListFontsStyle) {
     EXPECT_TRUE(underline.underline());
     const QFont all = styledFont(QFont(), StyleBold | StyleItalic | StyleUnderline | StyleStrikeOut);
     EXPECT_TRUE(all.bold() && all.italic() && all.underline() && all.strikeOut());
+}
+
+TEST(DesignFont, AsksForTheNamedFaceOnlyWhereTheMachineHasIt) {
+    // A face of this machine that is not among the Japanese faces asked for after it.
+    QString installed;
+    for (const QString& family : QFontDatabase::families())
+        if (!designFont(u"No Such Face For Kopix"_s).families().contains(family))
+            installed = family;
+    ASSERT_FALSE(installed.isEmpty());
+    const struct {
+        QString face;
+        bool asked;
+    } cases[] = {
+        {installed, true},
+        {u"No Such Face For Kopix"_s, false}, // Qt would look for it at every size, style and script
+    };
+    for (const auto& c : cases) {
+        const QStringList families = designFont(c.face, 14).families();
+        EXPECT_EQ(families.first() == c.face, c.asked) << families.join(u',').toStdString();
+        EXPECT_TRUE(families.contains(u"IPAGothic"_s)) << "the Japanese faces follow";
+    }
 }
 
 } // namespace
