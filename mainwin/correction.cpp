@@ -17,7 +17,6 @@
 #include <QMenu>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QToolBar>
 #include <QToolButton>
 
 #include <algorithm>

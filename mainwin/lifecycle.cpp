@@ -18,7 +18,7 @@
 #include "mainwin/ModalWatcher.h"
 #include "mainwin/PasteTarget.h"
 #include "mainwin/StatusPanel.h"
-#include "mainwin/ToolBarStyle.h"
+#include "mainwin/ToolStrip.h"
 #include "platform/Platform.h"
 
 #include <QCloseEvent>
@@ -31,7 +31,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -40,12 +39,9 @@ namespace kopix {
 
 namespace {
 
-QToolBar* makeToolBar(const QString& name, QWidget* parent) {
-    auto* bar = new QToolBar(parent);
+ToolStrip* makeToolBar(const QString& name, QWidget* parent) {
+    auto* bar = new ToolStrip(parent);
     bar->setObjectName(name);
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->setIconSize(QSize(16, 16));
     bar->setFixedHeight(TfC::ToolButtonSize.height());
     return bar;
 }
@@ -147,11 +143,6 @@ void TfC::CreateComponents() {
     noteLayout->addWidget(Memo1, 1);
     PageControl1->addTab(TabNote, QStringLiteral("訂正"));
     setCentralWidget(PageControl1);
-    // Made after the tool bars, so it is destroyed after them.
-    auto* toolBarStyle = new ToolBarStyle;
-    toolBarStyle->setParent(this);
-    for (QToolBar* bar : {ToolBar1, ToolBar2})
-        bar->setStyle(toolBarStyle);
 
     SBar = new QStatusBar(this);
     SBar->setObjectName(QStringLiteral("SBar"));

@@ -7,6 +7,7 @@
 #include "mainwin/Hints.h"
 #include "mainwin/Icons.h"
 #include "mainwin/StatusPanel.h"
+#include "mainwin/ToolStrip.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -14,7 +15,6 @@
 #include <QMenu>
 #include <QScreen>
 #include <QStatusBar>
-#include <QToolBar>
 #include <QToolButton>
 
 #include <QHash>
@@ -172,7 +172,7 @@ void TfC::CreateMenus() {
     QAction* actMenu = findChild<QAction*>(QStringLiteral("ActMenu"));
     connect(actMenu, &QAction::triggered, this, &TfC::ActMenuExecute);
     const struct {
-        QToolBar* bar;
+        ToolStrip* bar;
         QToolButton** button;
         const char16_t* name;
         QAction* command; // the command the button shows and runs
@@ -213,6 +213,7 @@ void TfC::CreateMenus() {
         auto* button = new QToolButton(b.bar);
         button->setObjectName(QString::fromUtf16(b.name));
         button->setFixedSize(ToolButtonSize);
+        button->setIconSize(QSize(16, 16));
         button->setAutoRaise(true);
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         button->setIcon(imageIcon(b.image));

@@ -5,6 +5,7 @@
 
 #include "core/WindowGeometry.h"
 #include "mainwin/DocumentListView.h"
+#include "mainwin/ToolStrip.h"
 
 #include "mainwin/CorrectionEditor.h"
 #include <QAction>
@@ -14,7 +15,6 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
-#include <QToolBar>
 #include <QUrl>
 #include <QWindow>
 

@@ -4,6 +4,7 @@
 #include "mainwin/DocumentListView.h"
 #include "mainwin/Fonts.h"
 #include "mainwin/LineDelegate.h"
+#include "mainwin/ToolStrip.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -11,7 +12,6 @@
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QTest>
-#include <QToolBar>
 
 using namespace kopix;
 using namespace kopix::test;
@@ -147,7 +147,7 @@ TEST_F(Rendering, RowHeightFollowsTheListFont) {
 
 TEST_F(Rendering, BothToolBarsAreShadedFromLightAtTheTopToDarkerAtTheBottom) {
     open("a\r\n");
-    for (QToolBar* bar : {window->ToolBar1, window->ToolBar2}) {
+    for (ToolStrip* bar : {window->ToolBar1, window->ToolBar2}) {
         SCOPED_TRACE(bar->objectName().toStdString());
         bar->resize(window->width(), bar->height());
         const QImage image = bar->grab().toImage();

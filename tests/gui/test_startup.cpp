@@ -13,10 +13,10 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolBar>
 #include <QToolButton>
 
 #include "mainwin/DocumentListView.h"
+#include "mainwin/ToolStrip.h"
 
 using namespace kopix;
 using namespace kopix::test;
