@@ -1,9 +1,11 @@
 #include "mainwin/Icons.h"
 
+#include <QHash>
 #include <QIconEngine>
 #include <QPainter>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -47,11 +49,12 @@ const ImageSource& sourceOf(Image image) {
     return sources[0];
 }
 
-// An icon read from its file when it is first drawn or measured: reading an SVG parses it, and most of the
-// program's pictures sit in menus that a session may never open.
-class FileIconOnFirstUse : public QIconEngine {
+// An icon made when it is first drawn or measured: reading an SVG parses it, looking a name up in an icon
+// theme reads the theme's index, and most of the program's pictures sit in menus that a session may never
+// open.
+class IconOnFirstUse : public QIconEngine {
 public:
-    explicit FileIconOnFirstUse(QString path) : m_path(std::move(path)) {}
+    explicit IconOnFirstUse(std::function<QIcon()> make) : m_make(std::move(make)) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
         icon().paint(painter, rect, Qt::AlignCenter, mode, state);
@@ -68,43 +71,71 @@ public:
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
         return icon().availableSizes(mode, state);
     }
-    // The program's own pictures are always there; asking must not read them.
-    bool isNull() override { return m_path.isEmpty(); }
-    QString key() const override { return QStringLiteral("FileIconOnFirstUse"); }
-    QIconEngine* clone() const override { return new FileIconOnFirstUse(m_path); }
+    // There is always a picture: the program's own ones are always there, and asking must not make it.
+    bool isNull() override { return false; }
+    QString key() const override { return QStringLiteral("IconOnFirstUse"); }
+    QIconEngine* clone() const override { return new IconOnFirstUse(m_make); }
 
 private:
     const QIcon& icon() {
         if (!m_icon)
-            m_icon = QIcon(m_path);
+            m_icon = m_make();
         return *m_icon;
     }
 
-    QString m_path;
+    std::function<QIcon()> m_make;
     std::optional<QIcon> m_icon;
 };
 
-} // namespace
-
-QIcon iconFromFile(const QString& path) {
+void loadIconResources() {
     // The resources live in a static library; this keeps them in the program.
-    static const bool resourcesLoaded = [] {
+    static const bool loaded = [] {
         initIconResources();
         return true;
     }();
-    Q_UNUSED(resourcesLoaded);
-    return QIcon(new FileIconOnFirstUse(path));
+    Q_UNUSED(loaded);
+}
+
+// Whether the desktop has an icon theme of its own. Without one Qt falls back to hicolor, which holds the
+// icons of programs, not of commands: looking the commands' names up there would find nothing, after
+// reading its index of some 650 folders.
+bool desktopHasIconTheme() {
+    const QString theme = QIcon::themeName();
+    return !theme.isEmpty() && theme != QLatin1String("hicolor");
+}
+
+} // namespace
+
+QIcon lookUpImage(Image image) {
+    const ImageSource& source = sourceOf(image);
+    if (desktopHasIconTheme()) {
+        for (const QString& name : source.themeNames) {
+            for (const QString& candidate : {name, QString(name + QStringLiteral("-symbolic"))}) {
+                if (QIcon::hasThemeIcon(candidate))
+                    return QIcon::fromTheme(candidate);
+            }
+        }
+    }
+    loadIconResources();
+    return QIcon(QStringLiteral(":/kopix/icons/") + QLatin1String(source.ownFile));
+}
+
+QIcon iconFromFile(const QString& path) {
+    return QIcon(new IconOnFirstUse([path] {
+        loadIconResources();
+        return QIcon(path);
+    }));
 }
 
 QIcon imageIcon(Image image) {
-    const ImageSource& source = sourceOf(image);
-    for (const QString& name : source.themeNames) {
-        for (const QString& candidate : {name, QString(name + QStringLiteral("-symbolic"))}) {
-            if (QIcon::hasThemeIcon(candidate))
-                return QIcon::fromTheme(candidate);
-        }
-    }
-    return iconFromFile(QStringLiteral(":/kopix/icons/") + QLatin1String(source.ownFile));
+    // Each picture is looked for once, however many buttons and menus show it.
+    return QIcon(new IconOnFirstUse([image] {
+        static QHash<Image, QIcon> found;
+        const auto known = found.constFind(image);
+        if (known != found.cend())
+            return *known;
+        return *found.insert(image, lookUpImage(image));
+    }));
 }
 
 } // namespace kopix

@@ -23,8 +23,11 @@ enum class Image {
 };
 
 // The desktop's icon for the picture where its icon theme has one (the plain name or its symbolic form),
-// else Kopix's own, so Kopix looks at home under any theme and complete under none.
+// else Kopix's own, so Kopix looks at home under any theme and complete under none. Looked for when the
+// picture is first drawn.
 QIcon imageIcon(Image image);
+// The picture looked up now, without the memory imageIcon keeps of what it found.
+QIcon lookUpImage(Image image);
 
 // The picture in the file at path, read when it is first drawn.
 QIcon iconFromFile(const QString& path);

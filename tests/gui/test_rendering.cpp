@@ -3,14 +3,18 @@
 
 #include "mainwin/DocumentListView.h"
 #include "mainwin/Fonts.h"
+#include "mainwin/Icons.h"
 #include "mainwin/LineDelegate.h"
 #include "mainwin/ToolStrip.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kopix;
@@ -191,6 +195,33 @@ TEST(DesignFont, AsksForTheNamedFaceOnlyWhereTheMachineHasIt) {
         EXPECT_EQ(families.first() == c.face, c.asked) << families.join(u',').toStdString();
         EXPECT_TRUE(families.contains(u"IPAGothic"_s)) << "the Japanese faces follow";
     }
+}
+
+// The command pictures come from the desktop's icon theme where it has them, and never from hicolor, the
+// theme Qt falls back on without a desktop, which holds programs' icons only.
+TEST(CommandPictures, ComeFromTheDesktopsIconThemeButNotFromHicolor) {
+    QTemporaryDir icons;
+    for (const char* theme : {"kopixtest", "hicolor"}) {
+        QDir(icons.path()).mkpath(QLatin1String(theme) + u"/scalable/actions"_s);
+        QFile index(icons.filePath(QLatin1String(theme) + u"/index.theme"_s));
+        ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+        index.write("[Icon Theme]\nName=T\nDirectories=scalable/actions\n\n[scalable/actions]\nSize=16\n"
+                    "Type=Scalable\nMinSize=8\nMaxSize=256\n");
+        QFile cut(icons.filePath(QLatin1String(theme) + u"/scalable/actions/edit-cut.svg"_s));
+        ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+        cut.write("<svg xmlns='http://www.w3.org/2000/svg' width='16' height='16'>"
+                  "<rect width='16' height='16' fill='#00ff00'/></svg>");
+    }
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    QIcon::setThemeSearchPaths({icons.path()});
+    const auto middle = [] { return lookUpImage(Image::Cut).pixmap(16, 16).toImage().pixelColor(8, 8); };
+    QIcon::setThemeName(u"kopixtest"_s);
+    EXPECT_EQ(middle(), QColor(0, 255, 0)) << "the theme's own";
+    QIcon::setThemeName(u"hicolor"_s);
+    EXPECT_NE(middle(), QColor(0, 255, 0)) << "Kopix's own";
+    QIcon::setThemeName(themeName);
+    QIcon::setThemeSearchPaths(searchPaths);
 }
 
 } // namespace
