@@ -205,6 +205,7 @@ public:
     void EditCopy1Execute();
     // Opens the find bar under the list (find.cpp).
     void ActFindExecute();
+    // Null until the find bar is first opened.
     FindBar* findBar() const { return m_findBar; }
 
     // The correction tab (correction.cpp).

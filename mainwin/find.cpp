@@ -4,6 +4,7 @@
 #include "mainwin/FindBar.h"
 
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace kopix {
 
@@ -11,6 +12,19 @@ void TfC::ActFindExecute() {
     // The correction editor is a plain edit control: it has no find.
     if (PageControl1->currentWidget() == TabNote)
         return;
+    // Made the first time it is opened: most sessions never find.
+    if (!m_findBar) {
+        // Typing finds a row as a click would choose it; Enter copies it as Enter in the list does.
+        m_findBar = new FindBar(*LBox, *m_delegate,
+                                {[this]() -> const LineStore& { return lines(); },
+                                 [this] {
+                                     if (STS != TSTS::SelN)
+                                         SetSTS(TSTS::SelN);
+                                 },
+                                 [this] { LBoxKeyDown(Qt::Key_Return); }},
+                                TabCopy);
+        static_cast<QVBoxLayout*>(TabCopy->layout())->addWidget(m_findBar);
+    }
     m_findBar->openBar();
 }
 

@@ -10,7 +10,6 @@
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/DocumentWatcher.h"
-#include "mainwin/FindBar.h"
 #include "mainwin/Fonts.h"
 #include "mainwin/Hints.h"
 #include "mainwin/LineDelegate.h"
@@ -119,16 +118,7 @@ void TfC::CreateComponents() {
     copyLayout->setSpacing(0);
     copyLayout->addWidget(ToolBar1);
     copyLayout->addLayout(strips, 1);
-    // Typing finds a row as a click would choose it; Enter copies it as Enter in the list does.
-    m_findBar = new FindBar(*LBox, *m_delegate,
-                            {[this]() -> const LineStore& { return lines(); },
-                             [this] {
-                                 if (STS != TSTS::SelN)
-                                     SetSTS(TSTS::SelN);
-                             },
-                             [this] { LBoxKeyDown(Qt::Key_Return); }},
-                            TabCopy);
-    copyLayout->addWidget(m_findBar);
+    // The find bar goes under the list when it is first opened (ActFindExecute).
     PageControl1->addTab(TabCopy, QStringLiteral("転記"));
 
     TabNote = new QWidget;
