@@ -1,21 +1,24 @@
 #include "platform/InstanceChannel.h"
 
 #include "core/InstanceRequest.h"
+#include "core/SystemErrorText.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
-#include <memory>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <utility>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace kopix {
@@ -28,16 +31,89 @@ constexpr char Go = 'g';
 
 // Whether the peer of a connected local socket runs as this user. The socket's permissions keep others
 // out already; this holds where a file system ignores them.
-bool peerIsThisUser(qintptr descriptor) {
+bool peerIsThisUser(int socket) {
     ucred credentials{};
     socklen_t size = sizeof credentials;
-    return ::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 &&
+    return ::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 &&
            credentials.uid == ::geteuid();
 }
 
 int remainingMs(const QDeadlineTimer& deadline) {
     return int(qMax<qint64>(deadline.remainingTime(), 0));
 }
+
+// The socket's address, or false where the path is too long for one.
+bool socketAddress(const QString& path, sockaddr_un* address) {
+    const QByteArray bytes = QFile::encodeName(path);
+    if (bytes.size() >= qsizetype(sizeof address->sun_path))
+        return false;
+    *address = sockaddr_un{};
+    address->sun_family = AF_UNIX;
+    std::memcpy(address->sun_path, bytes.constData(), size_t(bytes.size()));
+    return true;
+}
+
+// Waits until the socket can be read (POLLIN) or written (POLLOUT), or the deadline passes (false).
+bool waitFor(int socket, short events, const QDeadlineTimer& deadline) {
+    pollfd watched{socket, events, 0};
+    for (;;) {
+        const int ready = ::poll(&watched, 1, remainingMs(deadline));
+        if (ready > 0)
+            return true;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// Writes all of bytes before the deadline.
+bool writeAll(int socket, const QByteArray& bytes, const QDeadlineTimer& deadline) {
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n =
+            ::send(socket, bytes.constData() + written, size_t(bytes.size() - written), MSG_NOSIGNAL);
+        if (n > 0)
+            written += n;
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else if (n < 0 && errno == EAGAIN && waitFor(socket, POLLOUT, deadline))
+            continue;
+        else
+            return false;
+    }
+    return true;
+}
+
+// A file descriptor, closed when this goes unless released.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+// A start's connection to the running Kopix, closed when this goes; what it has said so far.
+class Connection : public QSocketNotifier {
+public:
+    Connection(int socket, QObject* parent) : QSocketNotifier(socket, QSocketNotifier::Read, parent) {}
+    ~Connection() override {
+        setEnabled(false);
+        ::close(int(socket()));
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    QByteArray received;
+    std::optional<QString> document; // once the request is complete
+};
 
 } // namespace
 
@@ -65,6 +141,11 @@ InstanceChannel::~InstanceChannel() {
 InstanceChannel::Start InstanceChannel::handOverOrListen(const QString& folder, const QString& name,
                                                          const QString& document, QString* why) {
     const QString path = folder + u'/' + name;
+    sockaddr_un address{};
+    if (!socketAddress(path, &address)) {
+        *why = QStringLiteral("%1 is too long a path for a socket").arg(path);
+        return Start::Unavailable;
+    }
     const QDeadlineTimer deadline(AnswerLimitMs);
     for (;;) {
         // One start at a time looks and claims: two that both found none would both listen otherwise.
@@ -78,25 +159,38 @@ InstanceChannel::Start InstanceChannel::handOverOrListen(const QString& folder, 
             *why = QStringLiteral("%1.lock cannot be made").arg(path);
             return Start::Unavailable;
         }
-        QLocalSocket socket;
-        socket.connectToServer(path);
-        if (!socket.waitForConnected(remainingMs(deadline))) {
-            switch (socket.error()) {
-            case QLocalSocket::ServerNotFoundError:
-            case QLocalSocket::ConnectionRefusedError:
-                // None there, or a socket left by a Kopix that was killed: this one takes its place.
-                return listen(path, why) ? Start::Listening : Start::Unavailable;
-            case QLocalSocket::SocketTimeoutError:
-                *why = QStringLiteral("the Kopix listening on %1 does not answer").arg(path);
-                return Start::NoAnswer;
-            default:
-                *why = QStringLiteral("%1: %2").arg(path, socket.errorString());
-                return Start::Unavailable;
-            }
+        const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        if (socket.get() < 0) {
+            *why = QStringLiteral("%1: %2").arg(path, systemErrorText(errno));
+            return Start::Unavailable;
+        }
+        // A full queue of starts waiting on the running Kopix: try again until it has taken some.
+        int error = 0;
+        for (;;) {
+            error = ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0
+                        ? 0
+                        : errno;
+            if (error != EAGAIN || deadline.hasExpired())
+                break;
+            QThread::msleep(20);
+        }
+        switch (error) {
+        case 0:
+            break;
+        case ENOENT:
+        case ECONNREFUSED:
+            // None there, or a socket left by a Kopix that was killed: this one takes its place.
+            return listen(path, why) ? Start::Listening : Start::Unavailable;
+        case EAGAIN:
+            *why = QStringLiteral("the Kopix listening on %1 does not answer").arg(path);
+            return Start::NoAnswer;
+        default:
+            *why = QStringLiteral("%1: %2").arg(path, systemErrorText(error));
+            return Start::Unavailable;
         }
         claim.unlock();
         Start result = Start::NoAnswer;
-        if (tryHandOver(socket, document, deadline, &result, why) == Attempt::Done)
+        if (tryHandOver(socket.get(), path, document, deadline, &result, why) == Attempt::Done)
             return result;
         // The running Kopix closed the connection: it is ending, and stops listening once it has written
         // its settings. The next try finds none, and this one reads what it wrote.
@@ -108,44 +202,73 @@ InstanceChannel::Start InstanceChannel::handOverOrListen(const QString& folder, 
     }
 }
 
-InstanceChannel::Attempt InstanceChannel::tryHandOver(QLocalSocket& socket, const QString& document,
-                                                      const QDeadlineTimer& deadline, Start* result,
-                                                      QString* why) {
-    socket.write(encodeInstanceRequest(document));
-    if (!socket.waitForBytesWritten(remainingMs(deadline)) ||
-        !socket.waitForReadyRead(remainingMs(deadline))) {
-        if (socket.error() == QLocalSocket::PeerClosedError)
+InstanceChannel::Attempt InstanceChannel::tryHandOver(int socket, const QString& path,
+                                                      const QString& document, const QDeadlineTimer& deadline,
+                                                      Start* result, QString* why) {
+    const auto closedByPeer = [] { return errno == EPIPE || errno == ECONNRESET; };
+    const QString silent = QStringLiteral("the Kopix listening on %1 does not answer").arg(path);
+    if (!writeAll(socket, encodeInstanceRequest(document), deadline)) {
+        if (closedByPeer())
             return Attempt::Retry;
-        *why = QStringLiteral("the Kopix listening on %1 does not answer").arg(socket.serverName());
+        *why = silent;
         return Attempt::Done;
     }
-    if (socket.read(1) != QByteArray(1, Ready)) {
-        *why = QStringLiteral("what listens on %1 is not a Kopix").arg(socket.serverName());
+    char answer = 0;
+    for (;;) {
+        if (!waitFor(socket, POLLIN, deadline)) {
+            *why = silent;
+            return Attempt::Done;
+        }
+        const ssize_t n = ::recv(socket, &answer, 1, 0);
+        if (n == 1)
+            break;
+        if (n == 0 || closedByPeer())
+            return Attempt::Retry;
+        if (errno != EAGAIN && errno != EINTR) {
+            *why = silent;
+            return Attempt::Done;
+        }
+    }
+    if (answer != Ready) {
+        *why = QStringLiteral("what listens on %1 is not a Kopix").arg(path);
         return Attempt::Done;
     }
-    socket.write(&Go, 1);
-    socket.waitForBytesWritten(remainingMs(deadline));
-    socket.disconnectFromServer();
+    writeAll(socket, QByteArray(1, Go), deadline);
     *result = Start::HandedOver;
     return Attempt::Done;
 }
 
 bool InstanceChannel::listen(const QString& path, QString* why) {
-    QLocalServer::removeServer(path);
-    auto* server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(path)) {
-        *why = QStringLiteral("%1: %2").arg(path, server->errorString());
-        delete server;
+    sockaddr_un address{};
+    socketAddress(path, &address);
+    // One left by a Kopix that was killed.
+    ::unlink(address.sun_path);
+    Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    int error = socket.get() < 0 ? errno : 0;
+    if (!error && ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        error = errno;
+    // Only this user may connect (the folder keeps others out too).
+    else if (!error &&
+             (::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(socket.get(), SOMAXCONN) != 0)) {
+        error = errno;
+        ::unlink(address.sun_path);
+    }
+    if (error) {
+        *why = QStringLiteral("%1: %2").arg(path, systemErrorText(error));
         return false;
     }
-    m_server = server;
-    connect(m_server, &QLocalServer::newConnection, this, &InstanceChannel::takeConnections);
+    m_listening = socket.release();
+    m_path = path;
+    m_incoming = new QSocketNotifier(m_listening, QSocketNotifier::Read, this);
+    m_incoming->setEnabled(bool(m_receive));
+    connect(m_incoming, &QSocketNotifier::activated, this, &InstanceChannel::takeConnections);
     return true;
 }
 
 void InstanceChannel::deliverTo(std::function<void(const QString&)> receive) {
     m_receive = std::move(receive);
+    if (m_incoming)
+        m_incoming->setEnabled(bool(m_receive));
     if (!m_receive)
         return;
     for (const QString& document : std::exchange(m_waiting, {}))
@@ -155,54 +278,75 @@ void InstanceChannel::deliverTo(std::function<void(const QString&)> receive) {
 
 void InstanceChannel::close() {
     m_receive = nullptr;
-    if (!m_server)
+    if (m_listening < 0)
         return;
     // Connections not answered yet are closed with it: their starts try again, and find none.
-    delete m_server;
-    m_server = nullptr;
+    const QList<QSocketNotifier*> notifiers = findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly);
+    qDeleteAll(notifiers);
+    m_incoming = nullptr;
+    ::close(m_listening);
+    m_listening = -1;
+    ::unlink(QFile::encodeName(m_path).constData());
 }
 
 void InstanceChannel::takeConnections() {
-    // Without a receiver (the window is not made yet, or has gone) a start waits in the queue.
-    if (!m_receive || !m_server)
+    // Without a receiver (the window is not made yet, or has gone) a start waits, connected, in the queue.
+    if (!m_receive || m_listening < 0)
         return;
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        if (!peerIsThisUser(socket->socketDescriptor())) {
-            socket->abort();
-            socket->deleteLater();
+    for (;;) {
+        const int connection = ::accept4(m_listening, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (connection < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return;
+        }
+        if (!peerIsThisUser(connection)) {
+            ::close(connection);
             continue;
         }
-        // A peer that does not finish in time is let go.
-        QTimer::singleShot(AnswerLimitMs, socket, [socket] {
-            socket->abort();
-            socket->deleteLater();
-        });
-        auto received = std::make_shared<QByteArray>();
-        auto document = std::make_shared<std::optional<QString>>();
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket, received, document] {
-            received->append(socket->read(InstanceRequestLimit + 1 - received->size()));
-            if (!document->has_value()) {
-                const InstanceRequest request = parseInstanceRequest(*received);
-                if (request.state == InstanceRequest::State::Incomplete &&
-                    received->size() <= InstanceRequestLimit)
-                    return;
-                if (request.state != InstanceRequest::State::Complete || !m_receive) {
-                    socket->abort();
-                    socket->deleteLater();
-                    return;
-                }
-                *document = request.document;
-                received->clear();
-                socket->write(&Ready, 1);
-                socket->flush();
+        answer(connection);
+    }
+}
+
+void InstanceChannel::answer(int socket) {
+    auto* connection = new Connection(socket, this);
+    // A peer that does not finish in time is let go.
+    QTimer::singleShot(AnswerLimitMs, connection, [connection] { connection->deleteLater(); });
+    connect(connection, &QSocketNotifier::activated, this, [this, connection] {
+        const auto letGo = [connection] {
+            connection->setEnabled(false);
+            connection->deleteLater();
+        };
+        char buffer[4096];
+        const ssize_t n = ::recv(int(connection->socket()), buffer, sizeof buffer, 0);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        if (n <= 0) {
+            letGo();
+            return;
+        }
+        QByteArray& received = connection->received;
+        received.append(buffer, n);
+        if (!connection->document) {
+            const InstanceRequest request = parseInstanceRequest(received);
+            if (request.state == InstanceRequest::State::Incomplete &&
+                received.size() <= InstanceRequestLimit)
+                return;
+            if (request.state != InstanceRequest::State::Complete || !m_receive) {
+                letGo();
                 return;
             }
-            if (*received == QByteArray(1, Go))
-                deliver(**document);
-            socket->disconnectFromServer();
-        });
-    }
+            connection->document = request.document;
+            received.clear();
+            // One byte into an empty connection: it goes at once.
+            if (::send(int(connection->socket()), &Ready, 1, MSG_NOSIGNAL) != 1)
+                letGo();
+            return;
+        }
+        if (received == QByteArray(1, Go))
+            deliver(*connection->document);
+        letGo();
+    });
 }
 
 void InstanceChannel::deliver(const QString& document) {

@@ -7,8 +7,7 @@
 #include <functional>
 
 class QDeadlineTimer;
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace kopix {
 
@@ -20,6 +19,8 @@ namespace kopix {
 // becomes the running Kopix. A request is taken in three steps: the request, the running Kopix's "ready",
 // the start's "go". A start that gave up waiting never says "go", so a document is opened by one Kopix
 // only, never by both and never by none.
+//
+// Plain Unix sockets: Qt's local sockets would bring Qt Network and its libraries into every start.
 class InstanceChannel : public QObject {
     Q_OBJECT
 public:
@@ -46,13 +47,17 @@ public:
 
 private:
     enum class Attempt { Done, Retry };
-    Attempt tryHandOver(QLocalSocket& socket, const QString& document, const QDeadlineTimer& deadline,
-                        Start* result, QString* why);
+    Attempt tryHandOver(int socket, const QString& path, const QString& document,
+                        const QDeadlineTimer& deadline, Start* result, QString* why);
     bool listen(const QString& path, QString* why);
     void takeConnections();
+    // Answers one start's request on its connection, which it then owns.
+    void answer(int connection);
     void deliver(const QString& document);
 
-    QLocalServer* m_server = nullptr;
+    int m_listening = -1; // the listening socket, -1 when not listening
+    QString m_path;       // the socket's file while listening
+    QSocketNotifier* m_incoming = nullptr;
     std::function<void(const QString&)> m_receive;
     QStringList m_waiting;
 };
