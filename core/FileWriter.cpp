@@ -1,5 +1,6 @@
 #include "core/FileWriter.h"
 
+#include "core/FileDescriptor.h"
 #include "core/FileSystem.h"
 #include "core/SystemErrorText.h"
 #include "core/UserFolders.h"
@@ -19,28 +20,6 @@
 namespace kopix {
 
 namespace {
-
-// A file descriptor closed when it goes out of scope.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    // Closes now, for the error a close can report (some file systems report a failed write only here).
-    int close() {
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-private:
-    int m_fd;
-};
 
 // Writes all of bytes at offset; an errno value, 0 when everything was written. A short write is not
 // an error by itself: the next one says why it stopped (a full disk).

@@ -1,5 +1,6 @@
 #include "platform/InstanceChannel.h"
 
+#include "core/FileDescriptor.h"
 #include "core/InstanceRequest.h"
 #include "core/SystemErrorText.h"
 
@@ -83,23 +84,6 @@ bool writeAll(int socket, const QByteArray& bytes, const QDeadlineTimer& deadlin
     return true;
 }
 
-// A file descriptor, closed when this goes unless released.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
-
 // A start's connection to the running Kopix, closed when this goes; what it has said so far.
 class Connection : public QSocketNotifier {
 public:
@@ -159,7 +143,7 @@ InstanceChannel::Start InstanceChannel::handOverOrListen(const QString& folder, 
             *why = QStringLiteral("%1.lock cannot be made").arg(path);
             return Start::Unavailable;
         }
-        const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        const FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
         if (socket.get() < 0) {
             *why = QStringLiteral("%1: %2").arg(path, systemErrorText(errno));
             return Start::Unavailable;
@@ -243,7 +227,7 @@ bool InstanceChannel::listen(const QString& path, QString* why) {
     socketAddress(path, &address);
     // One left by a Kopix that was killed.
     ::unlink(address.sun_path);
-    Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     int error = socket.get() < 0 ? errno : 0;
     if (!error && ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         error = errno;
