@@ -127,7 +127,7 @@ void LinuxPlatform::bringToFront(QWidget* window) {
     window->raise();
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 && target->windowHandle())
-        requestActivationByUser(x11->display(), static_cast<unsigned long>(target->winId()));
+        requestActivationByUser(x11->display(), static_cast<unsigned long>(target->winId()), m_globalKeyTime);
     else
         target->activateWindow();
 }
@@ -275,7 +275,14 @@ bool LinuxPlatform::activateOtherWindow(quint64 window) {
 QString LinuxPlatform::grabGlobalKey(QKeyCombination key, std::function<void()> pressed) {
     if (!m_globalKey)
         m_globalKey = std::make_unique<X11GlobalKey>();
-    return m_globalKey->grab(key, std::move(pressed));
+    // The key reaches Kopix on a connection of its own, not through Qt: its time is what the window
+    // manager is shown when Kopix asks for a window to come forward.
+    return m_globalKey->grab(key, [this, pressed = std::move(pressed)](quint32 time) {
+        activeWindow().noteUserTime(time);
+        m_globalKeyTime = time;
+        pressed();
+        m_globalKeyTime = 0;
+    });
 }
 
 } // namespace kopix

@@ -53,6 +53,7 @@ private:
     X11ActiveWindow& activeWindow();
     std::unique_ptr<X11ActiveWindow> m_activeWindow;
     std::unique_ptr<X11GlobalKey> m_globalKey;
+    quint32 m_globalKeyTime = 0; // while the global key's press is handled, its X time
     std::unique_ptr<X11ClipboardReader> m_clipboardReader;
     std::unique_ptr<X11ClipboardReader> m_pasteReader;
     std::unique_ptr<X11ClipboardReader> m_primaryReader;

@@ -41,6 +41,8 @@ public:
     void pasteInto(quint64 window, QKeyCombination key, std::function<void(PasteOutcome)> done);
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+    // The user's input at this X time, seen on a connection other than Qt's (the global key's).
+    void noteUserTime(quint32 time) { m_lastUserTime = time; }
 
 private:
     struct Paste {

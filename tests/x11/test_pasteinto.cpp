@@ -5,7 +5,9 @@
 #include "mainwin/DocumentListView.h"
 #include "mainwin/StatusPanel.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QTest>
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -173,6 +175,33 @@ TEST_F(PasteInto, TheGlobalKeyRaisesKopixAndThenGoesBackWhateverTheLocks) {
     EXPECT_TRUE(waitFor([&] { return target.isActive(); }, 3000));
     EXPECT_EQ(target.text(), QString()) << "the key itself reaches no program";
     EXPECT_TRUE(recording.messages.isEmpty()) << recording.messages.join(u'\n').toStdString();
+}
+
+TEST_F(PasteInto, HoldingTheGlobalKeyDownActsOnce) {
+    startFramed(document, "[Kopix]\r\nGlobalKey=Ctrl+Alt+K\r\n");
+    PasteTargetProgram target;
+    ASSERT_TRUE(target.activate());
+    // Held past the keyboard's repeat delay: the key repeats, and no repeat may toggle again, neither
+    // while it is held nor once it is let go.
+    int changes = 0;
+    bool active = kopixActive();
+    const auto watch = [&](int ms) {
+        QElapsedTimer watching;
+        watching.start();
+        while (watching.elapsed() < ms) {
+            QTest::qWait(20);
+            if (kopixActive() != active) {
+                active = !active;
+                ++changes;
+            }
+        }
+    };
+    xdotool({u"keydown"_s, u"ctrl+alt+k"_s});
+    watch(1500);
+    xdotool({u"keyup"_s, u"ctrl+alt+k"_s});
+    watch(500);
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(kopixActive());
 }
 
 TEST_F(PasteInto, AKeyAnotherProgramHasTakenIsNamedInAMessage) {
