@@ -148,11 +148,18 @@ QRect DocumentListView::rowInContents(const QModelIndex& index) const {
     return QRect(0, index.row() * m_rowHeight, viewport()->width(), m_rowHeight);
 }
 
+void DocumentListView::layOutNow() const {
+    // A layout still posted (rows came or went) may change the scroll range, and with it the top row.
+    const_cast<DocumentListView*>(this)->executeDelayedItemsLayout();
+}
+
 QRect DocumentListView::visualRect(const QModelIndex& index) const {
+    layOutNow();
     return rowInContents(index).translated(0, -verticalOffset());
 }
 
 QModelIndex DocumentListView::indexAt(const QPoint& point) const {
+    layOutNow();
     const int row = rowAtContentsY(point.y() + verticalOffset());
     if (point.x() < 0 || point.x() >= viewport()->width() || row < 0 || row >= rowCount())
         return {};
@@ -162,6 +169,7 @@ QModelIndex DocumentListView::indexAt(const QPoint& point) const {
 void DocumentListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     if (!index.isValid() || index.parent() != rootIndex() || index.column() != modelColumn())
         return;
+    layOutNow();
     const int row = index.row();
     const int shown = rowsFullyShown();
     QScrollBar* bar = verticalScrollBar();
@@ -194,6 +202,7 @@ void DocumentListView::scrollContentsBy(int dx, int dy) {
 void DocumentListView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
     if (!selectionModel())
         return;
+    layOutNow();
     // The rows the rectangle touches, from a caret move, a click or a drag over the rows; a drag past the
     // first or the last row stops there.
     const QRect area = rect.normalized();
@@ -371,6 +380,7 @@ void DocumentListView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 QModelIndex DocumentListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers) {
+    layOutNow();
     const int rows = rowCount();
     if (rows == 0)
         return {};
@@ -430,6 +440,7 @@ void DocumentListView::paintEvent(QPaintEvent* event) {
 }
 
 void DocumentListView::paintRows(const QRect& area) {
+    layOutNow();
     const int rows = rowCount();
     QAbstractItemDelegate* delegate = itemDelegate();
     if (rows == 0 || !delegate)

@@ -77,6 +77,9 @@ protected:
 
 private:
     int rowCount() const;
+    // Carries out a layout that is still waiting for the event loop, as every question about where rows
+    // are must see the rows there are now.
+    void layOutNow() const;
     // Where a row is in the list's whole extent, whatever is scrolled into view; empty for no row.
     QRect rowInContents(const QModelIndex& index) const;
     // The rows shown whole in the viewport, at least one.

@@ -109,6 +109,17 @@ TEST_F(ListView, PointsMapToRowsAndRowsToPlaces) {
     EXPECT_FALSE(view.indexAt(QPoint(5, 10 * RowHeight + 1)).isValid()) << "below the last row";
 }
 
+TEST_F(ListView, ANewDocumentsTopRowHoldsBeforeTheListHasLaidItOut) {
+    QStringList longer;
+    for (int i = 0; i < 3 * Rows; ++i)
+        longer.append(QStringLiteral("line %1").arg(i));
+    model.setLines(LineStore::fromLines(longer));
+    view.setTopRow(250);
+    // A click may come before the event loop has laid the new rows out.
+    EXPECT_EQ(view.indexAt(QPoint(5, 0)).row(), 250);
+    EXPECT_EQ(view.visualRect(model.index(251, 0)).top(), RowHeight);
+}
+
 TEST_F(ListView, ADragSelectsTheRowsItTouchesAndStopsAtTheEnds) {
     QWidget* viewport = view.viewport();
     QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(20, 2 * RowHeight + 3));
