@@ -14,11 +14,19 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace kopix {
 
 namespace {
+
+// A distance in pixels as Qt's item views take it, in an int: about 140 million rows of 15 pixels. Rows
+// further from the top row than that are placed at that distance, off the viewport either way.
+int clampedPixels(qint64 pixels) {
+    constexpr qint64 Far = std::numeric_limits<int>::max() - (1 << 16); // room for a row's height
+    return int(std::clamp(pixels, -Far, Far));
+}
 
 QStringList localFiles(const QMimeData* mime) {
     QStringList paths;
@@ -101,9 +109,10 @@ int DocumentListView::rowsFullyShown() const {
     return std::max(1, viewport()->height() / m_rowHeight);
 }
 
-int DocumentListView::rowAtContentsY(int y) const {
-    // Rounded down also above the first row, so that -1 pixel is row -1, not row 0.
-    return y >= 0 ? y / m_rowHeight : -1 - (-1 - y) / m_rowHeight;
+qint64 DocumentListView::rowAtViewportY(int y) const {
+    // Rounded down also above the top row, so that -1 pixel is the row above it.
+    const int rowsDown = y >= 0 ? y / m_rowHeight : -1 - (-1 - y) / m_rowHeight;
+    return qint64(verticalScrollBar()->value()) + rowsDown;
 }
 
 void DocumentListView::doItemsLayout() {
@@ -139,13 +148,7 @@ int DocumentListView::horizontalOffset() const {
 }
 
 int DocumentListView::verticalOffset() const {
-    return verticalScrollBar()->value() * m_rowHeight;
-}
-
-QRect DocumentListView::rowInContents(const QModelIndex& index) const {
-    if (!index.isValid() || index.parent() != rootIndex() || index.column() != modelColumn())
-        return {};
-    return QRect(0, index.row() * m_rowHeight, viewport()->width(), m_rowHeight);
+    return clampedPixels(qint64(verticalScrollBar()->value()) * m_rowHeight);
 }
 
 void DocumentListView::layOutNow() const {
@@ -155,15 +158,18 @@ void DocumentListView::layOutNow() const {
 
 QRect DocumentListView::visualRect(const QModelIndex& index) const {
     layOutNow();
-    return rowInContents(index).translated(0, -verticalOffset());
+    if (!index.isValid() || index.parent() != rootIndex() || index.column() != modelColumn())
+        return {};
+    const qint64 rowsDown = qint64(index.row()) - verticalScrollBar()->value();
+    return QRect(0, clampedPixels(rowsDown * m_rowHeight), viewport()->width(), m_rowHeight);
 }
 
 QModelIndex DocumentListView::indexAt(const QPoint& point) const {
     layOutNow();
-    const int row = rowAtContentsY(point.y() + verticalOffset());
+    const qint64 row = rowAtViewportY(point.y());
     if (point.x() < 0 || point.x() >= viewport()->width() || row < 0 || row >= rowCount())
         return {};
-    return model()->index(row, modelColumn(), rootIndex());
+    return model()->index(int(row), modelColumn(), rootIndex());
 }
 
 void DocumentListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
@@ -207,8 +213,8 @@ void DocumentListView::setSelection(const QRect& rect, QItemSelectionModel::Sele
     // first or the last row stops there.
     const QRect area = rect.normalized();
     const int rows = rowCount();
-    const int first = std::max(0, rowAtContentsY(area.top() + verticalOffset()));
-    const int last = std::min(rows - 1, rowAtContentsY(area.bottom() + verticalOffset()));
+    const auto first = int(std::max<qint64>(0, rowAtViewportY(area.top())));
+    const auto last = int(std::min<qint64>(rows - 1, rowAtViewportY(area.bottom())));
     QItemSelection selection;
     if (first <= last && area.right() >= 0 && area.left() < viewport()->width())
         selection.select(model()->index(first, modelColumn(), rootIndex()),

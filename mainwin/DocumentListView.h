@@ -80,13 +80,10 @@ private:
     // Carries out a layout that is still waiting for the event loop, as every question about where rows
     // are must see the rows there are now.
     void layOutNow() const;
-    // Where a row is in the list's whole extent, whatever is scrolled into view; empty for no row.
-    QRect rowInContents(const QModelIndex& index) const;
     // The rows shown whole in the viewport, at least one.
     int rowsFullyShown() const;
-    // The row at a height in the list's whole extent (0 is the first row's top), which may be past the
-    // last row or before the first.
-    int rowAtContentsY(int y) const;
+    // The row at a height in the viewport, which may be past the last row or before the first.
+    qint64 rowAtViewportY(int y) const;
     // Draws the rows that reach into an area of the viewport.
     void paintRows(const QRect& area);
     // Tells a screen reader that a row took the caret, or joined or left the selection.

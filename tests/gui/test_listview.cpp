@@ -6,6 +6,7 @@
 #include "mainwin/LineDelegate.h"
 #include "mainwin/LineListModel.h"
 
+#include <QAbstractListModel>
 #include <QScrollBar>
 #include <QTest>
 
@@ -118,6 +119,24 @@ TEST_F(ListView, ANewDocumentsTopRowHoldsBeforeTheListHasLaidItOut) {
     // A click may come before the event loop has laid the new rows out.
     EXPECT_EQ(view.indexAt(QPoint(5, 0)).row(), 250);
     EXPECT_EQ(view.visualRect(model.index(251, 0)).top(), RowHeight);
+}
+
+TEST_F(ListView, RowsDeeperThanAnIntOfPixelsAreFound) {
+    // 150,000,000 rows of 15 pixels: the last ones lie 2,250,000,000 pixels down, past what an int holds.
+    struct ManyRows : QAbstractListModel {
+        int rowCount(const QModelIndex& = {}) const override { return 150'000'000; }
+        QVariant data(const QModelIndex&, int) const override { return {}; }
+    } many;
+    view.setModel(&many);
+    view.setCurrentIndex(many.index(149'999'000, 0));
+    QTest::keyClick(&view, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(view.currentIndex().row(), 149'999'999);
+    EXPECT_EQ(view.indexAt(QPoint(5, 9 * RowHeight)).row(), 149'999'999);
+    EXPECT_LT(view.visualRect(many.index(0, 0)).bottom(), 0) << "far above the viewport";
+    const QItemSelection selected = view.selectionModel()->selection();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().top(), 149'999'000);
+    EXPECT_EQ(selected.first().bottom(), 149'999'999);
 }
 
 TEST_F(ListView, ADragSelectsTheRowsItTouchesAndStopsAtTheEnds) {
