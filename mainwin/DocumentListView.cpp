@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 #include <utility>
 
@@ -111,7 +112,8 @@ int DocumentListView::rowsFullyShown() const {
 
 qint64 DocumentListView::rowAtViewportY(int y) const {
     // Rounded down also above the top row, so that -1 pixel is the row above it.
-    const int rowsDown = y >= 0 ? y / m_rowHeight : -1 - (-1 - y) / m_rowHeight;
+    const qint64 pixels = y;
+    const qint64 rowsDown = pixels >= 0 ? pixels / m_rowHeight : -1 - (-1 - pixels) / m_rowHeight;
     return qint64(verticalScrollBar()->value()) + rowsDown;
 }
 
@@ -201,8 +203,12 @@ void DocumentListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
 }
 
 void DocumentListView::scrollContentsBy(int dx, int dy) {
-    // The scroll bar moved by rows; the viewport moves by pixels.
-    viewport()->scroll(dx, dy * m_rowHeight);
+    // The scroll bar moved by rows; the viewport moves by pixels, unless nothing it shows stays in view
+    // (a jump of a million rows is more pixels than an int holds).
+    if (std::abs(qint64(dy)) > rowsFullyShown() + 1)
+        viewport()->update();
+    else
+        viewport()->scroll(dx, dy * m_rowHeight);
 }
 
 void DocumentListView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
