@@ -1,4 +1,5 @@
 // Kopix: one text file, one line per row, copied to the clipboard by a slide of the pointer.
+#include "app/QuitAfterFirstPaint.h"
 #include "core/CommandLine.h"
 #include "core/FileSystem.h"
 #include "core/InstanceRequest.h"
@@ -18,39 +19,14 @@
 #include "platform/X11TextTargets.h"
 #include "settings/USettei.h"
 
-#include <QEvent>
 #include <QFile>
-#include <QIcon>
-#include <QListView>
 #include <QSessionManager>
-#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 namespace {
-
-// For the start-up benchmark: once the list has painted for the first time, says "painted" on standard
-// output and ends the program.
-class QuitAfterFirstPaint : public QObject {
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !m_painted) {
-            m_painted = true;
-            // After the paint this event begins, and the rest of the window's.
-            QTimer::singleShot(0, qApp, [] {
-                std::fputs("painted\n", stdout);
-                std::fflush(stdout);
-                QCoreApplication::quit();
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool m_painted = false;
-};
 
 // argv as Qt spells file names: the bytes of the system's encoding.
 QStringList argumentList(int argc, char** argv) {
@@ -164,7 +140,7 @@ int main(int argc, char** argv) {
     QObject::connect(&app, &QGuiApplication::commitDataRequest, fC.get(),
                      [window = fC.get()](QSessionManager&) { window->CommitSessionData(); });
     kopix::TerminationSignals terminationSignals([window = fC.get()](int) { window->CloseForSessionEnd(); });
-    QuitAfterFirstPaint quitAfterFirstPaint;
+    kopix::QuitAfterFirstPaint quitAfterFirstPaint;
     if (qEnvironmentVariableIsSet("KOPIX_QUIT_AFTER_FIRST_PAINT"))
         fC->LBox->viewport()->installEventFilter(&quitAfterFirstPaint);
     fC->show();

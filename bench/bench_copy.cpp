@@ -1,5 +1,6 @@
 // The copy gesture on large documents: composing the clipboard text, select-all, repainting after a
 // scroll, and Kopix's start-up to its first paint against an empty Qt program.
+#include "app/QuitAfterFirstPaint.h"
 #include "bench/BenchDocuments.h"
 #include "core/CopyText.h"
 #include "core/DocumentFile.h"
@@ -132,7 +133,7 @@ qint64 runNsToFirstPaint(const QString& program, const QStringList& arguments,
     process.start(program, arguments);
     qint64 painted = -1;
     while (painted < 0 && process.waitForReadyRead(30000))
-        if (process.readAllStandardOutput().contains("painted"))
+        if (process.readAllStandardOutput().contains(QuitAfterFirstPaint::PaintedWord))
             painted = clock.nsecsElapsed();
     process.waitForFinished(30000);
     return painted;
