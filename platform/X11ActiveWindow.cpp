@@ -1,5 +1,6 @@
 #include "platform/X11ActiveWindow.h"
 
+#include "platform/X11Activation.h"
 #include "platform/X11Connection.h"
 #include "platform/X11Keys.h"
 
@@ -139,20 +140,9 @@ bool X11ActiveWindow::exists(quint64 window) const {
 bool X11ActiveWindow::activate(quint64 window) {
     if (!exists(window))
         return false;
-    // On the user's behalf (source 2), with the time of the user's last input: the user's key or pointer
-    // asked for it, and a window manager that prevents focus stealing compares that time.
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = xcb_window_t(window);
-    message.type = m_activeAtom;
-    message.data.data32[0] = 2;
-    message.data.data32[1] = m_lastUserTime; // 0 is CurrentTime
-    message.data.data32[2] = 0;
-    xcb_send_event(m_x11.connection, 0, m_x11.root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(m_x11.connection);
+    // With the time of the user's last input: the user's key or pointer asked for it, and a window manager
+    // that prevents focus stealing compares that time.
+    requestActivationByUser(m_x11.display, static_cast<unsigned long>(window), m_lastUserTime);
     return true;
 }
 
