@@ -76,6 +76,9 @@ public:
 
     // Sets the list's row height from its font.
     void RowHeight();
+    // The list's font (size and style from the settings), with the row height that follows from it; the
+    // editor draws its text in the same font.
+    void ApplyListFont(const QFont& font);
     // Every message box of the main window goes through here, placed over the window.
     int MsgDlgCenter(const QString& msg, MsgDlgType dlgType, MsgDlgButtons buttons, int helpCtx);
     // Pulls the window, frame included, into the work area fixed at start-up.
@@ -117,7 +120,7 @@ public:
     TextEncoding displayedDocumentEncoding() const { return m_displayedEncoding; }
     bool displayedDocumentDecodedCleanly() const { return m_displayedClean; }
     const LineStore& lines() const;
-    // The correction editor's text, filled from the lines when first needed.
+    // The correction editor, made and given the lines when first needed.
     CorrectionEditor* correctionEditor();
     bool correctionsPending() const;
     TSTS copyState() const { return STS; }
@@ -142,7 +145,7 @@ public:
     DocumentListView* LBox = nullptr;
     QFrame* Pnl1 = nullptr;
     QFrame* Pnl2 = nullptr;
-    CorrectionEditor* Memo1 = nullptr;
+    CorrectionEditor* Memo1 = nullptr; // none until first needed (correctionEditor())
     QStatusBar* SBar = nullptr;
     std::array<StatusPanel*, 2> SBarPanels{};
     ToolStrip* ToolBar1 = nullptr;
@@ -271,12 +274,16 @@ private:
     void CreateComponents();
     void CreateActions();
     void CreateMenus();
-    // Names and descriptions for screen readers (accessibility.cpp).
+    // Names and descriptions for screen readers (accessibility.cpp); the editor's when it is made.
     void NameForScreenReaders();
+    void NameEditorForScreenReaders();
     // The tabs' tool tips are for screen readers only: no hint shows over them, but for the correction tab
     // of a document that cannot be corrected, which tells why.
     bool IsTabHint(QObject* watched, const QEvent* event) const;
     void SetUpCorrectionTab();
+    // Makes the editor (Memo1) the first time it is needed: the tab is opened, or its text or state is
+    // asked for. Most sessions only copy, and the editor is the costliest part of the window to build.
+    void CreateCorrectionEditor();
     // The edit commands' enabled states, from the editor's focus, selection, undo history and the
     // clipboard as last seen.
     void UpdateEditActions();

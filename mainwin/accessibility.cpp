@@ -24,9 +24,6 @@ void TfC::NameForScreenReaders() {
     Pnl1->setAccessibleDescription(stripDescription);
     Pnl2->setAccessibleName(QStringLiteral("右のコピー帯"));
     Pnl2->setAccessibleDescription(stripDescription);
-    Memo1->setAccessibleName(QStringLiteral("訂正欄"));
-    Memo1->setAccessibleDescription(
-        QStringLiteral("表示文書をそのまま訂正する。転記に戻るとファイルに書かれる"));
     SBarPanels[0]->setAccessibleName(QStringLiteral("NumLock"));
     SBarPanels[1]->setAccessibleName(QStringLiteral("クリップボードの内容"));
 
@@ -35,6 +32,12 @@ void TfC::NameForScreenReaders() {
     tabs->setTabToolTip(PageControl1->indexOf(TabCopy), QStringLiteral("行を選んでコピーする"));
     // The correction tab's is set with each document (BarCorrections).
     tabs->installEventFilter(this);
+}
+
+void TfC::NameEditorForScreenReaders() {
+    Memo1->setAccessibleName(QStringLiteral("訂正欄"));
+    Memo1->setAccessibleDescription(
+        QStringLiteral("表示文書をそのまま訂正する。転記に戻るとファイルに書かれる"));
 }
 
 bool TfC::IsTabHint(QObject* watched, const QEvent* event) const {

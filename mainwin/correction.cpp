@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -46,13 +47,26 @@ void TfC::SetUpCorrectionTab() {
     connect(PageControl1, &QTabWidget::currentChanged, this, &TfC::PageControl1Change);
 
     connect(EditSync, &QAction::triggered, this, &TfC::EditSyncExecute);
-    connect(Memo1, &CorrectionEditor::modifiedChanged, this, &TfC::EditSyncUpdate);
     EditSyncUpdate();
     connect(EditUndo1, &QAction::triggered, this, &TfC::EditUndo1Execute);
     connect(EditCut1, &QAction::triggered, this, &TfC::EditCut1Execute);
     connect(EditPaste1, &QAction::triggered, this, &TfC::EditPaste1Execute);
     connect(EditDelete1, &QAction::triggered, this, &TfC::EditDelete1Execute);
+    connect(PupMemo, &QMenu::aboutToShow, this, &TfC::UpdateEditActions);
+    UpdateEditActions();
+}
 
+void TfC::CreateCorrectionEditor() {
+    if (Memo1)
+        return;
+    Memo1 = new CorrectionEditor(TabNote);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setListFont(LBox->font());
+    static_cast<QBoxLayout*>(TabNote->layout())->addWidget(Memo1, 1);
+    // Next to the tabs for Tab and Shift+Tab, rather than after everything made before it.
+    QWidget::setTabOrder(PageControl1->tabBar(), Memo1);
+    NameEditorForScreenReaders();
+    connect(Memo1, &CorrectionEditor::modifiedChanged, this, &TfC::EditSyncUpdate);
     // The enabled states follow the editor's focus, selection and undo history.
     connect(Memo1, &QsciScintilla::selectionChanged, this, &TfC::UpdateEditActions);
     connect(Memo1, &QsciScintilla::textChanged, this, &TfC::UpdateEditActions);
@@ -60,13 +74,11 @@ void TfC::SetUpCorrectionTab() {
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PupMemo->popup(Memo1->mapToGlobal(at)); });
-    connect(PupMemo, &QMenu::aboutToShow, this, &TfC::UpdateEditActions);
     connect(Memo1, &CorrectionEditor::primaryPasteRequested, this, &TfC::MemoPastePrimary);
-
-    UpdateEditActions();
 }
 
 CorrectionEditor* TfC::correctionEditor() {
+    CreateCorrectionEditor();
     if (m_memoStale) {
         m_memoStale = false;
         const bool busy = m_model->lines().count() > BusyFillLines;
@@ -85,7 +97,7 @@ CorrectionEditor* TfC::correctionEditor() {
 }
 
 bool TfC::correctionsPending() const {
-    return !m_memoStale && Memo1->isModified();
+    return Memo1 && !m_memoStale && Memo1->isModified();
 }
 
 void TfC::PageControl1Change() {
@@ -104,7 +116,7 @@ void TfC::PageControl1Change() {
         Memo1->setFocus();
         return;
     }
-    const int v = m_memoStale ? LBox->topRow() : Memo1->firstVisibleLine();
+    const int v = !Memo1 || m_memoStale ? LBox->topRow() : Memo1->firstVisibleLine();
     if (correctionsPending()) {
         // The corrections go to the file, which is read again; should they not be written, they stay in
         // the editor for the next save point, and the list as it was.
@@ -156,6 +168,7 @@ void TfC::BarCorrections(CorrectionBar bar, const LineStore& lines) {
 
 void TfC::EditSyncExecute() {
     // Back to the document as last loaded, which the list still holds.
+    CreateCorrectionEditor();
     Memo1->setDocumentUtf8(m_model->lines().utf8WithCrLf());
     m_memoStale = false;
     const int v = Memo1->firstVisibleLine();
@@ -174,8 +187,8 @@ void TfC::EditSyncUpdate() {
 void TfC::UpdateEditActions() {
     // With the editor's focus the commands follow what it can do; elsewhere all five stay enabled (copy
     // then serves the list, the others do nothing there).
-    const bool inEditor = Memo1->hasFocus() || PupMemo->isVisible();
-    const bool selection = Memo1->hasSelectedText();
+    const bool inEditor = Memo1 && (Memo1->hasFocus() || PupMemo->isVisible());
+    const bool selection = inEditor && Memo1->hasSelectedText();
     EditUndo1->setEnabled(!inEditor || Memo1->isUndoAvailable());
     EditCut1->setEnabled(!inEditor || selection);
     EditCopy1->setEnabled(!inEditor || selection);

@@ -114,7 +114,8 @@ void TfC::ShowLines(LineStore lines) {
     LBox->setUpdatesEnabled(true);
     // The editor gets its copy of the lines when it is next needed; until then it is not modified.
     m_memoStale = true;
-    Memo1->setDocumentText(QString());
+    if (Memo1)
+        Memo1->setDocumentText(QString());
     if (PageControl1->currentWidget() == TabNote) {
         if (m_correctionBar == CorrectionBar::None)
             correctionEditor();

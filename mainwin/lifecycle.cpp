@@ -124,13 +124,11 @@ void TfC::CreateComponents() {
     TabNote = new QWidget;
     TabNote->setObjectName(QStringLiteral("TabNote"));
     ToolBar2 = makeToolBar(QStringLiteral("ToolBar2"), TabNote);
-    Memo1 = new CorrectionEditor(TabNote);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
     auto* noteLayout = new QVBoxLayout(TabNote);
     noteLayout->setContentsMargins(0, 0, 0, 0);
     noteLayout->setSpacing(0);
     noteLayout->addWidget(ToolBar2);
-    noteLayout->addWidget(Memo1, 1);
+    // The editor goes under the tool bar when it is first needed (CreateCorrectionEditor).
     PageControl1->addTab(TabNote, QStringLiteral("訂正"));
     setCentralWidget(PageControl1);
 
@@ -377,6 +375,13 @@ void TfC::RowHeight() {
         Q_EMIT m_delegate->sizeHintChanged(QModelIndex());
         LBox->doItemsLayout();
     }
+}
+
+void TfC::ApplyListFont(const QFont& font) {
+    LBox->setFont(font);
+    RowHeight();
+    if (Memo1)
+        Memo1->setListFont(LBox->font());
 }
 
 TColor TfC::stripColour(TSTS state) {

@@ -4,7 +4,6 @@
 #include "core/FileSystem.h"
 #include "core/ProfileFile.h"
 #include "core/WindowGeometry.h"
-#include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
 #include "mainwin/PasteTarget.h"
@@ -43,9 +42,7 @@ void TfC::ReadSettingsFile() {
     // The list font, the row height that follows from it, and the same font for the editor.
     QFont font = LBox->font();
     font.setPointSize(s.fontSize);
-    LBox->setFont(font);
-    RowHeight();
-    Memo1->setListFont(LBox->font());
+    ApplyListFont(font);
 
     for (size_t n = 0; n < size_t(RuleCount); ++n) {
         RKeyw[n] = s.rules[n].prefix;

@@ -3,7 +3,6 @@
 #include "core/FileSystem.h"
 #include "core/TextFitting.h"
 #include "mainwin/Colors.h"
-#include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/Fonts.h"
 #include "mainwin/Hints.h"
@@ -483,9 +482,7 @@ bool TSettei::OKBtnClick() {
     if (QListWidgetItem* size = LB_FSize->currentItem(); size && size->isSelected()) {
         QFont font = m_fC.LBox->font();
         font.setPointSize(size->text().toInt());
-        m_fC.LBox->setFont(font);
-        m_fC.Memo1->setListFont(font);
-        m_fC.RowHeight();
+        m_fC.ApplyListFont(font);
     }
     for (size_t k = 0; k < size_t(RuleCount); ++k) {
         // Trailing blanks and control characters go; leading ones and full-width spaces stay.

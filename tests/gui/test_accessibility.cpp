@@ -35,6 +35,7 @@ class Accessibility : public KopixFixture {};
 TEST_F(Accessibility, EveryControlHasItsNameAndDescription) {
     writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
     start(writeFile(u"doc.txt"_s, "最初の行\r\nsecond row\r\n"));
+    window->correctionEditor(); // made when first needed
     QApplication::processEvents();
     QHash<QString, Found> found;
     walk(QAccessible::queryAccessibleInterface(window.get()), found);

@@ -201,7 +201,7 @@ TEST_F(Commands, HintsShowOnlyOnTheToolButtonsAndTheStatusBarAfterASecond) {
         EXPECT_FALSE(window->findChild<QToolButton*>(QString::fromUtf16(name))->toolTip().isEmpty());
     EXPECT_EQ(window->SBar->toolTip(), u"「Num」Lockオン、現クリップボード"_s);
     for (QWidget* quiet : std::initializer_list<QWidget*>{window->LBox, window->Pnl1, window->Pnl2,
-                                                          window->Memo1, window->PupMenu})
+                                                          window->correctionEditor(), window->PupMenu})
         EXPECT_TRUE(quiet->toolTip().isEmpty()) << quiet->objectName().toStdString();
 
     QToolButton* button = window->BtnRireki;

@@ -94,6 +94,10 @@ TEST_F(Correction, EnteringShowsTheListsTopLineWithTheCaretAtItsStart) {
     EXPECT_EQ(caretLine(), 37);
     EXPECT_FALSE(memo()->hasSelectedText());
     EXPECT_TRUE(memo()->hasFocus());
+    // Tab from the tabs goes straight into the editor, as to any control under them.
+    window->PageControl1->tabBar()->setFocus();
+    QTest::keyClick(window->PageControl1->tabBar(), Qt::Key_Tab);
+    EXPECT_TRUE(memo()->hasFocus());
 }
 
 TEST_F(Correction, LeavingWithoutChangesWritesNothingAndCarriesTheScrollingOver) {
@@ -181,6 +185,7 @@ TEST_F(Correction, ADocumentTheEditorCannotTakeIsShownButNotCorrected) {
         SCOPED_TRACE(c.name);
         platform.memory = c.memory;
         openLines(3);
+        window->correctionEditor(); // made, and given the lines, before the tab refuses the document
         enter();
         // Opened from the correction tab (F4, a drop): back on the list, the editor left empty.
         window->OpenDocument(writeFile(u"big.txt"_s, c.text));
@@ -273,6 +278,7 @@ TEST_F(Correction, TheEditorDrawsInTheListsFaceAndSize) {
         SCOPED_TRACE(size);
         writeFile(u"Kopix.ini"_s, "[LB]\r\nFS=" + QByteArray::number(size) + "\r\n");
         start(writeFile(u"doc.txt"_s, "Latin あいう\r\n"));
+        window->correctionEditor();
         char face[256] = {};
         memo()->SendScintilla(QsciScintilla::SCI_STYLEGETFONT, QsciScintilla::STYLE_DEFAULT, face);
         QFont drawn;
