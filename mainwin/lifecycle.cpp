@@ -64,6 +64,8 @@ TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       m_platform(platform) {
+    // The window manager answers while the window is built; the answer places it (ReadSettingsFile).
+    m_platform.askFrameExtents(windowFlags());
     setObjectName(QStringLiteral("fC"));
     setWindowTitle(QStringLiteral("Kopix"));
     setFont(designFont(WindowFace, 14));

@@ -94,16 +94,35 @@ QMargins LinuxPlatform::frameExtents(QWidget* window) {
     return normalFrameExtents(window->windowFlags()).value_or(QMargins());
 }
 
-std::optional<QMargins> LinuxPlatform::normalFrameExtents(Qt::WindowFlags flags) {
+void LinuxPlatform::askFrameExtents(Qt::WindowFlags flags) {
+    m_frameQuestion = FrameQuestion{flags, askAboutStandIn(flags)};
+}
+
+std::unique_ptr<QWidget> LinuxPlatform::askAboutStandIn(Qt::WindowFlags flags) {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->display())
-        return std::nullopt;
+        return nullptr;
     // The window manager is asked about a stand-in with the same flags, so the same type and decorations
     // (and in the normal state): making the window's own X window this early would turn its later moves
     // into moves of the client area rather than of the frame.
-    QWidget standIn(nullptr, flags);
-    const auto id = static_cast<unsigned long>(standIn.winId());
-    return requestFrameExtents(x11->display(), id, 300);
+    auto standIn = std::make_unique<QWidget>(nullptr, flags);
+    if (!kopix::askFrameExtents(x11->display(), static_cast<unsigned long>(standIn->winId())))
+        return nullptr;
+    return standIn;
+}
+
+std::optional<QMargins> LinuxPlatform::normalFrameExtents(Qt::WindowFlags flags) {
+    // A question asked ahead for these flags has its answer waiting, usually.
+    std::unique_ptr<QWidget> standIn;
+    if (m_frameQuestion && m_frameQuestion->flags == flags)
+        standIn = std::move(m_frameQuestion->standIn);
+    else
+        standIn = askAboutStandIn(flags);
+    m_frameQuestion.reset();
+    if (!standIn)
+        return std::nullopt;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return awaitFrameExtents(x11->display(), static_cast<unsigned long>(standIn->winId()), 300);
 }
 
 void LinuxPlatform::setStayOnTop(QWidget* window, bool onTop) {

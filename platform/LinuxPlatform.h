@@ -23,6 +23,7 @@ public:
     QRect workAreaNear(const QRect& rect) override;
     QRect normalRectangle(const QWidget* window) override;
     QMargins frameExtents(QWidget* window) override;
+    void askFrameExtents(Qt::WindowFlags flags) override;
     void setStayOnTop(QWidget* window, bool onTop) override;
     void bringToFront(QWidget* window) override;
     int showMessage(const MessageRequest& request) override;
@@ -46,7 +47,15 @@ public:
 
 private:
     // The frame the window manager puts around a window with these flags in the normal state, when it says.
-    static std::optional<QMargins> normalFrameExtents(Qt::WindowFlags flags);
+    std::optional<QMargins> normalFrameExtents(Qt::WindowFlags flags);
+    // A window with these flags that the window manager has been asked about; none when no window manager
+    // answers such questions.
+    static std::unique_ptr<QWidget> askAboutStandIn(Qt::WindowFlags flags);
+    struct FrameQuestion {
+        Qt::WindowFlags flags;
+        std::unique_ptr<QWidget> standIn;
+    };
+    std::optional<FrameQuestion> m_frameQuestion; // asked ahead (askFrameExtents), not yet answered
     // Made on first use, when the application (and its X connection) exists.
     X11NumLock& numLock();
     std::unique_ptr<X11NumLock> m_numLock;

@@ -40,6 +40,9 @@ public:
     // The frame the window manager puts around a top-level window, known ahead of the window's first
     // showing where the window manager can tell; no margins when there is no frame or nobody says.
     virtual QMargins frameExtents(QWidget* window) = 0;
+    // Puts the question of the frame for a window with these flags to the window manager now, for a
+    // frameExtents call a little later, so that the answer is there by then rather than waited for.
+    virtual void askFrameExtents(Qt::WindowFlags flags) { Q_UNUSED(flags) }
     // Switches stay-on-top without hiding, moving, activating or re-creating the window.
     virtual void setStayOnTop(QWidget* window, bool onTop) = 0;
     // Brings a window (or the box open over it) to the front with the focus, a minimised one shown again:

@@ -41,17 +41,17 @@ std::optional<QMargins> frameExtentsOf(Display* display, Window window, Atom ext
 
 } // namespace
 
-std::optional<QMargins> requestFrameExtents(_XDisplay* display, unsigned long window, int timeoutMs) {
+bool askFrameExtents(_XDisplay* display, unsigned long window) {
     if (!display || !window)
-        return std::nullopt;
+        return false;
     const Window root = DefaultRootWindow(display);
     const Atom supported = XInternAtom(display, "_NET_SUPPORTED", False);
     const Atom request = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
     const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
     if (!longProperty(display, root, supported, XA_ATOM).contains(request))
-        return std::nullopt;
-    if (const std::optional<QMargins> known = frameExtentsOf(display, window, extents))
-        return known;
+        return false;
+    if (frameExtentsOf(display, window, extents))
+        return true;
 
     XEvent event{};
     event.xclient.type = ClientMessage;
@@ -60,7 +60,13 @@ std::optional<QMargins> requestFrameExtents(_XDisplay* display, unsigned long wi
     event.xclient.format = 32;
     XSendEvent(display, root, False, SubstructureNotifyMask | SubstructureRedirectMask, &event);
     XFlush(display);
+    return true;
+}
 
+std::optional<QMargins> awaitFrameExtents(_XDisplay* display, unsigned long window, int timeoutMs) {
+    if (!display || !window)
+        return std::nullopt;
+    const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
     // The answer is a property change on a window Qt owns; looking at the property now and then keeps
     // Qt's own event handling out of it.
     QElapsedTimer clock;
