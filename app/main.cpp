@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     app.setApplicationVersion(QStringLiteral(KOPIX_VERSION));
     // Docks and task bars group the window with the installed desktop entry.
     app.setDesktopFileName(QStringLiteral("org.kopix.Kopix"));
-    app.setWindowIcon(kopix::iconFromFile(QStringLiteral(":/kopix/app/org.kopix.Kopix.svg")));
+    app.setWindowIcon(kopix::applicationIcon());
     app.setQuitOnLastWindowClosed(true);
 
     // Before the window is made: a start that hands its document over never shows one.

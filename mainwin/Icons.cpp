@@ -120,10 +120,15 @@ QIcon lookUpImage(Image image) {
     return QIcon(QStringLiteral(":/kopix/icons/") + QLatin1String(source.ownFile));
 }
 
-QIcon iconFromFile(const QString& path) {
-    return QIcon(new IconOnFirstUse([path] {
+QIcon applicationIcon() {
+    // Drawn beforehand in the sizes X window icons are made in: the scalable picture would be drawn in
+    // all four as each window is made.
+    return QIcon(new IconOnFirstUse([] {
         loadIconResources();
-        return QIcon(path);
+        QIcon icon;
+        for (const int size : {16, 32, 64, 128})
+            icon.addFile(QStringLiteral(":/kopix/app/%1x%1.png").arg(size), QSize(size, size));
+        return icon;
     }));
 }
 

@@ -29,7 +29,7 @@ QIcon imageIcon(Image image);
 // The picture looked up now, without the memory imageIcon keeps of what it found.
 QIcon lookUpImage(Image image);
 
-// The picture in the file at path, read when it is first drawn.
-QIcon iconFromFile(const QString& path);
+// Kopix's own icon, for its windows, read when it is first drawn.
+QIcon applicationIcon();
 
 } // namespace kopix

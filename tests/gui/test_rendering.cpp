@@ -224,4 +224,14 @@ TEST(CommandPictures, ComeFromTheDesktopsIconThemeButNotFromHicolor) {
     QIcon::setThemeSearchPaths(searchPaths);
 }
 
+// Kopix's icon comes in each size X window icons are made in, from its own pictures.
+TEST(ApplicationIcon, HasEachSizeOfAWindowIcon) {
+    const QIcon icon = applicationIcon();
+    for (const int size : {16, 32, 64, 128}) {
+        const QImage image = icon.pixmap(size, size).toImage();
+        EXPECT_EQ(image.size(), QSize(size, size)) << size;
+        EXPECT_GT(image.pixelColor(size / 2, size / 2).alpha(), 0) << size << ": drawn, not blank";
+    }
+}
+
 } // namespace
