@@ -16,6 +16,7 @@
 #include "platform/X11Clipboard.h"
 #include "platform/X11ClipboardServer.h"
 #include "platform/X11DisplayCheck.h"
+#include "platform/X11StartupNotification.h"
 #include "platform/X11TextTargets.h"
 #include "settings/USettei.h"
 
@@ -104,6 +105,8 @@ int main(int argc, char** argv) {
                    stderr);
         return 1;
     }
+    // The launcher's startup ID, read before Qt takes it out of the environment.
+    const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
     kopix::KopixApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Kopix"));
     app.setApplicationVersion(QStringLiteral(KOPIX_VERSION));
@@ -115,8 +118,10 @@ int main(int argc, char** argv) {
     // Before the window is made: a start that hands its document over never shows one.
     kopix::InstanceChannel channel;
     bool independent = commandLine.newWindow;
-    if (!independent && !runsHere(channel, commandLine.document, &independent))
+    if (!independent && !runsHere(channel, commandLine.document, &independent)) {
+        kopix::endStartupFeedback(startupId);
         return 0;
+    }
 
     kopix::LinuxPlatform platform;
     const kopix::X11TextTargets textTargets;

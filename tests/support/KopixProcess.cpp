@@ -53,8 +53,12 @@ bool KopixProcess::start(const QStringList& arguments) {
     return m_process.waitForStarted(5000);
 }
 
-bool KopixProcess::startAgain(QProcess& again, const QStringList& arguments) const {
-    again.setProcessEnvironment(m_process.processEnvironment());
+bool KopixProcess::startAgain(QProcess& again, const QStringList& arguments,
+                              const QProcessEnvironment& added) const {
+    QProcessEnvironment environment = m_process.processEnvironment();
+    for (const QString& name : added.keys())
+        environment.insert(name, added.value(name));
+    again.setProcessEnvironment(environment);
     again.setWorkingDirectory(m_process.workingDirectory());
     again.start(m_programDir.filePath(QStringLiteral("kopix")), arguments);
     return again.waitForStarted(5000);

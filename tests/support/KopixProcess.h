@@ -25,9 +25,11 @@ public:
     void setDisplay(const QString& display);
     // Starts the program with arguments; false when it does not start.
     bool start(const QStringList& arguments);
-    // Starts the same program again, from the same folder and with the same environment, as a user starting
-    // it a second time; the process is the caller's. False when it does not start.
-    bool startAgain(QProcess& again, const QStringList& arguments) const;
+    // Starts the same program again, from the same folder and with the same environment (and the variables
+    // in `added`), as a user starting it a second time; the process is the caller's. False when it does not
+    // start.
+    bool startAgain(QProcess& again, const QStringList& arguments,
+                    const QProcessEnvironment& added = QProcessEnvironment()) const;
     // Waits until a window with this title is shown and returns its id (0 when none came).
     unsigned long waitForWindow(const QString& title, int timeoutMs = 10000);
     // Waits for the program to end; false when it is still running after the timeout.

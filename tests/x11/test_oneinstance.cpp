@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+
 #include <csignal>
 #include <cstdio>
 
@@ -19,6 +21,47 @@ const QByteArray settings = "[fC]\r\nA_L=100\r\nA_T=100\r\n";
 QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
+
+// The startup-notification messages sent to the root window, as a launcher reads them: on an X connection
+// of the test's own, the pieces put together.
+class StartupMessages {
+public:
+    StartupMessages() : m_display(XOpenDisplay(nullptr)) {
+        XSelectInput(m_display, DefaultRootWindow(m_display), PropertyChangeMask);
+        XSync(m_display, False);
+    }
+    ~StartupMessages() { XCloseDisplay(m_display); }
+    // The messages that have come in whole, waiting up to timeoutMs for the first.
+    QList<QByteArray> read(int timeoutMs) {
+        const Atom begin = XInternAtom(m_display, "_NET_STARTUP_INFO_BEGIN", False);
+        const Atom more = XInternAtom(m_display, "_NET_STARTUP_INFO", False);
+        QList<QByteArray> whole;
+        waitFor(
+            [&] {
+                while (XPending(m_display)) {
+                    XEvent event;
+                    XNextEvent(m_display, &event);
+                    if (event.type != ClientMessage || event.xclient.format != 8 ||
+                        (event.xclient.message_type != begin && event.xclient.message_type != more))
+                        continue;
+                    if (event.xclient.message_type == begin)
+                        m_partial.clear();
+                    m_partial.append(event.xclient.data.b, 20);
+                    if (const qsizetype end = m_partial.indexOf('\0'); end >= 0) {
+                        whole.append(m_partial.left(end));
+                        m_partial.clear();
+                    }
+                }
+                return !whole.isEmpty();
+            },
+            timeoutMs);
+        return whole;
+    }
+
+private:
+    Display* m_display;
+    QByteArray m_partial;
+};
 
 class OneKopix : public ::testing::Test {
 protected:
@@ -92,6 +135,22 @@ TEST_F(OneKopix, ASecondStartWithoutAFileBringsTheFirstToTheFront) {
     EXPECT_FALSE(netWmState(window).contains(text("_NET_WM_STATE_HIDDEN")))
         << netWmState(window).toStdString();
     EXPECT_NE(kopix.waitForWindow(text("a.txt - Kopix"), 0), 0u) << "the document stays";
+}
+
+// Started again from a launcher, Kopix ends the launcher's busy feedback as it hands over, or the feedback
+// would go on until the launcher gives up.
+TEST_F(OneKopix, AStartFromALauncherThatHandsOverEndsTheLaunchersFeedback) {
+    KopixProcess kopix;
+    unsigned long window = 0;
+    ASSERT_NO_FATAL_FAILURE(startFirst(kopix, "a.txt", &window));
+    StartupMessages messages;
+    QProcessEnvironment launcher;
+    launcher.insert(text("DESKTOP_STARTUP_ID"), text("launcher-42-host-kopix-0_TIME1234"));
+    QProcess second;
+    ASSERT_TRUE(kopix.startAgain(second, {}, launcher));
+    EXPECT_EQ(messages.read(3000), QList<QByteArray>{"remove: ID=launcher-42-host-kopix-0_TIME1234"});
+    EXPECT_TRUE(waitFor([&] { return second.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(second.exitCode(), 0);
 }
 
 TEST_F(OneKopix, TwoPortableFoldersRunTwoKopixes) {
