@@ -6,6 +6,7 @@
 #include "platform/X11Activation.h"
 #include "platform/X11ActiveWindow.h"
 #include "platform/X11Clipboard.h"
+#include "platform/X11Connection.h"
 #include "platform/X11FrameExtents.h"
 #include "platform/X11GlobalKey.h"
 #include "platform/X11NumLock.h"
@@ -99,14 +100,14 @@ void LinuxPlatform::askFrameExtents(Qt::WindowFlags flags) {
 }
 
 std::unique_ptr<QWidget> LinuxPlatform::askAboutStandIn(Qt::WindowFlags flags) {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->display())
+    const std::optional<X11Connection> x11 = applicationX11Connection();
+    if (!x11)
         return nullptr;
     // The window manager is asked about a stand-in with the same flags, so the same type and decorations
     // (and in the normal state): making the window's own X window this early would turn its later moves
     // into moves of the client area rather than of the frame.
     auto standIn = std::make_unique<QWidget>(nullptr, flags);
-    if (!kopix::askFrameExtents(x11->display(), static_cast<unsigned long>(standIn->winId())))
+    if (!kopix::askFrameExtents(x11->display, static_cast<unsigned long>(standIn->winId())))
         return nullptr;
     return standIn;
 }
@@ -121,8 +122,8 @@ std::optional<QMargins> LinuxPlatform::normalFrameExtents(Qt::WindowFlags flags)
     m_frameQuestion.reset();
     if (!standIn)
         return std::nullopt;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return awaitFrameExtents(x11->display(), static_cast<unsigned long>(standIn->winId()), 300);
+    return awaitFrameExtents(applicationX11Connection()->display,
+                             static_cast<unsigned long>(standIn->winId()), 300);
 }
 
 void LinuxPlatform::setStayOnTop(QWidget* window, bool onTop) {

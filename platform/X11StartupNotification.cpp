@@ -1,8 +1,7 @@
 #include "platform/X11StartupNotification.h"
 
 #include "core/StartupNotification.h"
-
-#include <QGuiApplication>
+#include "platform/X11Connection.h"
 
 #include <X11/Xlib.h>
 
@@ -12,12 +11,12 @@
 namespace kopix {
 
 void endStartupFeedback(const QByteArray& startupId) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    Display* display = x11 ? x11->display() : nullptr;
-    if (!display || startupId.isEmpty())
+    const std::optional<X11Connection> x11 = applicationX11Connection();
+    if (!x11 || startupId.isEmpty())
         return;
+    Display* display = x11->display;
     const QByteArray message = startupRemoveMessage(startupId);
-    const Window root = DefaultRootWindow(display);
+    const Window root = x11->root;
     const Atom begin = XInternAtom(display, "_NET_STARTUP_INFO_BEGIN", False);
     const Atom more = XInternAtom(display, "_NET_STARTUP_INFO", False);
     // To the root window in pieces of 20 bytes, the first marked as the beginning, the last padded with NULs.
