@@ -106,6 +106,14 @@ int DocumentListView::rowCount() const {
     return model() ? model()->rowCount(rootIndex()) : 0;
 }
 
+QModelIndex DocumentListView::rowIndex(int row) const {
+    return model()->index(row, modelColumn(), rootIndex());
+}
+
+bool DocumentListView::isRow(const QModelIndex& index) const {
+    return index.isValid() && index.parent() == rootIndex() && index.column() == modelColumn();
+}
+
 int DocumentListView::rowsFullyShown() const {
     return std::max(1, viewport()->height() / m_rowHeight);
 }
@@ -127,7 +135,7 @@ void DocumentListView::updateGeometries() {
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     option.rect = QRect(0, 0, viewport()->width(), 0);
-    const QModelIndex first = rows > 0 ? model()->index(0, modelColumn(), rootIndex()) : QModelIndex();
+    const QModelIndex first = rows > 0 ? rowIndex(0) : QModelIndex();
     const int height = itemDelegate() ? itemDelegate()->sizeHint(option, first).height() : 0;
     m_rowHeight = std::max(1, height > 0 ? height : fontMetrics().height());
 
@@ -160,7 +168,7 @@ void DocumentListView::layOutNow() const {
 
 QRect DocumentListView::visualRect(const QModelIndex& index) const {
     layOutNow();
-    if (!index.isValid() || index.parent() != rootIndex() || index.column() != modelColumn())
+    if (!isRow(index))
         return {};
     const qint64 rowsDown = qint64(index.row()) - verticalScrollBar()->value();
     return QRect(0, clampedPixels(rowsDown * m_rowHeight), viewport()->width(), m_rowHeight);
@@ -171,11 +179,11 @@ QModelIndex DocumentListView::indexAt(const QPoint& point) const {
     const qint64 row = rowAtViewportY(point.y());
     if (point.x() < 0 || point.x() >= viewport()->width() || row < 0 || row >= rowCount())
         return {};
-    return model()->index(int(row), modelColumn(), rootIndex());
+    return rowIndex(int(row));
 }
 
 void DocumentListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
-    if (!index.isValid() || index.parent() != rootIndex() || index.column() != modelColumn())
+    if (!isRow(index))
         return;
     layOutNow();
     const int row = index.row();
@@ -223,8 +231,7 @@ void DocumentListView::setSelection(const QRect& rect, QItemSelectionModel::Sele
     const auto last = int(std::min<qint64>(rows - 1, rowAtViewportY(area.bottom())));
     QItemSelection selection;
     if (first <= last && area.right() >= 0 && area.left() < viewport()->width())
-        selection.select(model()->index(first, modelColumn(), rootIndex()),
-                         model()->index(last, modelColumn(), rootIndex()));
+        selection.select(rowIndex(first), rowIndex(last));
     selectionModel()->select(selection, command);
 }
 
@@ -399,7 +406,7 @@ QModelIndex DocumentListView::moveCursor(CursorAction cursorAction, Qt::Keyboard
     const QModelIndex current = currentIndex();
     // Without a caret any move starts at the first row.
     if (!current.isValid())
-        return model()->index(0, modelColumn(), rootIndex());
+        return rowIndex(0);
     const int page = std::max(1, rowsFullyShown() - 1);
     int row = current.row();
     switch (cursorAction) {
@@ -426,7 +433,7 @@ QModelIndex DocumentListView::moveCursor(CursorAction cursorAction, Qt::Keyboard
         row = rows - 1;
         break;
     }
-    return model()->index(std::clamp(row, 0, rows - 1), modelColumn(), rootIndex());
+    return rowIndex(std::clamp(row, 0, rows - 1));
 }
 
 void DocumentListView::keyPressEvent(QKeyEvent* event) {
@@ -469,7 +476,7 @@ void DocumentListView::paintRows(const QRect& area) {
     const QItemSelectionModel* selections = selectionModel();
     QPainter painter(viewport());
     for (int row = first; row <= last; ++row) {
-        const QModelIndex index = model()->index(row, modelColumn(), rootIndex());
+        const QModelIndex index = rowIndex(row);
         option.rect = QRect(0, (row - top) * m_rowHeight, viewport()->width(), m_rowHeight);
         option.state = state;
         if (selections && selections->isSelected(index))

@@ -77,6 +77,9 @@ protected:
 
 private:
     int rowCount() const;
+    // The index of a row of the list, and whether an index is one.
+    QModelIndex rowIndex(int row) const;
+    bool isRow(const QModelIndex& index) const;
     // Carries out a layout that is still waiting for the event loop, as every question about where rows
     // are must see the rows there are now.
     void layOutNow() const;
