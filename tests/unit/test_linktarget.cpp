@@ -73,10 +73,24 @@ INSTANTIATE_TEST_SUITE_P(
                       UrlCase{"Empty", u""_s, false}, UrlCase{"JustHttp", u"http"_s, false}),
     [](const ::testing::TestParamInfo<UrlCase>& info) { return std::string(info.param.name); });
 
-TEST(Browsable, BlanksAreEncodedNotSplitIntoArguments) {
-    const std::optional<QUrl> url = browsableUrl(u"http://example.com/a b"_s);
-    ASSERT_TRUE(url);
-    EXPECT_EQ(url->toEncoded(), QByteArray("http://example.com/a%20b"));
+TEST(Browsable, TheBrowserGetsTheAddressAsWrittenWithOnlyWhatMustBeEscaped) {
+    struct Case {
+        QString target;
+        QByteArray encoded;
+    } cases[] = {
+        // A blank is one argument's part, never a split into two.
+        {u"http://example.com/a b"_s, "http://example.com/a%20b"},
+        // Escapes already there stay as they are; a lone % (a percentage) is the only one escaped.
+        {u"https://h.example/%E6%97%A5/100%"_s, "https://h.example/%E6%97%A5/100%25"},
+        {u"https://h.example/?off=50%&q=%26"_s, "https://h.example/?off=50%25&q=%26"},
+        {u"https://h.example/%zz%4"_s, "https://h.example/%25zz%254"},
+        {u"https://h.example/%E6%97%A5"_s, "https://h.example/%E6%97%A5"},
+    };
+    for (const Case& c : cases) {
+        const std::optional<QUrl> url = browsableUrl(c.target);
+        ASSERT_TRUE(url) << c.target.toStdString();
+        EXPECT_EQ(url->toEncoded(), c.encoded) << c.target.toStdString();
+    }
 }
 
 } // namespace
