@@ -365,7 +365,10 @@ void DocumentListView::mousePressEvent(QMouseEvent* event) {
         QListView::mousePressEvent(event);
     else
         event->accept(); // the right button's menu comes with its own event
-    Q_EMIT pressed(event->buttons(), position);
+    // Only a press that selects can arm the copy: a middle click, which selects nothing, would otherwise arm
+    // whatever happens to be selected (after a load, nothing), and the next slide would empty the clipboard.
+    if (m_pressSelects)
+        Q_EMIT pressed(event->buttons(), position);
 }
 
 void DocumentListView::mouseMoveEvent(QMouseEvent* event) {

@@ -44,9 +44,9 @@ Q_SIGNALS:
     void filesDropped(const QStringList& paths);
     // A double-click of the left button anywhere in the list, also below the last row.
     void listDoubleClicked();
-    // A mouse press of any button (the second press of a double-click too), after the list has changed
-    // its selection. Only a left press on a row changes it: the right button opens the menu, the middle one
-    // selects nothing, and a press below the last row counts as no row.
+    // A press that selects (the second press of a double-click too), after the list has changed its
+    // selection: a left press on a row. The right button opens the menu, the middle one selects nothing,
+    // and a press below the last row counts as no row; none of them is told.
     void pressed(Qt::MouseButtons buttons, const QPoint& position);
     // A key, before the list moves its caret for it.
     void keyDown(int key);

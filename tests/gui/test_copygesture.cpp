@@ -255,13 +255,15 @@ TEST_F(CopyGesture, OnlyTheLeftButtonOnARowChangesTheSelection) {
     moveOverStrip(window->Pnl1);
     EXPECT_EQ(clipboard(), u"kept"_s) << "nothing was armed, so nothing is copied";
 
-    // The middle button, like any press on a row but the right one's, arms the selection there is; it
-    // selects nothing and opens no link.
+    // The middle button selects nothing, so it arms nothing either, and opens no link: the text another
+    // program put on the clipboard stays there.
     QSignalSpy doubleClicks(window->LBox, &DocumentListView::listDoubleClicked);
     QTest::mouseClick(window->LBox->viewport(), Qt::MiddleButton, Qt::NoModifier, rowCentre(3));
     QTest::mouseDClick(window->LBox->viewport(), Qt::MiddleButton, Qt::NoModifier, rowCentre(3));
     EXPECT_EQ(selectedRows(), QList<int>{0});
-    EXPECT_EQ(window->copyState(), TSTS::SelN);
+    EXPECT_EQ(window->copyState(), TSTS::SelC);
+    moveOverStrip(window->Pnl1);
+    EXPECT_EQ(clipboard(), u"kept"_s);
     EXPECT_EQ(doubleClicks.count(), 0);
     QTest::mouseDClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(3));
     EXPECT_EQ(doubleClicks.count(), 1) << "the left button's double-click is the one that opens links";
