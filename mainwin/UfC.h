@@ -365,7 +365,6 @@ private:
     void ShowClipPreview(const QString& text);
     void ShowNumLock();
     bool m_clipViewerJoined = false;
-    bool m_clipErrorShowing = false; // one error box about the clipboard at a time
     bool m_clipboardHasText = false; // as last seen: whether pasting would find text
 
     Platform& m_platform;

@@ -55,15 +55,10 @@ void TfC::ShowClipContent(const ClipboardContent& content) {
         SBarPanels[1]->setText(clipSecretLabel());
         break;
     case ClipboardContent::Kind::Failed:
-        // The panel keeps the last text it could show; the box says that it is not current. While one
-        // such box is open, further failures do not stack more boxes on it.
-        if (m_clipErrorShowing)
-            break;
-        m_clipErrorShowing = true;
-        m_platform.showErrorBox(
-            this, m_applicationTitle,
-            errorBoxText(QStringLiteral("クリップボード %1 を開けません").arg(content.error)));
-        m_clipErrorShowing = false;
+        // Said where the preview is, in place of a text that is no longer current. Never in a box: the
+        // read runs whenever another program takes the clipboard, while the user types in that program,
+        // and a box would come up over it and take its keys.
+        SBarPanels[1]->setText(tr("クリップボード %1 を開けません").arg(content.error));
         break;
     }
 }

@@ -136,18 +136,17 @@ TEST_F(StatusBar, SecretTextIsNeverShown) {
     EXPECT_EQ(preview(), u"shown"_s);
 }
 
-TEST_F(StatusBar, ReadFailureIsReportedAndThePanelKeepsItsText) {
+TEST_F(StatusBar, ReadFailureIsToldInThePanelWithoutABox) {
     startOnRows();
     ASSERT_EQ(preview(), u"at start"_s);
     platform.clipboardAnswer = ClipboardContent::failed(u"Connection timed out"_s);
     QGuiApplication::clipboard()->setText(u"unreadable"_s);
-    EXPECT_EQ(preview(), u"at start"_s);
-    EXPECT_EQ(platform.errorBoxes, QStringList{window->applicationTitle() +
-                                               u"|クリップボード Connection timed out を開けません."_s});
+    EXPECT_EQ(preview(), u"クリップボード Connection timed out を開けません"_s);
+    EXPECT_TRUE(platform.errorBoxes.isEmpty())
+        << "a box would take the keys of the program the user types in";
     platform.clipboardAnswer.reset();
     QGuiApplication::clipboard()->setText(u"readable"_s);
     EXPECT_EQ(preview(), u"readable"_s);
-    EXPECT_EQ(platform.errorBoxes.size(), 1);
 }
 
 TEST_F(StatusBar, OwnCopyShowsItsFirstRowDecorated) {

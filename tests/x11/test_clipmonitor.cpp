@@ -212,27 +212,29 @@ TEST_F(RealClipboard, Latin1StringIsDecodedAsSuch) {
     EXPECT_TRUE(previewIs(u"café"_s)) << preview().toStdString();
 }
 
-TEST_F(RealClipboard, AHungOwnerDoesNotFreezeTheWindow) {
+TEST_F(RealClipboard, AHungOwnerDoesNotFreezeTheWindowNorTakeTheFocus) {
     ASSERT_TRUE(xclipIn("before the hang"));
     startFramed("A\r\n");
     ASSERT_TRUE(previewIs(u"before the hang"_s));
+    // The user types in another program, which takes the clipboard and then never answers.
+    ASSERT_NO_FATAL_FAILURE(focusElsewhere());
     Watch& w = watch();
     pumpEvents(100);
     const qint64 takenAt = w.clock.elapsed();
     auto hung = std::make_unique<TestOwner>(
         QList<std::pair<QByteArray, QByteArray>>{{"UTF8_STRING", "never"}}, TestOwner::Answers::Never);
     ASSERT_TRUE(hung->owns());
-    ASSERT_TRUE(waitFor([&w] { return w.boxAt >= 0; }, 3000)) << "the read gives up and says so";
-    pumpEvents(300);
-    const qint64 gaveUpAfter = w.boxAt - takenAt;
+    const QString failure = u"クリップボード "_s + systemErrorText(ETIMEDOUT) + u" を開けません"_s;
+    ASSERT_TRUE(previewIs(failure, 3000)) << "the read gives up and says so where the preview was";
+    const qint64 gaveUpAfter = w.clock.elapsed() - takenAt;
     std::printf("[ figures  ] hung clipboard owner: read given up after %lld ms; longest pause of the event "
                 "loop meanwhile %lld ms\n",
                 static_cast<long long>(gaveUpAfter), static_cast<long long>(w.longestGap));
     EXPECT_LT(gaveUpAfter, 1500);
     EXPECT_LT(w.longestGap, 3000) << "the window keeps answering while the owner hangs";
-    EXPECT_TRUE(w.boxText.startsWith(u"クリップボード "_s + systemErrorText(ETIMEDOUT) + u" を開けません"_s))
-        << w.boxText.toStdString();
-    EXPECT_EQ(preview(), u"before the hang"_s) << "the panel keeps the last text it could read";
+    EXPECT_LT(w.boxAt, 0) << "no box comes up over the program the user types in: "
+                          << w.boxText.toStdString();
+    EXPECT_TRUE(m_other->isActiveWindow()) << "the focus stays where the user is typing";
     hung.reset();
     EXPECT_TRUE(previewIs(u"（対象外）"_s)) << preview().toStdString();
 }
@@ -252,14 +254,13 @@ TEST_F(RealClipboard, AQuickOwnerIsNotGivenUpWhileKopixItselfIsBusy) {
 
 TEST_F(RealClipboard, ANewerCopyOvertakesAReadStuckOnAHungOwner) {
     startFramed("A\r\n");
-    Watch& w = watch();
+    watch();
     TestOwner hung({{"UTF8_STRING", "never"}}, TestOwner::Answers::Never);
     pumpEvents(100);
     ASSERT_TRUE(xclipIn("fresh"));
     EXPECT_TRUE(previewIs(u"fresh"_s, 700)) << preview().toStdString();
     pumpEvents(1200);
-    EXPECT_LT(w.boxAt, 0) << "the abandoned read reports nothing: " << w.boxText.toStdString();
-    EXPECT_EQ(preview(), u"fresh"_s);
+    EXPECT_EQ(preview(), u"fresh"_s) << "the abandoned read reports nothing";
 }
 
 TEST_F(RealClipboard, AnOwnerAnsweringAnAbandonedReadLateFindsTheWindowStillThere) {
