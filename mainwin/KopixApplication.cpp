@@ -1,11 +1,15 @@
 #include "mainwin/KopixApplication.h"
 
+#include "platform/Utf8Locale.h"
+
 #include <QLibraryInfo>
 #include <QLocale>
 
 namespace kopix {
 
 KopixApplication::KopixApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The window names in UTF-8 also where the locale's character set is not (a machine without LANG).
+    useUtf8CharacterSet();
     // Sizes and dates in Qt's dialogs follow the interface's language too.
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     // Qt's own Japanese texts (Debian: qt6-translations-l10n); without them those texts stay English.

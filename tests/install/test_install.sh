@@ -96,7 +96,9 @@ apt-get -s -o Debug::NoLocking=1 --no-install-recommends install "$deb" >"$work/
 root="$work/dpkg-root"
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status"
-dpkg_root() { dpkg --root="$root" --log="$work/dpkg.log" --force-not-root --force-depends "$@" >>"$work/dpkg.out" 2>&1; }
+# dpkg looks for ldconfig and start-stop-daemon on PATH, which has no sbin folders for a user (or in an
+# emptied environment).
+dpkg_root() { PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin" dpkg --root="$root" --log="$work/dpkg.log" --force-not-root --force-depends "$@" >>"$work/dpkg.out" 2>&1; }
 dpkg_root --install "$deb" || fail "dpkg could not install the package: $(cat "$work/dpkg.out")"
 for file in usr/bin/kopix usr/share/applications/org.kopix.Kopix.desktop \
   usr/share/metainfo/org.kopix.Kopix.metainfo.xml usr/share/icons/hicolor/scalable/apps/org.kopix.Kopix.svg \
