@@ -6,11 +6,37 @@
 #include <QKeySequence>
 #include <QWidget>
 
+#include <algorithm>
+#include <iterator>
+
 namespace kopix {
 
 namespace {
 
 const QString NoActiveWindowNote = QStringLiteral("元のウィンドウが分からないため、貼り付けません");
+
+// Keys every program pastes, copies, cuts, undoes or selects with (terminals with Shift): taken on the whole
+// desktop, they would reach no program any more.
+constexpr QKeyCombination EditingKeys[] = {
+    Qt::CTRL | Qt::Key_V,
+    Qt::CTRL | Qt::Key_C,
+    Qt::CTRL | Qt::Key_X,
+    Qt::CTRL | Qt::Key_Z,
+    Qt::CTRL | Qt::Key_A,
+    Qt::SHIFT | Qt::Key_Insert,
+    Qt::CTRL | Qt::Key_Insert,
+    Qt::SHIFT | Qt::Key_Delete,
+    Qt::CTRL | Qt::SHIFT | Qt::Key_V,
+    Qt::CTRL | Qt::SHIFT | Qt::Key_C,
+};
+
+bool isEditingKey(QKeyCombination key) {
+    return std::find(std::begin(EditingKeys), std::end(EditingKeys), key) != std::end(EditingKeys);
+}
+
+QString keyText(QKeyCombination key) {
+    return QKeySequence(key).toString(QKeySequence::PortableText);
+}
 
 } // namespace
 
@@ -30,18 +56,32 @@ std::optional<QKeyCombination> PasteTarget::globalKeyOf(const QString& text) {
     const bool withModifier =
         key.keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     const bool functionKey = code >= Qt::Key_F1 && code <= Qt::Key_F35;
-    if (!withModifier && !functionKey)
+    if ((!withModifier && !functionKey) || isEditingKey(key))
         return std::nullopt;
     return key;
 }
 
-QString PasteTarget::globalKeyProblem(const QString& text) {
+QString PasteTarget::globalKeyReason(const QString& text) {
     if (text.isEmpty() || globalKeyOf(text))
         return QString();
-    return QStringLiteral(
-               "「%1」は Kopix を呼び出すキーにできません。\r\n"
-               "Ctrl、Alt または Windows キーと組み合わせた一つのキーか、ファンクションキーにしてください。")
-        .arg(text);
+    const QKeySequence sequence = QKeySequence::fromString(text, QKeySequence::PortableText);
+    if (sequence.count() == 1 && isEditingKey(sequence[0]))
+        return tr("どのプログラムでも貼り付けやコピー、取り消しに使うキーです。");
+    return tr("Ctrl、Alt、Windows キーを添えてください。");
+}
+
+QString PasteTarget::globalKeyProblem(const QString& text) {
+    const QString reason = globalKeyReason(text);
+    if (reason.isEmpty())
+        return QString();
+    return tr("「%1」は Kopix を呼び出すキーにできません。\r\n%2").arg(text, reason);
+}
+
+QString PasteTarget::globalKeyRefusal(QKeyCombination key) {
+    QString reason = globalKeyReason(keyText(key));
+    if (reason.isEmpty())
+        reason = m_platform.probeGlobalKey(key);
+    return reason.isEmpty() ? QString() : tr("%1：%2").arg(keyText(key), reason);
 }
 
 void PasteTarget::apply(const KopixSettings& settings) {
@@ -55,7 +95,7 @@ void PasteTarget::apply(const KopixSettings& settings) {
     m_globalKey = settings.globalKey;
     // The key taken before is given back in any case.
     if (m_keyTaken)
-        m_platform.grabGlobalKey(QKeyCombination(), {});
+        m_platform.grabGlobalKey(QKeyCombination(), {}, {});
     m_keyTaken = false;
     if (m_globalKey.isEmpty())
         return;
@@ -64,11 +104,18 @@ void PasteTarget::apply(const KopixSettings& settings) {
         return;
     }
     const QKeyCombination key = *globalKeyOf(m_globalKey);
-    if (const QString failure = m_platform.grabGlobalKey(key, [this] { globalKeyPressed(); });
+    const auto layoutChanged = [this, key](const QString& problem) {
+        // The user switched the keyboard's layout, and the key is not to be had in the new one.
+        if (!problem.isEmpty())
+            m_notes.showNote(
+                tr("今のキー配列では %1 で Kopix を呼び出せません。%2").arg(keyText(key), problem));
+    };
+    if (const QString failure = m_platform.grabGlobalKey(
+            key, [this] { globalKeyPressed(); }, layoutChanged);
         !failure.isEmpty()) {
         m_warn(QStringLiteral("%1 を Kopix を呼び出すキーにできません。\r\n%2\r\n"
                               "設定の「貼り付け」ページで別のキーを選んでください。")
-                   .arg(QKeySequence(key).toString(QKeySequence::PortableText), failure));
+                   .arg(keyText(key), failure));
         return;
     }
     m_keyTaken = true;
@@ -94,7 +141,7 @@ void PasteTarget::afterCopy() {
         m_notes.showNote(NoActiveWindowNote);
         return;
     }
-    m_platform.pasteInto(target, m_pasteKey, [notes = &m_notes](PasteOutcome outcome) {
+    m_platform.pasteInto(target, m_pasteKey, [this, notes = &m_notes](PasteOutcome outcome) {
         switch (outcome) {
         case PasteOutcome::Sent:
             break;
@@ -103,6 +150,10 @@ void PasteTarget::afterCopy() {
             break;
         case PasteOutcome::NotActivated:
             notes->showNote(QStringLiteral("元のウィンドウが前に出ないため、貼り付けません"));
+            break;
+        case PasteOutcome::KeyNotOnLayout:
+            notes->showNote(tr("今のキー配列には %1 のキーがないため、貼り付けません")
+                                .arg(QKeySequence(m_pasteKey).toString(QKeySequence::NativeText)));
             break;
         }
     });

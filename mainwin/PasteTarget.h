@@ -36,8 +36,13 @@ public:
     // A global key as the settings write it ("Ctrl+Alt+K"), when it is one: a single key with Ctrl, Alt or
     // the Windows key, or a function key, so that it never takes a key typing needs.
     static std::optional<QKeyCombination> globalKeyOf(const QString& text);
-    // Why a text is no global key, for the user ("" when it is one).
+    // Why a text is no global key, for the user ("" when it is one): the reason alone, and as the sentence
+    // of a message.
+    static QString globalKeyReason(const QString& text);
     static QString globalKeyProblem(const QString& text);
+    // Why the settings page cannot take a key as the global key, in a line ("" when it can): a key typing
+    // or editing needs, or one another program holds.
+    QString globalKeyRefusal(QKeyCombination key);
 
 private:
     void globalKeyPressed();

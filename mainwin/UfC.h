@@ -137,6 +137,8 @@ public:
     KopixSettings KopixOptions;
     // Puts KopixOptions to work (the settings dialog's OK, and the start); tells the user what cannot be.
     void ApplyKopixOptions();
+    // Pasting into the window the user came from, and the global key.
+    PasteTarget& pasteTarget() { return *m_pasteTarget; }
 
     // Components other parts of the program (and tests) reach by name.
     QTabWidget* PageControl1 = nullptr;

@@ -285,6 +285,12 @@ quint64 LinuxPlatform::previousWindow() {
 }
 
 void LinuxPlatform::pasteInto(quint64 window, QKeyCombination key, std::function<void(PasteOutcome)> done) {
+    // Shift+Insert pastes the primary selection in xterm and other X programs, not the clipboard: for the
+    // paste it holds the text just copied too, rather than whatever was last selected (the find box's text).
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (key == QKeyCombination(Qt::ShiftModifier, Qt::Key_Insert) && clipboard->supportsSelection() &&
+        clipboard->ownsClipboard())
+        clipboard->setText(clipboard->text(QClipboard::Clipboard), QClipboard::Selection);
     activeWindow().pasteInto(window, key, std::move(done));
 }
 
@@ -292,17 +298,29 @@ bool LinuxPlatform::activateOtherWindow(quint64 window) {
     return activeWindow().activate(window);
 }
 
-QString LinuxPlatform::grabGlobalKey(QKeyCombination key, std::function<void()> pressed) {
+X11GlobalKey& LinuxPlatform::globalKey() {
     if (!m_globalKey)
         m_globalKey = std::make_unique<X11GlobalKey>();
+    return *m_globalKey;
+}
+
+QString LinuxPlatform::grabGlobalKey(QKeyCombination key, std::function<void()> pressed,
+                                     std::function<void(const QString& problem)> changed) {
     // The key reaches Kopix on a connection of its own, not through Qt: its time is what the window
     // manager is shown when Kopix asks for a window to come forward.
-    return m_globalKey->grab(key, [this, pressed = std::move(pressed)](quint32 time) {
-        activeWindow().noteUserTime(time);
-        m_globalKeyTime = time;
-        pressed();
-        m_globalKeyTime = 0;
-    });
+    return globalKey().grab(
+        key,
+        [this, pressed = std::move(pressed)](quint32 time) {
+            activeWindow().noteUserTime(time);
+            m_globalKeyTime = time;
+            pressed();
+            m_globalKeyTime = 0;
+        },
+        std::move(changed));
+}
+
+QString LinuxPlatform::probeGlobalKey(QKeyCombination key) {
+    return globalKey().probe(key);
 }
 
 } // namespace kopix

@@ -43,7 +43,9 @@ public:
     quint64 previousWindow() override;
     void pasteInto(quint64 window, QKeyCombination key, std::function<void(PasteOutcome)> done) override;
     bool activateOtherWindow(quint64 window) override;
-    QString grabGlobalKey(QKeyCombination key, std::function<void()> pressed) override;
+    QString grabGlobalKey(QKeyCombination key, std::function<void()> pressed,
+                          std::function<void(const QString& problem)> changed) override;
+    QString probeGlobalKey(QKeyCombination key) override;
 
 private:
     // The frame the window manager puts around a window with these flags in the normal state, when it says.
@@ -61,6 +63,7 @@ private:
     std::unique_ptr<X11NumLock> m_numLock;
     X11ActiveWindow& activeWindow();
     std::unique_ptr<X11ActiveWindow> m_activeWindow;
+    X11GlobalKey& globalKey();
     std::unique_ptr<X11GlobalKey> m_globalKey;
     quint32 m_globalKeyTime = 0; // while the global key's press is handled, its X time
     std::unique_ptr<X11ClipboardReader> m_clipboardReader;

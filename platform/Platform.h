@@ -20,9 +20,10 @@ namespace kopix {
 
 // What became of a paste into another program's window.
 enum class PasteOutcome {
-    Sent,         // the window was activated and got the key
-    WindowGone,   // the window no longer exists: nothing was sent
-    NotActivated, // the window did not become the active one in time: nothing was sent
+    Sent,           // the window was activated and got the key
+    WindowGone,     // the window no longer exists: nothing was sent
+    NotActivated,   // the window did not become the active one in time: nothing was sent
+    KeyNotOnLayout, // the keyboard's layout has no key for the paste key now: nothing was sent
 };
 
 // What the desktop does for the program. The program talks to the desktop only through this, so tests
@@ -100,8 +101,13 @@ public:
     virtual bool activateOtherWindow(quint64 window) = 0;
     // Takes a key on the whole desktop, whichever program has the focus, with NumLock and CapsLock on or
     // off; pressed runs at each press. An empty key gives the one taken back. "" when it is taken, else
-    // why not, in a line for the user.
-    virtual QString grabGlobalKey(QKeyCombination key, std::function<void()> pressed) = 0;
+    // why not, in a line for the user. The key follows the keyboard's layout when the user switches it;
+    // changed is told why it cannot be taken in the new layout, or "" once it is taken again.
+    virtual QString grabGlobalKey(QKeyCombination key, std::function<void()> pressed,
+                                  std::function<void(const QString& problem)> changed) = 0;
+    // Whether a key could be taken on the whole desktop now: "" when it could (the key taken now too), else
+    // why not, in a line for the user. Nothing stays taken.
+    virtual QString probeGlobalKey(QKeyCombination key) = 0;
 };
 
 } // namespace kopix

@@ -150,6 +150,11 @@ void X11ActiveWindow::pasteInto(quint64 window, QKeyCombination key, std::functi
     // A paste still waiting for its window is overtaken: the user has copied again.
     finishPaste(PasteOutcome::NotActivated);
     m_paste = std::make_unique<Paste>(Paste{window, key, std::move(done)});
+    // A key the layout has no key for is not sent at all, and the window is left where it is.
+    if (const std::optional<X11Key> x = x11KeyOf(key); !x || !canTypeKey(m_x11.display, *x)) {
+        finishPaste(PasteOutcome::KeyNotOnLayout);
+        return;
+    }
     if (!activate(window)) {
         finishPaste(PasteOutcome::WindowGone);
         return;

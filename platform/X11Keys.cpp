@@ -1,10 +1,13 @@
 #include "platform/X11Keys.h"
 
+#include "platform/X11Keymap.h"
+
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 #include <vector>
@@ -59,6 +62,20 @@ std::vector<KeyCode> heldModifiers(Display* display) {
     return held;
 }
 
+// The keys to press for a key: its modifiers' in order, the key itself last; none when the keyboard's layout
+// has no key for one of them.
+std::vector<KeyCode> keycodesOf(const X11Keymap& keymap, const X11Key& key) {
+    std::vector<KeyCode> codes;
+    for (const auto& [mask, keysym] : ModifierKeys) {
+        if (key.modifiers & mask)
+            codes.push_back(keymap.keycodeOf(keysym));
+    }
+    codes.push_back(keymap.keycodeOf(key.keysym));
+    if (std::find(codes.begin(), codes.end(), KeyCode(0)) != codes.end())
+        return {};
+    return codes;
+}
+
 } // namespace
 
 std::optional<X11Key> x11KeyOf(QKeyCombination key) {
@@ -85,28 +102,27 @@ std::optional<X11Key> x11KeyOf(QKeyCombination key) {
     return x;
 }
 
+bool canTypeKey(Display* display, const X11Key& key) {
+    return !keycodesOf(X11Keymap(display), key).empty();
+}
+
 bool typeKeyWithXTest(Display* display, const X11Key& key) {
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (!display || !XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor))
         return false;
-    const KeyCode code = XKeysymToKeycode(display, KeySym(key.keysym));
-    std::vector<KeyCode> modifiers;
-    for (const auto& [mask, keysym] : ModifierKeys) {
-        if (key.modifiers & mask)
-            modifiers.push_back(XKeysymToKeycode(display, KeySym(keysym)));
-    }
-    for (const KeyCode modifier : modifiers)
-        if (modifier == 0)
-            return false;
-    if (code == 0)
+    // The keys as the layout is now: the user may have switched it since Kopix started.
+    std::vector<KeyCode> codes = keycodesOf(X11Keymap(display), key);
+    if (codes.empty())
         return false;
+    const KeyCode code = codes.back();
+    codes.pop_back();
     for (const KeyCode held : heldModifiers(display))
         XTestFakeKeyEvent(display, held, False, CurrentTime);
-    for (const KeyCode modifier : modifiers)
+    for (const KeyCode modifier : codes)
         XTestFakeKeyEvent(display, modifier, True, CurrentTime);
     XTestFakeKeyEvent(display, code, True, CurrentTime);
     XTestFakeKeyEvent(display, code, False, CurrentTime);
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
+    for (auto it = codes.rbegin(); it != codes.rend(); ++it)
         XTestFakeKeyEvent(display, *it, False, CurrentTime);
     XFlush(display);
     return true;

@@ -18,9 +18,13 @@ struct X11Key {
 // cursor keys; nothing for others.
 std::optional<X11Key> x11KeyOf(QKeyCombination key);
 
-// Types a key into whichever window has the focus, through the XTest extension: the modifiers the user
-// still holds are let go first, so that what arrives is exactly the key. False when the key cannot be
-// typed (no XTest, or no key of the keyboard makes it); then nothing is sent.
+// Whether the keyboard's layout, as it is now, has keys for a key and its modifiers.
+bool canTypeKey(_XDisplay* display, const X11Key& key);
+
+// Types a key into whichever window has the focus, through the XTest extension, on the keys of the layout
+// as it is now: the modifiers the user still holds are let go first, so that what arrives is exactly the
+// key. False when the key cannot be typed (no XTest, or no key of the layout makes it); then nothing is
+// sent.
 bool typeKeyWithXTest(_XDisplay* display, const X11Key& key);
 
 } // namespace kopix

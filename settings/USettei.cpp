@@ -7,6 +7,7 @@
 #include "mainwin/Fonts.h"
 #include "mainwin/Hints.h"
 #include "mainwin/PasteTarget.h"
+#include "settings/GlobalKeyEdit.h"
 #include "settings/PageControl.h"
 
 #include <QCheckBox>
@@ -17,7 +18,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -278,25 +278,38 @@ void TSettei::CreatePastePage() {
     CBoxPasteKey->setObjectName(QStringLiteral("CBoxPasteKey"));
     for (const char16_t* key : PasteKeyTexts) {
         const QString text = QString::fromUtf16(key);
-        // Terminals paste with Ctrl+Shift+V: Ctrl+V is a key of their programs there.
-        CBoxPasteKey->addItem(text == u"Ctrl+Shift+V" ? text + QStringLiteral("（端末）") : text, text);
+        // xterm and most X programs paste the primary selection with Shift+Insert; GNOME's and KDE's
+        // terminals paste with Ctrl+Shift+V, Ctrl+V being a key of their programs there.
+        QString caption = text;
+        if (text == u"Shift+Insert")
+            caption = tr("Shift+Insert（xterm など）");
+        else if (text == u"Ctrl+Shift+V")
+            caption = tr("Ctrl+Shift+V（GNOME 端末、Konsole）");
+        CBoxPasteKey->addItem(caption, text);
     }
     keyLabel->setBuddy(CBoxPasteKey);
     auto* globalLabel = new QLabel(QStringLiteral("Kopix を呼び出すキー(&G)："), page);
-    EdGlobalKey = new QKeySequenceEdit(page);
+    EdGlobalKey = new GlobalKeyEdit(
+        [this](QKeyCombination key) { return m_fC.pasteTarget().globalKeyRefusal(key); }, page);
     EdGlobalKey->setObjectName(QStringLiteral("EdGlobalKey"));
-    // One key: a second one typed within the edit's pause would make a sequence no desktop key can be.
-    connect(EdGlobalKey, &QKeySequenceEdit::editingFinished, EdGlobalKey, [edit = EdGlobalKey] {
-        if (edit->keySequence().count() > 1)
-            edit->setKeySequence(QKeySequence(edit->keySequence()[0]));
-    });
     globalLabel->setBuddy(EdGlobalKey);
     BtnNoGlobalKey = new QPushButton(QStringLiteral("なし(&N)"), page);
     BtnNoGlobalKey->setObjectName(QStringLiteral("BtnNoGlobalKey"));
     BtnNoGlobalKey->setFixedSize(50, 25);
-    connect(BtnNoGlobalKey, &QPushButton::clicked, EdGlobalKey, &QKeySequenceEdit::clear);
+    connect(BtnNoGlobalKey, &QPushButton::clicked, EdGlobalKey, [this] { EdGlobalKey->setKey({}); });
     auto* note = new QLabel(QStringLiteral("※ もう一度押すと元のウィンドウへ。"), page);
     note->setWordWrap(true);
+    // Why a key pressed in the box was not taken, until a key is.
+    LblGlobalKeyProblem = new QLabel(page);
+    LblGlobalKeyProblem->setObjectName(QStringLiteral("LblGlobalKeyProblem"));
+    LblGlobalKeyProblem->setWordWrap(true);
+    LblGlobalKeyProblem->hide();
+    connect(EdGlobalKey, &GlobalKeyEdit::refused, LblGlobalKeyProblem, [this, note](const QString& why) {
+        LblGlobalKeyProblem->setText(QString(why).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        LblGlobalKeyProblem->setVisible(!why.isEmpty());
+        // In the note's place: the page has no room for both.
+        note->setVisible(why.isEmpty());
+    });
 
     auto* keyRow = new QHBoxLayout;
     keyRow->addWidget(keyLabel);
@@ -311,6 +324,7 @@ void TSettei::CreatePastePage() {
     layout->addLayout(keyRow);
     layout->addWidget(globalLabel);
     layout->addLayout(globalRow);
+    layout->addWidget(LblGlobalKeyProblem);
     layout->addWidget(note);
     layout->addStretch(1);
     PCtrl->addPage(page, QStringLiteral("貼り付け"));
@@ -373,7 +387,7 @@ void TSettei::FormShow() {
     const KopixSettings& options = m_fC.KopixOptions;
     CBoxPasteInto->setChecked(options.pasteInto);
     CBoxPasteKey->setCurrentIndex(std::max(0, CBoxPasteKey->findData(options.pasteKey)));
-    EdGlobalKey->setKeySequence(QKeySequence::fromString(options.globalKey, QKeySequence::PortableText));
+    EdGlobalKey->setKey(QKeySequence::fromString(options.globalKey, QKeySequence::PortableText));
 
     if (ShowFirst) {
         // The dialog's frame, not its client area, 30 right of and 50 below the main window's frame (whose

@@ -10,7 +10,6 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
-class QKeySequenceEdit;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -20,6 +19,7 @@ class QShowEvent;
 namespace kopix {
 
 class PageControl;
+class GlobalKeyEdit;
 
 // The settings dialog: the list's font size, the three highlight rules and the editor program. It is made
 // once, after the main window, shown modally by the settings command, and on OK writes straight into the
@@ -56,7 +56,8 @@ public:
     // Page 5: pasting into the window the user came from, and the key that calls Kopix.
     QCheckBox* CBoxPasteInto = nullptr;
     QComboBox* CBoxPasteKey = nullptr;
-    QKeySequenceEdit* EdGlobalKey = nullptr;
+    GlobalKeyEdit* EdGlobalKey = nullptr;
+    QLabel* LblGlobalKeyProblem = nullptr; // why a key pressed in the box was not taken
     QPushButton* BtnNoGlobalKey = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;

@@ -4,6 +4,7 @@
 
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
+#include "settings/GlobalKeyEdit.h"
 #include "settings/PageControl.h"
 #include "settings/USettei.h"
 
@@ -13,11 +14,11 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -341,6 +342,48 @@ TEST_F(Settings, ThePastePageTakesTheGlobalKeyAndItsChoicesReachTheKopixSection)
     EXPECT_TRUE(readFile(u"Kopix.ini"_s)
                     .endsWith("[Kopix]\r\nPasteInto=1\r\nPasteKey=Shift+Insert\r\nGlobalKey=Ctrl+Alt+K\r\n"))
         << readFile(u"Kopix.ini"_s).constData();
+}
+
+TEST_F(Settings, TheKeyBoxRefusesAKeyThatCannotServeKeepsItsKeyAndSaysWhy) {
+    // Set by hand to a key every program pastes with: refused at the start, taken by nobody.
+    writeFile(u"Kopix.ini"_s, "[Kopix]\r\nGlobalKey=Ctrl+V\r\n");
+    start(writeFile(u"doc.txt"_s, "a\r\n"));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_TRUE(platform.messages[0].text.contains(u"貼り付けやコピー"_s))
+        << platform.messages[0].text.toStdString();
+    EXPECT_TRUE(platform.grabbedKeys.isEmpty());
+    platform.keysTakenElsewhere = {Qt::CTRL | Qt::ALT | Qt::Key_J};
+    withDialog([&] {
+        page(5);
+        GlobalKeyEdit* box = settei->EdGlobalKey;
+        box->setFocus();
+        const auto type = [box](QKeyCombination key) {
+            QSignalSpy finished(box, &QKeySequenceEdit::editingFinished);
+            QTest::keyClick(box, key.key(), key.keyboardModifiers());
+            return finished.wait(5000);
+        };
+        const struct {
+            QKeyCombination key;
+            QString why;
+        } refused[] = {
+            {Qt::CTRL | Qt::Key_C, u"貼り付けやコピー"_s},
+            {Qt::SHIFT | Qt::Key_K, u"Ctrl、Alt、Windows キー"_s},
+            {Qt::CTRL | Qt::ALT | Qt::Key_J, u"他のプログラム"_s},
+        };
+        for (const auto& [key, why] : refused) {
+            ASSERT_TRUE(type(key));
+            EXPECT_EQ(box->keySequence(), QKeySequence(u"Ctrl+V"_s)) << "the box keeps its key";
+            EXPECT_TRUE(settei->LblGlobalKeyProblem->isVisible());
+            EXPECT_TRUE(settei->LblGlobalKeyProblem->text().contains(why))
+                << settei->LblGlobalKeyProblem->text().toStdString();
+        }
+        ASSERT_TRUE(type(Qt::CTRL | Qt::ALT | Qt::Key_K));
+        EXPECT_EQ(box->keySequence(), QKeySequence(u"Ctrl+Alt+K"_s));
+        EXPECT_FALSE(settei->LblGlobalKeyProblem->isVisible());
+        ok();
+    });
+    EXPECT_EQ(platform.grabbedKeys, QList<QKeyCombination>{Qt::CTRL | Qt::ALT | Qt::Key_K});
 }
 
 } // namespace

@@ -122,10 +122,20 @@ public:
     QList<QKeyCombination> grabbedKeys;
     QString grabFailure;
     std::function<void()> globalKeyPressed;
-    QString grabGlobalKey(QKeyCombination key, std::function<void()> pressed) override {
+    // A change of the layout, told with globalKeyChanged().
+    std::function<void(const QString&)> globalKeyChanged;
+    QString grabGlobalKey(QKeyCombination key, std::function<void()> pressed,
+                          std::function<void(const QString&)> changed) override {
         grabbedKeys.append(key);
         globalKeyPressed = grabFailure.isEmpty() ? std::move(pressed) : nullptr;
+        globalKeyChanged = grabFailure.isEmpty() ? std::move(changed) : nullptr;
         return grabFailure;
+    }
+    // Keys another program holds, as probeGlobalKey says of them.
+    QList<QKeyCombination> keysTakenElsewhere;
+    QString probeGlobalKey(QKeyCombination key) override {
+        return keysTakenElsewhere.contains(key) ? QStringLiteral("他のプログラムがこのキーを使っています。")
+                                                : QString();
     }
 };
 

@@ -2,13 +2,20 @@
 #include "support/RealKopixFixture.h"
 
 #include "mainwin/DocumentListView.h"
+#include "settings/GlobalKeyEdit.h"
+#include "settings/PageControl.h"
 #include "settings/USettei.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QWindow>
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
 
 using namespace kopix;
 using namespace kopix::test;
@@ -61,8 +68,8 @@ TEST_F(RealSettings, TheFirstOpeningPutsTheDialogsFrameBesideTheWindow) {
     window->ActSetteiExecute();
     ASSERT_TRUE(dialogAt.isValid());
     EXPECT_EQ(dialogAt.topLeft(), mainAt.topLeft() + QPoint(30, 50))
-        << "frame at " << dialogAt.x() << "," << dialogAt.y() << ", client at " << settei->geometry().x() << ","
-        << settei->geometry().y();
+        << "frame at " << dialogAt.x() << "," << dialogAt.y() << ", client at " << settei->geometry().x()
+        << "," << settei->geometry().y();
 }
 
 // openbox lets the user minimise the modal dialog (the main window goes with it): the dialog is still
@@ -73,7 +80,8 @@ TEST_F(RealSettings, AMinimisedDialogIsStillOpenAndComesBackWithTheWindow) {
     bool minimised = false, aboveWhileMinimised = true, restored = false, aboveWhileRestored = true;
     QString state;
     QTimer::singleShot(0, [&] {
-        if (!waitFor([this] { return settei->isVisible() && settei->windowHandle()->frameMargins().top() > 0; }))
+        if (!waitFor(
+                [this] { return settei->isVisible() && settei->windowHandle()->frameMargins().top() > 0; }))
             return;
         const QString dialogId = QString::number(static_cast<unsigned long>(settei->winId()));
         pumpEvents(200);
@@ -98,6 +106,44 @@ TEST_F(RealSettings, AMinimisedDialogIsStillOpenAndComesBackWithTheWindow) {
     EXPECT_TRUE(restored) << "restoring the main window brings the dialog back";
     EXPECT_FALSE(aboveWhileRestored);
     EXPECT_TRUE(waitFor([this] { return above(); })) << "on top again once the dialog is closed";
+}
+
+// The key box on the real keyboard: the key Kopix holds now and a key another program holds both reach
+// it; the first stays, the second is refused with its reason, and the box keeps its key.
+TEST_F(RealSettings, TheKeyBoxHearsKeysHeldOnTheWholeDesktopAndKeepsItsKeyWhenOneIsRefused) {
+    startFramed("a\r\n", "[fC]\r\nA_L=100\r\nA_T=100\r\n[Kopix]\r\nGlobalKey=Ctrl+Alt+K\r\n");
+    Display* other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    XGrabKey(other, XKeysymToKeycode(other, XK_j), ControlMask | Mod1Mask, DefaultRootWindow(other), False,
+             GrabModeAsync, GrabModeAsync);
+    XSync(other, False);
+    QString afterCurrent, problemAfterCurrent, afterTaken, problemAfterTaken;
+    QTimer::singleShot(0, [&] {
+        if (!waitFor([this] { return settei->isVisible() && settei->isActiveWindow(); }))
+            return;
+        settei->PCtrl->setCurrentIndex(5);
+        GlobalKeyEdit* box = settei->EdGlobalKey;
+        xdotool(QStringList{u"mousemove"_s} + at(box, box->rect().center()) +
+                QStringList{u"click"_s, u"1"_s});
+        waitFor([box] { return box->hasFocus(); });
+        const auto press = [box](const QString& keys) {
+            QSignalSpy finished(box, &QKeySequenceEdit::editingFinished);
+            xdotool({u"key"_s, keys});
+            finished.wait(5000);
+            return box->keySequence().toString(QKeySequence::PortableText);
+        };
+        afterCurrent = press(u"ctrl+alt+k"_s);
+        problemAfterCurrent = settei->LblGlobalKeyProblem->text();
+        afterTaken = press(u"ctrl+alt+j"_s);
+        problemAfterTaken = settei->LblGlobalKeyProblem->text();
+        settei->accept();
+    });
+    window->ActSetteiExecute();
+    XCloseDisplay(other);
+    EXPECT_EQ(afterCurrent, u"Ctrl+Alt+K"_s) << "the key set now reached the box";
+    EXPECT_EQ(problemAfterCurrent, QString());
+    EXPECT_EQ(afterTaken, u"Ctrl+Alt+K"_s) << "the box keeps its key";
+    EXPECT_TRUE(problemAfterTaken.contains(u"他のプログラム"_s)) << problemAfterTaken.toStdString();
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // The program the x11 tests paste into: one line edit, whose text it prints on standard output whenever it
-// changes ("text:" and the text, one line each). With --shift-insert-only it takes a paste only from
-// Shift+Insert, as some programs and terminals do.
+// changes ("text:" and the text, one line each). With --like-xterm it pastes as xterm does: only with
+// Shift+Insert, and what it pastes then is the primary selection, not the clipboard.
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -9,11 +10,15 @@
 
 namespace {
 
-class ShiftInsertOnlyEdit : public QLineEdit {
+class XtermLikeEdit : public QLineEdit {
 protected:
     void keyPressEvent(QKeyEvent* event) override {
-        const bool shiftInsert = event->key() == Qt::Key_Insert && event->modifiers() == Qt::ShiftModifier;
-        if (event->matches(QKeySequence::Paste) && !shiftInsert) {
+        if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::ShiftModifier) {
+            insert(QGuiApplication::clipboard()->text(QClipboard::Selection));
+            event->accept();
+            return;
+        }
+        if (event->matches(QKeySequence::Paste)) {
             event->accept();
             return;
         }
@@ -25,8 +30,8 @@ protected:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const bool shiftInsertOnly = app.arguments().contains(QStringLiteral("--shift-insert-only"));
-    QLineEdit* edit = shiftInsertOnly ? new ShiftInsertOnlyEdit : new QLineEdit;
+    const bool likeXterm = app.arguments().contains(QStringLiteral("--like-xterm"));
+    QLineEdit* edit = likeXterm ? new XtermLikeEdit : new QLineEdit;
     edit->setWindowTitle(QStringLiteral("Kopix paste target"));
     edit->setGeometry(600, 400, 300, 40);
     QObject::connect(edit, &QLineEdit::textChanged, [](const QString& text) {
