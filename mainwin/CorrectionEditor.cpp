@@ -205,6 +205,15 @@ void CorrectionEditor::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    // A key with Ctrl, Alt or the Windows key is a command or nothing: Scintilla would type the character
+    // of one it has no command for (Ctrl+=, Ctrl+1, Alt+A), and that would be written to the file.
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if ((modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
+        !standardCommands()->boundTo(event->key() | int(modifiers))) {
+        event->ignore();
+        return;
+    }
     QsciScintilla::keyPressEvent(event);
 }
 

@@ -303,23 +303,42 @@ TEST_F(Correction, KeysBeyondAPlainEditControlsChangeNothing) {
     QGuiApplication::clipboard()->setText(u"on the clipboard"_s);
     enter();
     const QString loaded = memo()->text();
-    const QKeyCombination keys[] = {Qt::CTRL | Qt::Key_L,
-                                    Qt::CTRL | Qt::Key_D,
-                                    Qt::CTRL | Qt::SHIFT | Qt::Key_U,
-                                    Qt::CTRL | Qt::Key_U,
-                                    Qt::CTRL | Qt::Key_T,
-                                    Qt::CTRL | Qt::SHIFT | Qt::Key_L,
-                                    Qt::CTRL | Qt::SHIFT | Qt::Key_T,
-                                    Qt::CTRL | Qt::SHIFT | Qt::Key_Backspace,
-                                    Qt::CTRL | Qt::SHIFT | Qt::Key_Delete,
-                                    Qt::ALT | Qt::Key_Backspace,
-                                    Qt::CTRL | Qt::Key_Plus,
-                                    Qt::SHIFT | Qt::Key_Backtab,
-                                    Qt::Key_Insert};
-    for (const QKeyCombination key : keys) {
+    // Each with the text the keyboard gives it: a key with Ctrl, Alt or the Windows key that is no command
+    // of the editor types nothing either.
+    const struct {
+        QKeyCombination key;
+        const char* text;
+    } keys[] = {{Qt::CTRL | Qt::Key_L, ""},
+                {Qt::CTRL | Qt::Key_D, ""},
+                {Qt::CTRL | Qt::SHIFT | Qt::Key_U, ""},
+                {Qt::CTRL | Qt::Key_U, ""},
+                {Qt::CTRL | Qt::Key_T, ""},
+                {Qt::CTRL | Qt::SHIFT | Qt::Key_L, ""},
+                {Qt::CTRL | Qt::SHIFT | Qt::Key_T, ""},
+                {Qt::CTRL | Qt::SHIFT | Qt::Key_Backspace, ""},
+                {Qt::CTRL | Qt::SHIFT | Qt::Key_Delete, ""},
+                {Qt::ALT | Qt::Key_Backspace, ""},
+                {Qt::CTRL | Qt::Key_Plus, "+"},
+                {Qt::CTRL | Qt::Key_Equal, "="},
+                {Qt::CTRL | Qt::Key_1, "1"},
+                {Qt::CTRL | Qt::Key_0, "0"},
+                {Qt::CTRL | Qt::Key_Period, "."},
+                {Qt::CTRL | Qt::Key_Comma, ","},
+                {Qt::CTRL | Qt::Key_Semicolon, ";"},
+                {Qt::CTRL | Qt::Key_Apostrophe, "'"},
+                {Qt::CTRL | Qt::SHIFT | Qt::Key_Exclam, "!"},
+                {Qt::ALT | Qt::Key_A, "a"},
+                {Qt::ALT | Qt::Key_1, "1"},
+                {Qt::META | Qt::Key_X, "x"},
+                {Qt::SHIFT | Qt::Key_Backtab, ""},
+                {Qt::Key_Insert, ""}};
+    for (const auto& [key, text] : keys) {
         SCOPED_TRACE(QKeySequence(key).toString().toStdString());
         memo()->setSelection(0, 2, 1, 3);
-        QTest::keyClick(memo(), key.key(), key.keyboardModifiers());
+        QKeyEvent press(QEvent::KeyPress, key.key(), key.keyboardModifiers(), QString::fromLatin1(text));
+        QKeyEvent release(QEvent::KeyRelease, key.key(), key.keyboardModifiers(), QString::fromLatin1(text));
+        QApplication::sendEvent(memo(), &press);
+        QApplication::sendEvent(memo(), &release);
         EXPECT_EQ(memo()->text(), loaded);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), u"on the clipboard"_s);
         EXPECT_EQ(memo()->SendScintilla(QsciScintilla::SCI_GETZOOM), 0);
