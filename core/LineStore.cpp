@@ -105,19 +105,38 @@ QString LineStore::joinedWithCrLf(qsizetype first, qsizetype end) const {
     return replaceLoneSurrogates(std::move(joined));
 }
 
-QByteArray LineStore::utf8WithCrLf() const {
+template <typename Piece> bool LineStore::forEachUtf8Piece(Piece piece) const {
     // Whole lines a piece: a surrogate pair never spans a break, so none is cut in two.
     constexpr qsizetype PieceUnits = 64 * 1024;
-    QByteArray bytes;
-    bytes.reserve(lengthWithCrLf());
     for (qsizetype first = 0; first < count();) {
         qsizetype end = first;
         for (qsizetype units = 0; end < count() && units < PieceUnits; ++end)
             units += charactersIn(end, end) + 2;
-        bytes += joinedWithCrLf(first, end).toUtf8();
+        if (!piece(joinedWithCrLf(first, end).toUtf8()))
+            return false;
         first = end;
     }
+    return true;
+}
+
+QByteArray LineStore::utf8WithCrLf() const {
+    QByteArray bytes;
+    bytes.reserve(lengthWithCrLf());
+    forEachUtf8Piece([&bytes](const QByteArray& piece) {
+        bytes += piece;
+        return true;
+    });
     return bytes;
+}
+
+bool LineStore::isUtf8WithCrLf(QByteArrayView utf8) const {
+    qsizetype at = 0;
+    return forEachUtf8Piece([&](const QByteArray& piece) {
+               const bool same = utf8.sliced(at).startsWith(piece);
+               at += piece.size();
+               return same;
+           }) &&
+           at == utf8.size();
 }
 
 } // namespace kopix

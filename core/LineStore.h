@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -42,6 +43,8 @@ public:
     QString joinedWithCrLf() const { return joinedWithCrLf(0, count()); }
     // The same in UTF-8, as the editor takes it, made a piece at a time rather than from the whole text.
     QByteArray utf8WithCrLf() const;
+    // Whether a text is just that, compared a piece at a time.
+    bool isUtf8WithCrLf(QByteArrayView utf8) const;
     // All lines one after the other, without their breaks; line i is text().sliced(lineStart(i), ...).
     QStringView text() const { return m_text; }
     qsizetype lineStart(qsizetype row) const { return m_starts[size_t(row)]; }
@@ -51,6 +54,9 @@ public:
 private:
     // Rows [first, end) each followed by CR LF, a lone surrogate as U+FFFD.
     QString joinedWithCrLf(qsizetype first, qsizetype end) const;
+    // utf8WithCrLf() in pieces of whole lines, in order, while piece(bytes) says to go on; false when it
+    // stopped.
+    template <typename Piece> bool forEachUtf8Piece(Piece piece) const;
 
     QString m_text;
     std::vector<qsizetype> m_starts{0}; // count() + 1 entries; line i is [m_starts[i], m_starts[i+1])

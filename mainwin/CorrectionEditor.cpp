@@ -102,6 +102,7 @@ void CorrectionEditor::setDocumentUtf8(QByteArrayView utf8) {
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
     SendScintilla(SCI_CLEARALL);
     SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
+    m_filledLength = utf8.size();
     SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
     SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(notified));
     Q_EMIT textChanged();

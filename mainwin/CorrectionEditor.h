@@ -41,6 +41,8 @@ public:
     // The whole text, decoded straight from the editor's own buffer (text() copies it first).
     QString wholeText() { return QString::fromUtf8(utf8Text()); }
 
+    // The length in bytes of the text last filled in: a text of another length is sure to differ from it.
+    qsizetype filledLength() const { return m_filledLength; }
     bool isModified() const { return m_modified; }
     void setModified(bool modified);
 
@@ -80,6 +82,7 @@ private:
 
     bool m_modified = false;
     bool m_filling = false;
+    qsizetype m_filledLength = 0;
     quint64 m_textVersion = 0; // counts every change of the text, the program's own included
 };
 

@@ -97,7 +97,11 @@ CorrectionEditor* TfC::correctionEditor() {
 }
 
 bool TfC::correctionsPending() const {
-    return Memo1 && !m_memoStale && Memo1->isModified();
+    if (!Memo1 || m_memoStale || !Memo1->isModified())
+        return false;
+    // Typed and taken back, the text is the document as loaded: writing it would change nothing but its
+    // line ends and its time.
+    return Memo1->length() != Memo1->filledLength() || !m_model->lines().isUtf8WithCrLf(Memo1->utf8Text());
 }
 
 void TfC::PageControl1Change() {

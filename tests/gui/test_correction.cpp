@@ -113,22 +113,24 @@ TEST_F(Correction, LeavingWithoutChangesWritesNothingAndCarriesTheScrollingOver)
     EXPECT_TRUE(window->LBox->hasFocus());
 }
 
-TEST_F(Correction, AChangeUndoneIsStillSavedAndReloaded) {
-    openLines(40);
+TEST_F(Correction, AChangeTakenBackWritesNothing) {
+    // Lines ending in LF, which a save would write as CR LF.
+    doc = writeFile(u"doc.txt"_s, "first\nsecond\n");
+    writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
+    start(doc);
     ageFile(60);
     const auto agedTime = fileModifiedTime(doc);
-    QTest::mouseClick(window->LBox->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      window->LBox->visualRect(window->LBox->model()->index(1, 0)).center());
-    ASSERT_EQ(window->copyState(), TSTS::SelN);
     enter();
+    // Typed and deleted, and typed and undone: the text is as loaded both times.
     QTest::keyClick(memo(), Qt::Key_X);
+    QTest::keyClick(memo(), Qt::Key_Backspace);
+    QTest::keyClick(memo(), Qt::Key_Y);
     QTest::keyClick(memo(), Qt::Key_Z, Qt::ControlModifier);
-    ASSERT_EQ(memo()->text(), QString::fromUtf8(readFile(doc))) << "the text is back as it was";
-    EXPECT_TRUE(memo()->isModified()) << "an undo does not clear the flag";
-    leave();
-    EXPECT_NE(fileModifiedTime(doc), agedTime) << "written";
-    EXPECT_EQ(window->copyState(), TSTS::Sel0) << "and read again";
+    ASSERT_TRUE(memo()->isModified());
     EXPECT_FALSE(window->correctionsPending());
+    leave();
+    EXPECT_EQ(readFile(doc), QByteArray("first\nsecond\n"));
+    EXPECT_EQ(fileModifiedTime(doc), agedTime);
 }
 
 TEST_F(Correction, ACorrectionReachesTheFileTheListAndTheBookmarks) {

@@ -57,7 +57,17 @@ TEST(LineStore, JoinsEveryLineWithCrLfForTheEditor) {
         many += u"行😀"_s + QString::number(i) + u"\r\n"_s;
     for (const QString& text : QStringList{u"a\nb"_s, QString(), u"a"_s + QChar(0xD800) + u"\nb"_s, many}) {
         const LineStore store = LineStore::fromText(text);
-        EXPECT_EQ(store.utf8WithCrLf(), store.joinedWithCrLf().toUtf8()) << text.size();
+        const QByteArray utf8 = store.joinedWithCrLf().toUtf8();
+        EXPECT_EQ(store.utf8WithCrLf(), utf8) << text.size();
+        // And the editor's text is known to be it, or not: one byte changed, missing or added anywhere.
+        EXPECT_TRUE(store.isUtf8WithCrLf(utf8)) << text.size();
+        EXPECT_FALSE(store.isUtf8WithCrLf(QByteArray(utf8 + "x"))) << text.size();
+        if (utf8.isEmpty())
+            continue;
+        EXPECT_FALSE(store.isUtf8WithCrLf(utf8.chopped(1))) << text.size();
+        QByteArray changed = utf8;
+        changed[changed.size() / 2] = '#';
+        EXPECT_FALSE(store.isUtf8WithCrLf(changed)) << text.size();
     }
 }
 
