@@ -371,6 +371,11 @@ void DocumentListView::mousePressEvent(QMouseEvent* event) {
         Q_EMIT pressed(event->buttons(), position);
 }
 
+void DocumentListView::reset() {
+    QListView::reset();
+    m_selectingAcrossReset = m_pressSelects;
+}
+
 void DocumentListView::mouseMoveEvent(QMouseEvent* event) {
     // A drag that did not start with a selecting press selects nothing on the way either.
     if (event->buttons() != Qt::NoButton && !m_pressSelects) {
@@ -378,6 +383,10 @@ void DocumentListView::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     QListView::mouseMoveEvent(event);
+    if (m_selectingAcrossReset && selectionModel()->hasSelection()) {
+        m_selectingAcrossReset = false;
+        Q_EMIT selectedAcrossReload();
+    }
 }
 
 void DocumentListView::mouseReleaseEvent(QMouseEvent* event) {
@@ -387,6 +396,7 @@ void DocumentListView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     m_pressSelects = false;
+    m_selectingAcrossReset = false;
     QListView::mouseReleaseEvent(event);
 }
 

@@ -20,6 +20,8 @@ class DocumentListView : public QListView {
     Q_OBJECT
 public:
     explicit DocumentListView(QWidget* parent = nullptr);
+    // The model was reset (a document read): a drag under way selects among the new rows from now on.
+    void reset() override;
 
     // Printable ASCII (space to "~") is not handed to the list.
     static bool isSwallowedCharacter(const QString& text);
@@ -50,6 +52,8 @@ Q_SIGNALS:
     void pressed(Qt::MouseButtons buttons, const QPoint& position);
     // A key, before the list moves its caret for it.
     void keyDown(int key);
+    // A drag that went on while new rows came in (the file was read again) has selected some of them.
+    void selectedAcrossReload();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -103,7 +107,8 @@ private:
 
     int m_rowHeight = 1; // of every row, in pixels: the first row's, taken at each layout
     std::optional<int> m_pendingTopRow;
-    bool m_pressSelects = false; // the press now held went to the list's own selection handling
+    bool m_pressSelects = false;         // the press now held went to the list's own selection handling
+    bool m_selectingAcrossReset = false; // new rows came in under that press: what it selects now is new
 };
 
 } // namespace kopix

@@ -25,6 +25,12 @@ namespace kopix {
 void TfC::ConnectCopyGesture() {
     connect(LBox, &DocumentListView::pressed, this, &TfC::LBoxMouseDown);
     connect(LBox, &DocumentListView::keyDown, this, &TfC::LBoxKeyDown);
+    // The file was read again in the middle of a drag, which went on selecting: the copy state follows
+    // what is selected, as after the press the drag started with.
+    connect(LBox, &DocumentListView::selectedAcrossReload, this, [this] {
+        if (STS != TSTS::SelN)
+            SetSTS(TSTS::SelN);
+    });
     Pnl1->installEventFilter(this);
     Pnl2->installEventFilter(this);
 

@@ -6,9 +6,12 @@
 #include "mainwin/DocumentListView.h"
 #include "mainwin/StatusPanel.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QScrollBar>
 #include <QTabWidget>
 
@@ -125,6 +128,29 @@ TEST_F(DiskFollow, AFileThatKeepsChangingIsReadAtMostOnceASecond) {
     std::printf("%d reloads\n", reloads);
     EXPECT_LE(reloads, 6);
     EXPECT_EQ(rows().last(), u"entry 999"_s);
+}
+
+// The file changes while the user drags a selection: the drag goes on over the rows read anew, and what it
+// selects is armed for the copy as any selection is.
+TEST_F(DiskFollow, ADragSelectionAcrossAReloadIsArmed) {
+    startFramed(numberedLines("old ", 20));
+    const auto rowAt = [this](int row) {
+        return at(window->LBox->viewport(),
+                  window->LBox->visualRect(window->LBox->model()->index(row, 0)).center());
+    };
+    xdotool(QStringList{u"mousemove"_s} + rowAt(1) + QStringList{u"mousedown"_s, u"1"_s});
+    xdotool(QStringList{u"mousemove"_s} + rowAt(3));
+    ASSERT_TRUE(waitFor([this] { return window->LBox->selectionModel()->selectedRows().size() == 3; }));
+    writeAndRename(document(), numberedLines("new ", 20));
+    ASSERT_TRUE(waitFor([this] { return rows().value(0) == u"new 0"_s; }, 2000));
+    xdotool(QStringList{u"mousemove"_s} + rowAt(4));
+    xdotool({u"mouseup"_s, u"1"_s});
+    ASSERT_TRUE(waitFor([this] { return !window->LBox->selectionModel()->selectedRows().isEmpty(); }));
+    EXPECT_EQ(window->copyState(), TSTS::SelN) << "what is selected waits to be copied";
+    xdotool(QStringList{u"mousemove"_s} + at(window->Pnl2, QPoint(8, 40)));
+    EXPECT_TRUE(waitFor([this] { return window->copyState() == TSTS::SelC; }));
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(u"new "_s))
+        << QGuiApplication::clipboard()->text().toStdString();
 }
 
 } // namespace
