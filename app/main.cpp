@@ -3,6 +3,7 @@
 #include "core/CommandLine.h"
 #include "core/FileSystem.h"
 #include "core/InstanceRequest.h"
+#include "core/PathBytes.h"
 #include "core/PathRules.h"
 #include "core/SettingsPlace.h"
 #include "mainwin/DocumentListView.h"
@@ -20,7 +21,6 @@
 #include "platform/X11TextTargets.h"
 #include "settings/USettei.h"
 
-#include <QFile>
 #include <QSessionManager>
 
 #include <cstdio>
@@ -29,11 +29,11 @@
 
 namespace {
 
-// argv as Qt spells file names: the bytes of the system's encoding.
+// argv with every byte kept: a document's name need not be UTF-8.
 QStringList argumentList(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QFile::decodeName(argv[i]));
+        arguments.append(kopix::pathFromBytes(argv[i]));
     return arguments;
 }
 
@@ -53,7 +53,7 @@ bool runsHere(kopix::InstanceChannel& channel, const QString& document, bool* in
     Start start = Start::Unavailable;
     if (!folder.isEmpty()) {
         const kopix::SettingsPlace place =
-            kopix::settingsPlaceOfProgram(kopix::programFolder(QCoreApplication::applicationFilePath()));
+            kopix::settingsPlaceOfProgram(kopix::programFolder(kopix::executablePath()));
         const QString display = QString::fromLocal8Bit(kopix::X11ClipboardReader::applicationDisplayName());
         start = channel.handOverOrListen(folder, kopix::instanceSocketName(place.settingsFile, display),
                                          kopix::absoluteArgumentPath(document), &why);
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     kopix::LinuxPlatform platform;
     const kopix::X11TextTargets textTargets;
     // The executable's own full path stands first, whatever the shell passed as argv[0].
-    QStringList arguments{QCoreApplication::applicationFilePath()};
+    QStringList arguments{kopix::executablePath()};
     if (!commandLine.document.isEmpty())
         arguments.append(commandLine.document);
     auto fC = std::make_unique<kopix::TfC>(platform, arguments);
@@ -168,6 +168,6 @@ int main(int argc, char** argv) {
     fC.reset(); // writes the settings file
     channel.close();
     // The last copy stays on the clipboard when Kopix has gone.
-    kopix::keepClipboardAfterExit(QCoreApplication::applicationFilePath());
+    kopix::keepClipboardAfterExit(kopix::executablePath());
     return correctionsLost && code == 0 ? 1 : code;
 }

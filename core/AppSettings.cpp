@@ -60,10 +60,10 @@ void writeExitSettings(ProfileFile& ini, const ExitSettings& s) {
         ini.writeString(u"LB", ruleKey(u'S', n), profileIntText(rule.style));
         ini.writeString(u"LB", ruleKey(u'C', n), profileIntText(rule.color));
     }
-    ini.writeString(u"FL", u"FD", storedProgramFolder(s.wDirS));
+    ini.writePath(u"FL", u"FD", storedProgramFolder(s.wDirS));
     for (int k = 0; k < RecentFiles::Size; ++k)
-        ini.writeString(u"FL", QString(u"F" + QString::number(k)), s.recentFiles.value(k));
-    ini.writeString(u"Memotyo", u"Notepad", s.editorPath);
+        ini.writePath(u"FL", QString(u"F" + QString::number(k)), s.recentFiles.value(k));
+    ini.writePath(u"Memotyo", u"Notepad", s.editorPath);
 }
 
 HighlightRule firstRunRule() {

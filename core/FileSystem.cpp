@@ -1,14 +1,15 @@
 #include "core/FileSystem.h"
 
+#include "core/PathBytes.h"
 #include "core/PathRules.h"
 #include "core/SystemErrorText.h"
 
+#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,7 +24,7 @@ qint64 nanoseconds(const struct stat& info) {
 }
 
 bool statPath(const QString& path, struct stat* info) {
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), info) == 0;
+    return !path.isEmpty() && ::stat(pathBytes(path).constData(), info) == 0;
 }
 
 QString tooLargeText(qint64 size, qint64 maxBytes) {
@@ -53,7 +54,7 @@ bool fileExists(const QString& path) {
 bool isRunnableProgram(const QString& path) {
     struct stat info {};
     return !path.isEmpty() && statPath(path, &info) && S_ISREG(info.st_mode) &&
-           ::access(QFile::encodeName(path).constData(), X_OK) == 0;
+           ::access(pathBytes(path).constData(), X_OK) == 0;
 }
 
 bool folderExists(const QString& path) {
@@ -67,23 +68,70 @@ bool pathExists(const QString& path) {
 }
 
 std::optional<QString> absolutePathIn(const QString& folder, const QString& relative) {
-    const QFileInfo typed(QDir(folder).absoluteFilePath(relative));
-    const QString resolvedFolder = typed.dir().canonicalPath();
-    if (resolvedFolder.isEmpty())
+    const QString typed = QDir(folder).absoluteFilePath(relative);
+    const std::optional<QString> resolvedFolder = canonicalPath(folderPart(typed));
+    if (!resolvedFolder)
         return std::nullopt;
-    return QDir(resolvedFolder).filePath(typed.fileName());
+    return QDir(*resolvedFolder).filePath(fileNamePart(typed));
 }
 
 QString absoluteArgumentPath(const QString& typed) {
-    if (typed.isEmpty() || !QFileInfo(typed).isRelative())
+    if (typed.isEmpty() || QDir::isAbsolutePath(typed))
         return typed;
-    return absolutePathIn(QDir::currentPath(), typed)
-        .value_or(QDir::cleanPath(QDir::current().absoluteFilePath(typed)));
+    const QString current = currentFolder();
+    return absolutePathIn(current, typed).value_or(QDir::cleanPath(QDir(current).absoluteFilePath(typed)));
+}
+
+std::optional<QString> canonicalPath(const QString& path) {
+    if (path.isEmpty())
+        return std::nullopt;
+    char* resolved = ::realpath(pathBytes(path).constData(), nullptr);
+    if (!resolved)
+        return std::nullopt;
+    QString canonical = pathFromBytes(resolved);
+    std::free(resolved);
+    return canonical;
+}
+
+QString currentFolder() {
+    char* current = ::getcwd(nullptr, 0);
+    const QString folder = current ? pathFromBytes(current) : QString();
+    std::free(current);
+    return folder;
+}
+
+bool changeCurrentFolder(const QString& folder) {
+    return !folder.isEmpty() && ::chdir(pathBytes(folder).constData()) == 0;
+}
+
+QString executablePath() {
+    // The link's own bytes: the folder of a portable copy may have a name that is not UTF-8.
+    QByteArray link(4096, Qt::Uninitialized);
+    const ssize_t length = ::readlink("/proc/self/exe", link.data(), size_t(link.size()));
+    if (length <= 0 || length >= link.size())
+        return QCoreApplication::applicationFilePath();
+    link.truncate(length);
+    return pathFromBytes(link);
+}
+
+QString symbolicLinkTarget(const QString& path) {
+    QByteArray target(4096, Qt::Uninitialized);
+    const ssize_t length = ::readlink(pathBytes(path).constData(), target.data(), size_t(target.size()));
+    if (length <= 0 || length >= target.size())
+        return QString();
+    target.truncate(length);
+    const QString named = pathFromBytes(target);
+    return QDir::cleanPath(QDir::isAbsolutePath(named) ? named : folderPart(path) + u'/' + named);
+}
+
+bool isSymbolicLink(const QString& path) {
+    struct stat info {};
+    return !path.isEmpty() && ::lstat(pathBytes(path).constData(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 bool mayWriteInFolder(const QString& folder) {
     return folderExists(folder) &&
-           ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+           ::faccessat(AT_FDCWD, pathBytes(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 bool folderCanServe(const QString& path) {
@@ -92,7 +140,7 @@ bool folderCanServe(const QString& path) {
     const QString wanted = QDir::cleanPath(path);
     for (QString part = wanted;; part = folderPart(part)) {
         struct stat info {};
-        if (::lstat(QFile::encodeName(part).constData(), &info) == 0)
+        if (::lstat(pathBytes(part).constData(), &info) == 0)
             return part == wanted ? folderExists(part) : mayWriteInFolder(part);
         // Anything but a part that is not there (a file on the way, a folder that cannot be searched)
         // stops the folder from being made.
@@ -108,7 +156,7 @@ bool makeFolderPath(const QString& path, QString* errorText) {
     const QString parent = folderPart(cleaned);
     if (!parent.isEmpty() && parent != cleaned && !makeFolderPath(parent, errorText))
         return false;
-    if (::mkdir(QFile::encodeName(cleaned).constData(), 0777) == 0)
+    if (::mkdir(pathBytes(cleaned).constData(), 0777) == 0)
         return true;
     // Something other than a folder by that name is in the way.
     const int error = errno == EEXIST ? ENOTDIR : errno;
@@ -121,7 +169,7 @@ bool makeFolderPath(const QString& path, QString* errorText) {
 
 bool isWritableFile(const QString& path) {
     struct stat info {};
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = pathBytes(path);
     if (::stat(encoded.constData(), &info) != 0)
         return true; // a file that does not exist yet may be created
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(encoded.constData(), W_OK) == 0;
@@ -164,7 +212,7 @@ int readOpenFile(int fd, qint64 expected, qint64 maxBytes, QByteArray& bytes) {
 
 FileBytes readRegularFile(const QString& path, qint64 maxBytes) {
     FileBytes result;
-    const QByteArray encodedPath = QFile::encodeName(path);
+    const QByteArray encodedPath = pathBytes(path);
     // Looked at before it is opened: opening a named pipe would wait for a writer, opening a device may
     // do something to it.
     struct stat info {};

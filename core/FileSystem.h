@@ -22,6 +22,18 @@ std::optional<QString> absolutePathIn(const QString& folder, const QString& rela
 // A path typed on the command line, as one absolute path: a relative one means the current folder, as
 // everywhere else on this desktop (absolutePathIn, or plainly joined when its folder does not exist).
 QString absoluteArgumentPath(const QString& typed);
+// A path with every link and "." and ".." resolved, as the system resolves them; nothing when it does not
+// exist.
+std::optional<QString> canonicalPath(const QString& path);
+// The folder this process works in, and a change of it.
+QString currentFolder();
+bool changeCurrentFolder(const QString& folder);
+// The path of this program's executable, as the system has it (its bytes kept, see PathBytes.h).
+QString executablePath();
+// Whether path itself is a symbolic link (dangling or not), and the path it points at (made absolute from
+// the link's folder; "" when it is no link).
+bool isSymbolicLink(const QString& path);
+QString symbolicLinkTarget(const QString& path);
 // Whether this process may make entries in a folder: write and search permission for its effective user
 // and capabilities (root that gave up overriding permissions counts as the user it stands for).
 bool mayWriteInFolder(const QString& folder);

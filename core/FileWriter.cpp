@@ -2,11 +2,11 @@
 
 #include "core/FileDescriptor.h"
 #include "core/FileSystem.h"
+#include "core/PathBytes.h"
 #include "core/SystemErrorText.h"
 #include "core/UserFolders.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -175,14 +175,14 @@ Outcome replaceByRename(const QByteArray& target, const QByteArray& bytes, const
 
 // A copy of bytes in the first of the folders where one can be made; its path, or empty.
 QByteArray keepCopy(const QByteArray& target, const QByteArray& bytes, const QStringList& folders) {
-    const QFileInfo file(QFile::decodeName(target));
+    const QFileInfo file(pathFromBytes(target));
     const QString suffix = file.suffix().isEmpty() ? QString() : u'.' + file.suffix();
     for (const QString& folder : folders) {
-        if (folder.isEmpty() || !QDir().mkpath(folder))
+        if (folder.isEmpty() || !makeFolderPath(folder))
             continue;
         const QByteArray path =
-            QFile::encodeName(unusedFilePath(folder, file.completeBaseName(), QStringLiteral("書き込み前"),
-                                             QDateTime::currentDateTime(), suffix));
+            pathBytes(unusedFilePath(folder, file.completeBaseName(), QStringLiteral("書き込み前"),
+                                     QDateTime::currentDateTime(), suffix));
         FileDescriptor fd(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600));
         if (fd.get() < 0)
             continue;
@@ -221,7 +221,7 @@ int writeInPlace(const QByteArray& target, const QByteArray& bytes, const QStrin
         if (!reserved && errno != EOPNOTSUPP && errno != ENOSYS)
             return errno;
     }
-    const QByteArray copy = keepCopy(target, old, {QFile::decodeName(folderOf(target)), spareFolder});
+    const QByteArray copy = keepCopy(target, old, {pathFromBytes(folderOf(target)), spareFolder});
 
     int reason = writeAt(fd.get(), bytes.constData() + same, bytes.size() - same, same);
     if (reason == 0 && ::ftruncate(fd.get(), off_t(bytes.size())) != 0)
@@ -233,7 +233,7 @@ int writeInPlace(const QByteArray& target, const QByteArray& bytes, const QStrin
         const bool restored = writeAt(fd.get(), old.constData() + same, old.size() - same, same) == 0 &&
                               ::ftruncate(fd.get(), off_t(old.size())) == 0 && syncFile(fd.get()) == 0;
         if (!restored && !copy.isEmpty()) {
-            *keptAt = QFile::decodeName(copy);
+            *keptAt = pathFromBytes(copy);
             return reason;
         }
     }
@@ -261,7 +261,7 @@ bool writeFileSafely(const QString& path, const QByteArray& bytes, QString* erro
             reason += QStringLiteral("\r\n元の内容は %1 に残してあります").arg(keptAt);
         return failWith(reason);
     };
-    const QByteArray target = finalTarget(QFile::encodeName(path));
+    const QByteArray target = finalTarget(pathBytes(path));
     struct stat info {};
     const bool exists = ::stat(target.constData(), &info) == 0;
     if (!exists && errno != ENOENT)
@@ -271,7 +271,7 @@ bool writeFileSafely(const QString& path, const QByteArray& bytes, QString* erro
         return failWith(notARegularFileText(info.st_mode));
     // Writing through a rename would get past a file the user made read-only; refuse instead, also when
     // running as root (who could write it anyway).
-    if (exists && !isWritableFile(QFile::decodeName(target))) {
+    if (exists && !isWritableFile(pathFromBytes(target))) {
         // A file system mounted read-only has a reason of its own.
         const bool readOnlyMount = ::access(target.constData(), W_OK) != 0 && errno == EROFS;
         return fail(readOnlyMount ? EROFS : EACCES);
@@ -290,23 +290,31 @@ bool writeFileSafely(const QString& path, const QByteArray& bytes, QString* erro
     return error == 0 ? true : fail(error, keptAt);
 }
 
+bool copySmallFile(const QString& from, const QString& to) {
+    const FileBytes source = readRegularFile(from, SettingsFileSizeLimit);
+    return source.bytes && writeFileSafely(to, *source.bytes, nullptr);
+}
+
 QString unusedFilePath(const QString& folder, const QString& stem, const QString& label,
                        const QDateTime& when, const QString& suffix) {
     // Dots in the time, so the name is valid on every file system a USB stick may have.
     const QString time = when.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
-    const long longest = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    const long longest = ::pathconf(pathBytes(folder).constData(), _PC_NAME_MAX);
     const qsizetype maxBytes = longest > 0 ? qsizetype(longest) : 255;
     const QDir dir(folder);
     for (int n = 1;; ++n) {
         const QString end = QStringLiteral(" (%1 %2%3)%4")
                                 .arg(label, time, n == 1 ? QString() : QStringLiteral(" %1").arg(n), suffix);
-        const qsizetype room = maxBytes - QFile::encodeName(end).size();
+        const qsizetype room = maxBytes - pathBytes(end).size();
         QString shortened = stem;
-        while (!shortened.isEmpty() && QFile::encodeName(shortened).size() > room)
-            shortened.chop(shortened.size() > 1 && shortened.back().isLowSurrogate() ? 2 : 1);
+        while (!shortened.isEmpty() && pathBytes(shortened).size() > room)
+            shortened.chop(shortened.size() > 1 && shortened.back().isLowSurrogate() &&
+                                   shortened[shortened.size() - 2].isHighSurrogate()
+                               ? 2
+                               : 1);
         const QString path = dir.filePath(shortened + end);
         // A dangling link counts as taken: writing would go through it.
-        if (!pathExists(path) && !QFileInfo(path).isSymLink())
+        if (!pathExists(path) && !isSymbolicLink(path))
             return path;
     }
 }

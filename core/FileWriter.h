@@ -26,6 +26,9 @@ QString spareCopyFolder();
 // Returns false with the system's reason (no space left, permission denied, ...) in *errorText.
 bool writeFileSafely(const QString& path, const QByteArray& bytes, QString* errorText,
                      const QString& spareFolder = spareCopyFolder());
+// A copy of a file small enough to read in one piece (a sample, a settings file), written as above; false
+// when it could not be read or written.
+bool copySmallFile(const QString& from, const QString& to);
 
 // A path in `folder` that nothing has yet (not even a dangling link, which a write would follow):
 // "stem (label 2026-12-09 17.20.05).txt" for suffix ".txt", with " 2", " 3" … added while the name is

@@ -1,8 +1,9 @@
 #include "core/InstanceRequest.h"
 
+#include "core/PathBytes.h"
+
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace kopix {
@@ -28,12 +29,12 @@ QString serverOf(QString display) {
 QString instanceSocketName(const QString& settingsFile, const QString& display) {
     const QString key =
         QDir::cleanPath(QFileInfo(settingsFile).absoluteFilePath()) + u'\n' + serverOf(display);
-    const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256);
+    const QByteArray digest = QCryptographicHash::hash(pathBytes(key), QCryptographicHash::Sha256);
     return QStringLiteral("kopix-") + QString::fromLatin1(digest.left(16).toHex());
 }
 
 QByteArray encodeInstanceRequest(const QString& document) {
-    return requestMagic + QFile::encodeName(document) + '\0';
+    return requestMagic + pathBytes(document) + '\0';
 }
 
 InstanceRequest parseInstanceRequest(const QByteArray& received) {
@@ -46,7 +47,7 @@ InstanceRequest parseInstanceRequest(const QByteArray& received) {
     const qsizetype end = received.indexOf('\0', requestMagic.size());
     if (end < 0)
         return request;
-    const QString document = QFile::decodeName(received.mid(requestMagic.size(), end - requestMagic.size()));
+    const QString document = pathFromBytes(received.mid(requestMagic.size(), end - requestMagic.size()));
     // Anything after the request, or a path that would mean something else in the other program's
     // current folder, is not what a Kopix sends.
     if (end + 1 != received.size() || (!document.isEmpty() && !QDir::isAbsolutePath(document))) {

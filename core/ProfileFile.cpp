@@ -3,9 +3,8 @@
 #include "core/FileSystem.h"
 #include "core/FileWriter.h"
 #include "core/LegacyCodePage.h"
+#include "core/PathBytes.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 
 #include <cerrno>
@@ -264,7 +263,11 @@ QString ProfileFile::readString(QStringView section, QStringView key, QStringVie
 }
 
 QString ProfileFile::readPath(QStringView section, QStringView key) const {
-    return read(section, key, u"", std::numeric_limits<qsizetype>::max());
+    return pathFromStoredText(read(section, key, u"", std::numeric_limits<qsizetype>::max()));
+}
+
+void ProfileFile::writePath(QStringView section, QStringView key, QStringView path) {
+    writeString(section, key, storedPathText(path));
 }
 
 QString ProfileFile::read(QStringView section, QStringView key, QStringView defaultValue,
@@ -366,16 +369,16 @@ bool ProfileFile::save(const QString& path, QString* errorText) const {
             *errorText = reason;
         return false;
     };
-    const QFileInfo target(path);
-    if (!m_unreadablePath.isEmpty() && pathExists(path) && target == QFileInfo(m_unreadablePath))
+    if (!m_unreadablePath.isEmpty() && pathExists(path) &&
+        canonicalPath(path) == canonicalPath(m_unreadablePath))
         return fail(m_readError);
-    if (target.isDir())
+    if (folderExists(path))
         return fail(qt_error_string(EISDIR));
 
     // A file that already holds these bytes is left alone: no write, no new modification time, nothing
     // to wear out a memory stick at every exit.
     const QByteArray bytes = toBytes();
-    if (target.isFile() && target.size() == bytes.size()) {
+    if (fileExists(path) && fileSize(path) == bytes.size()) {
         const FileBytes current = readRegularFile(path, bytes.size());
         if (current.bytes == bytes)
             return true;

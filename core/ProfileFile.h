@@ -34,7 +34,8 @@ public:
     // behaves as "".
     QString readString(QStringView section, QStringView key, QStringView defaultValue) const;
     // The same lookup for the program's own paths (default ""), without the length limit: a path on
-    // Linux may be twice as long as readString hands back.
+    // Linux may be twice as long as readString hands back. A path whose bytes are not all UTF-8 is stored
+    // in a form that reads back to the same bytes (storedPathText in PathBytes.h).
     QString readPath(QStringView section, QStringView key) const;
     // Whether the file has a section of this name (matched without regard to letter case).
     bool hasSection(QStringView section) const {
@@ -49,6 +50,8 @@ public:
     // would start a new key). A value that a legacy-code-page file cannot hold makes the whole file
     // UTF-8 without signature rather than lose characters.
     void writeString(QStringView section, QStringView key, QStringView value);
+    // A path, as readPath reads it back.
+    void writePath(QStringView section, QStringView key, QStringView path);
 
     // The file's bytes: existing file keeps its encoding (signature or not) and line-break style; a new
     // file is UTF-8 without signature, CR LF.

@@ -1,9 +1,9 @@
 #include "core/UserFolders.h"
 
 #include "core/FileSystem.h"
+#include "core/PathBytes.h"
 
 #include <QDir>
-#include <QFile>
 #include <QStringList>
 
 #include <pwd.h>
@@ -22,7 +22,9 @@ QString chooseFolder(const QString& named, const QString& underHome, const UserE
         candidates.append(QDir::cleanPath(named));
     // The account's home folder stands in only for a $HOME that is unset or no folder: a $HOME the user
     // set is where the user's files go, even when its folders cannot be made.
-    const auto isFolder = [](const QString& path) { return QDir::isAbsolutePath(path) && folderExists(path); };
+    const auto isFolder = [](const QString& path) {
+        return QDir::isAbsolutePath(path) && folderExists(path);
+    };
     const QString home = isFolder(environment.home) ? environment.home : environment.accountHome;
     if (isFolder(home))
         candidates.append(QDir::cleanPath(home + u'/' + underHome));
@@ -42,11 +44,12 @@ UserFolders userFolders(const UserEnvironment& environment) {
 
 UserEnvironment processUserEnvironment() {
     UserEnvironment environment;
-    environment.xdgConfigHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-    environment.xdgDataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    environment.home = qEnvironmentVariable("HOME");
+    // Folder names are bytes, like every file name (PathBytes.h).
+    environment.xdgConfigHome = pathFromBytes(qgetenv("XDG_CONFIG_HOME"));
+    environment.xdgDataHome = pathFromBytes(qgetenv("XDG_DATA_HOME"));
+    environment.home = pathFromBytes(qgetenv("HOME"));
     if (const passwd* account = ::getpwuid(::getuid()); account && account->pw_dir)
-        environment.accountHome = QFile::decodeName(account->pw_dir);
+        environment.accountHome = pathFromBytes(account->pw_dir);
     return environment;
 }
 

@@ -1,5 +1,7 @@
 #include "mainwin/DocumentListView.h"
 
+#include "core/PathBytes.h"
+
 #include "mainwin/LineDelegate.h"
 #include "mainwin/LineListModel.h"
 
@@ -35,7 +37,7 @@ QStringList localFiles(const QMimeData* mime) {
         return paths;
     for (const QUrl& url : mime->urls())
         if (url.isLocalFile())
-            paths.append(url.toLocalFile());
+            paths.append(pathOfFileUrl(url));
     return paths;
 }
 

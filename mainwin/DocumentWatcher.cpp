@@ -1,48 +1,168 @@
 #include "mainwin/DocumentWatcher.h"
 
 #include "core/FileSystem.h"
+#include "core/PathBytes.h"
 #include "core/PathRules.h"
 
-#include <QFileSystemWatcher>
 #include <QScopedValueRollback>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace kopix {
 
 using std::chrono::milliseconds;
 
-DocumentWatcher::DocumentWatcher(QObject* parent)
-    : QObject(parent), m_watcher(new QFileSystemWatcher(this)), m_timer(new QTimer(this)) {
+namespace {
+
+// Everything that can happen to a file, or to the entries of a folder.
+constexpr uint32_t WatchedEvents = IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_CREATE | IN_DELETE |
+                                   IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
+
+// Links within links within links: a loop ends here.
+constexpr int MostLinks = 8;
+
+struct Place {
+    QString path;
+    QStringList names; // none: the place itself
+};
+
+// The places a path depends on: the file itself where there is one, the entry of its name in its folder
+// (while the folder is missing, the entry of the missing folder in the nearest folder above it that is
+// there), and the same for the target of a link.
+void addPlacesOf(const QString& path, std::vector<Place>& places, int links = 0) {
+    if (pathExists(path))
+        places.push_back({path, {}});
+    QString child = path;
+    for (QString folder = folderPart(path); !folder.isEmpty(); child = folder, folder = folderPart(folder)) {
+        if (folderExists(folder)) {
+            places.push_back({folder, {fileNamePart(child)}});
+            break;
+        }
+        if (folder == u"/")
+            break;
+    }
+    if (links < MostLinks && isSymbolicLink(path)) {
+        if (const QString target = symbolicLinkTarget(path); !target.isEmpty())
+            addPlacesOf(target, places, links + 1);
+    }
+}
+
+bool identify(const QString& path, quint64* device, quint64* inode) {
+    struct stat info {};
+    if (::stat(pathBytes(path).constData(), &info) != 0)
+        return false;
+    *device = quint64(info.st_dev);
+    *inode = quint64(info.st_ino);
+    return true;
+}
+
+} // namespace
+
+DocumentWatcher::DocumentWatcher(QObject* parent) : QObject(parent), m_timer(new QTimer(this)) {
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &DocumentWatcher::report);
-    // The folder tells of a file made, deleted or renamed at the path; the file itself of writes.
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &DocumentWatcher::noticeChange);
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &DocumentWatcher::noticeChange);
+    // Without inotify (the system's limit reached) F4 still reads the file again.
+    m_inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_inotify >= 0) {
+        m_events = new QSocketNotifier(m_inotify, QSocketNotifier::Read, this);
+        connect(m_events, &QSocketNotifier::activated, this, &DocumentWatcher::readEvents);
+    }
+}
+
+DocumentWatcher::~DocumentWatcher() {
+    if (m_events)
+        m_events->setEnabled(false);
+    if (m_inotify >= 0)
+        ::close(m_inotify);
 }
 
 void DocumentWatcher::watch(const QString& path) {
     if (path != m_path) {
-        if (!m_watcher->files().isEmpty())
-            m_watcher->removePaths(m_watcher->files());
-        const QString folder = folderPart(path);
-        if (!m_watcher->directories().isEmpty() && m_watcher->directories() != QStringList{folder})
-            m_watcher->removePaths(m_watcher->directories());
         m_path = path;
         m_timer->stop();
         m_sinceFirstChange.invalidate();
-        // Without a watch (the system's limit reached, a folder that cannot be read) F4 still reads the
-        // file again.
-        if (!folder.isEmpty() && m_watcher->directories().isEmpty() && folderExists(folder))
-            m_watcher->addPath(folder);
     }
-    watchFileAgain();
+    watchAgain();
 }
 
-void DocumentWatcher::watchFileAgain() {
-    if (!m_path.isEmpty() && !m_watcher->files().contains(m_path) && fileExists(m_path))
-        m_watcher->addPath(m_path);
+void DocumentWatcher::watchAgain() {
+    if (m_inotify < 0)
+        return;
+    std::vector<Place> places;
+    if (!m_path.isEmpty())
+        addPlacesOf(m_path, places);
+    // What is watched stays as long as it is wanted and still the same file or folder at its path.
+    for (auto it = m_watched.begin(); it != m_watched.end();) {
+        Watched& watched = it->second;
+        quint64 device = 0, inode = 0;
+        const bool wanted = std::any_of(places.begin(), places.end(),
+                                        [&](const Place& place) { return place.path == watched.path; });
+        if (wanted && identify(watched.path, &device, &inode) && device == watched.device &&
+            inode == watched.inode) {
+            watched.names.clear();
+            watched.everything = false;
+            ++it;
+            continue;
+        }
+        ::inotify_rm_watch(m_inotify, it->first);
+        it = m_watched.erase(it);
+    }
+    for (const Place& place : places) {
+        quint64 device = 0, inode = 0;
+        if (!identify(place.path, &device, &inode))
+            continue;
+        const int descriptor =
+            ::inotify_add_watch(m_inotify, pathBytes(place.path).constData(), WatchedEvents);
+        if (descriptor < 0)
+            continue;
+        // One file or folder reached by two paths (a link and its target) is one watch.
+        Watched& watched =
+            m_watched.try_emplace(descriptor, Watched{place.path, device, inode}).first->second;
+        if (place.names.isEmpty())
+            watched.everything = true;
+        watched.names += place.names;
+    }
+}
+
+void DocumentWatcher::readEvents() {
+    alignas(inotify_event) char buffer[16 * 1024];
+    bool matters = false;
+    for (;;) {
+        const ssize_t length = ::read(m_inotify, buffer, sizeof buffer);
+        if (length <= 0)
+            break;
+        for (ssize_t at = 0; at < length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += ssize_t(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_Q_OVERFLOW) {
+                matters = true;
+                continue;
+            }
+            const auto watched = m_watched.find(event->wd);
+            if (watched == m_watched.end())
+                continue;
+            if (event->mask & IN_IGNORED) {
+                // The kernel gave the watch up (the file or folder went): watched again below.
+                m_watched.erase(watched);
+                matters = true;
+                continue;
+            }
+            const bool named = event->len > 0 && event->name[0] != '\0';
+            matters = matters || !named || watched->second.everything ||
+                      watched->second.names.contains(pathFromBytes(event->name));
+        }
+    }
+    if (!matters)
+        return;
+    watchAgain();
+    noticeChange();
 }
 
 void DocumentWatcher::noticeChange() {
@@ -66,7 +186,7 @@ void DocumentWatcher::report() {
     }
     const QScopedValueRollback reporting(m_reporting, true);
     m_sinceFirstChange.invalidate();
-    watchFileAgain();
+    watchAgain();
     Q_EMIT changed();
     // Counted from the end of the report, so a file that keeps changing leaves time between two reads.
     m_sinceReport.start();

@@ -5,6 +5,7 @@
 #include "core/DocumentFile.h"
 #include "core/DocumentSave.h"
 #include "core/FileWriter.h"
+#include "core/PathBytes.h"
 #include "core/PathRules.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
@@ -40,7 +41,7 @@ QString firstRunSample(const SettingsPlace& place) {
         return place.sampleFile;
     if (place.sampleSource.isEmpty() || !fileExists(place.sampleSource))
         return QString();
-    if (!QDir().mkpath(folderPart(place.sampleFile)) || !QFile::copy(place.sampleSource, place.sampleFile))
+    if (!makeFolderPath(folderPart(place.sampleFile)) || !copySmallFile(place.sampleSource, place.sampleFile))
         return place.sampleSource;
     return place.sampleFile;
 }
@@ -251,9 +252,10 @@ void TfC::ShowNoDocument() {
 void TfC::SetDocCaption(const QString& name) {
     // The document's name (marked while its file is gone), and a copy that leaves the settings file to
     // another Kopix says so.
-    m_applicationTitle = name.isEmpty()                ? QStringLiteral("Kopix")
-                         : fileExists(m_displayedPath) ? name + QStringLiteral(" - Kopix")
-                                                       : name + QStringLiteral("（見つかりません） - Kopix");
+    const QString shown = pathForDisplay(name);
+    m_applicationTitle = shown.isEmpty()               ? QStringLiteral("Kopix")
+                         : fileExists(m_displayedPath) ? shown + QStringLiteral(" - Kopix")
+                                                       : shown + QStringLiteral("（見つかりません） - Kopix");
     if (m_independentCopy)
         m_applicationTitle += QStringLiteral("（別ウィンドウ・設定保存なし）");
     setWindowTitle(m_applicationTitle);

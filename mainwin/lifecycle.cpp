@@ -3,6 +3,7 @@
 #include "mainwin/UfC.h"
 
 #include "core/DocumentFile.h"
+#include "core/FileSystem.h"
 #include "core/PathRules.h"
 #include "core/SettingsPlace.h"
 #include "core/WindowGeometry.h"
@@ -172,7 +173,7 @@ void TfC::FormCreate(const QStringList& arguments) {
     //    folder it was typed in, as everywhere else on this desktop.
     const QString firstArgument = absoluteArgumentPath(arguments.value(1));
     wDir = programFolder(arguments.value(0));
-    QDir::setCurrent(wDir);
+    changeCurrentFolder(wDir);
     wDirS = programFolderNoSlash(wDir);
     // Beside the program for a portable copy, in the user's folders for an installed one.
     m_place = settingsPlaceOfProgram(wDir);
@@ -263,7 +264,7 @@ bool TfC::FormCloseQuery() {
         SaveCorrectionsUnasked();
         return true;
     }
-    if (m_platform.isOnRemovableDrive(QDir::currentPath()) &&
+    if (m_platform.isOnRemovableDrive(currentFolder()) &&
         MsgDlgCenter(QStringLiteral("終了していいですか？。"), MsgDlgType::Confirmation, mbOK | mbIgnore,
                      0) == mrIgnore)
         return false;

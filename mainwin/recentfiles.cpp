@@ -1,6 +1,7 @@
 // The recent files as ten menu commands, the first of them the document on display.
 #include "mainwin/UfC.h"
 
+#include "core/PathBytes.h"
 #include "core/TextFitting.h"
 
 #include <QAction>
@@ -26,7 +27,8 @@ void TfC::OnUsedFLChange() {
             continue;
         }
         // The slot's digit is its access key; an "&" of the path shows as itself.
-        slot->setText(u'&' + QString::number(i) + u' ' + menuItemText(ShortenPath(entry, width, 240)));
+        slot->setText(u'&' + QString::number(i) + u' ' +
+                      menuItemText(ShortenPath(pathForDisplay(entry), width, 240)));
         slot->setVisible(true);
     }
     ActFNasi->setVisible(!MRUL[0] || !MRUL[0]->isVisible());

@@ -5,6 +5,7 @@
 #include "core/DocumentSave.h"
 #include "core/FileSystem.h"
 #include "core/FileWriter.h"
+#include "core/PathRules.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 
@@ -104,10 +105,10 @@ QString TfC::KeepRecoveryCopy(const QString& text) {
     const QDateTime now = QDateTime::currentDateTime();
     // Beside the document, where its owner looks first; where that cannot be written (read-only, full, or
     // gone: a folder taken away with its drive is not made again), in the program's data folder.
-    const QString beside = QFileInfo(m_displayedPath).absolutePath();
+    const QString beside = folderPart(m_displayedPath);
     const QString dataFolder = spareCopyFolder();
     for (const QString& folder : {beside, dataFolder}) {
-        if (folder.isEmpty() || (folder == beside ? !folderExists(folder) : !QDir().mkpath(folder)))
+        if (folder.isEmpty() || (folder == beside ? !folderExists(folder) : !makeFolderPath(folder)))
             continue;
         const QString path = recoveryCopyPath(folder, m_displayedPath, now);
         QString reason;

@@ -1,11 +1,12 @@
 #include "platform/ClipboardHandover.h"
 
+#include "core/PathBytes.h"
+
 #include "platform/X11Clipboard.h"
 #include "platform/X11ClipboardServer.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
 
@@ -101,7 +102,7 @@ bool startServer(const QString& executable, const QByteArray& displayName, const
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attributes, &none);
-    const QByteArray program = QFile::encodeName(executable);
+    const QByteArray program = pathBytes(executable);
     QByteArray option(X11ClipboardServer::Option);
     QByteArray display = displayName;
     char* argv[] = {const_cast<char*>(program.constData()), option.data(), display.data(), nullptr};

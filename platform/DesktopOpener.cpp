@@ -1,9 +1,10 @@
 #include "platform/DesktopOpener.h"
 
 #include "core/DesktopEntries.h"
+#include "core/PathBytes.h"
+#include "platform/DetachedProcess.h"
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -62,7 +63,7 @@ Attempt start(QStringList command, const QString& ownExecutable, const QString& 
         return {};
     command.removeFirst();
     // Its own process, not waited for: what it does then is its own affair.
-    if (QProcess::startDetached(program, command))
+    if (startDetachedProcess(program, command))
         return {true, {}};
     return {false, program};
 }
@@ -71,7 +72,7 @@ Attempt start(QStringList command, const QString& ownExecutable, const QString& 
 
 QString openWithDesktopProgram(DesktopTarget target, const QString& pathOrUrl, const QString& ownExecutable) {
     const bool isUrl = target == DesktopTarget::WebPage;
-    const QUrl url = isUrl ? QUrl(pathOrUrl) : QUrl::fromLocalFile(pathOrUrl);
+    const QUrl url = isUrl ? QUrl(pathOrUrl) : QUrl(fileUrlText(pathOrUrl));
     const QString path = isUrl ? QString() : pathOrUrl;
     const XdgFolders folders = XdgFolders::fromEnvironment();
     QString failure;

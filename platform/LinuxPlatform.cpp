@@ -1,7 +1,10 @@
 #include "platform/LinuxPlatform.h"
 
 #include "core/FileSystem.h"
+#include "core/PathBytes.h"
+#include "core/PathRules.h"
 #include "core/WindowGeometry.h"
+#include "platform/DetachedProcess.h"
 #include "platform/MessageDialog.h"
 #include "platform/X11Activation.h"
 #include "platform/X11ActiveWindow.h"
@@ -19,7 +22,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QProcess>
 #include <QScreen>
 #include <QUrl>
 #include <QWidget>
@@ -58,7 +60,7 @@ LinuxPlatform::~LinuxPlatform() = default;
 
 bool LinuxPlatform::isOnRemovableDrive(const QString& folder) {
     struct stat info {};
-    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+    if (::stat(pathBytes(folder).constData(), &info) != 0)
         return false;
     return blockDeviceIsRemovable(QStringLiteral("/sys"), major(info.st_dev), minor(info.st_dev));
 }
@@ -163,7 +165,7 @@ void LinuxPlatform::showErrorBox(QWidget* owner, const QString& title, const QSt
 QString LinuxPlatform::showHelp(int context) {
     // Help pages live beside the executable, or with an installed copy's data; a page per context number
     // where there is one. A missing page gives no message.
-    const QString program = QCoreApplication::applicationDirPath();
+    const QString program = folderPart(executablePath());
     const QStringList folders{program + QStringLiteral("/help"),
                               program + QStringLiteral("/../share/kopix/help")};
     for (const QString& folder : folders) {
@@ -171,7 +173,7 @@ QString LinuxPlatform::showHelp(int context) {
         for (const QString& name : {QStringLiteral("%1.html").arg(context), QStringLiteral("index.html")}) {
             if (help.exists(name))
                 return openWithDesktopProgram(DesktopTarget::HelpPage, QDir::cleanPath(help.filePath(name)),
-                                              QCoreApplication::applicationFilePath());
+                                              executablePath());
         }
     }
     return QString();
@@ -179,11 +181,11 @@ QString LinuxPlatform::showHelp(int context) {
 
 bool LinuxPlatform::startProgram(const QString& program, const QString& argument) {
     // Its own process, not waited for: what it does then is its own affair.
-    return QProcess::startDetached(program, {argument});
+    return startDetachedProcess(program, {argument});
 }
 
 QString LinuxPlatform::openWithDesktop(const QString& path, DesktopTarget target) {
-    return openWithDesktopProgram(target, path, QCoreApplication::applicationFilePath());
+    return openWithDesktopProgram(target, path, executablePath());
 }
 
 X11NumLock& LinuxPlatform::numLock() {
@@ -210,8 +212,7 @@ QString LinuxPlatform::openUrl(const QUrl& url) {
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https"))
         return QString();
-    return openWithDesktopProgram(DesktopTarget::WebPage, url.toString(QUrl::FullyEncoded),
-                                  QCoreApplication::applicationFilePath());
+    return openWithDesktopProgram(DesktopTarget::WebPage, url.toString(QUrl::FullyEncoded), executablePath());
 }
 
 void LinuxPlatform::readClipboard(QObject* context, std::function<void(const ClipboardContent&)> done) {

@@ -1,5 +1,7 @@
 #include "platform/MessageDialog.h"
 
+#include "core/PathBytes.h"
+
 #include "core/WindowGeometry.h"
 #include "platform/MessageText.h"
 
@@ -73,7 +75,8 @@ MessageDialog::MessageDialog(const MessageRequest& request, const QString& title
     icon->setPixmap(
         style()->standardIcon(iconOf(request.type, isErrorBox), nullptr, this).pixmap(extent, extent));
     icon->setAlignment(Qt::AlignTop);
-    auto* text = new MessageText(request.text, this);
+    // A path whose bytes are not UTF-8 shows with a replacement character where those bytes are.
+    auto* text = new MessageText(pathForDisplay(request.text), this);
     text->setObjectName(QStringLiteral("Message"));
 
     auto* buttons = new QDialogButtonBox(this);

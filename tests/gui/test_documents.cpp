@@ -3,6 +3,7 @@
 #include "support/EventWait.h"
 #include "support/KopixFixture.h"
 
+#include "core/PathBytes.h"
 #include "core/WindowGeometry.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/ToolStrip.h"
@@ -12,13 +13,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
 #include <QUrl>
 #include <QWindow>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 using namespace kopix;
@@ -298,6 +302,93 @@ TEST_F(Documents, EditorIsFilledWhenFirstNeededAndNotModified) {
     window->OpenDocument(doc);
     EXPECT_EQ(window->correctionEditor()->text(), u"a\r\nb\r\n"_s);
     EXPECT_FALSE(window->correctionsPending());
+}
+
+// The path the user opened is followed, whatever comes and goes on the way to it: the folder moved away and
+// made again, the target of a link deleted and written anew. Each time the file is there again, it shows.
+struct Upheaval {
+    const char* name;
+    QString (*make)(const QString& root);  // makes the document, returns the path to open
+    void (*takeAway)(const QString& root); // the file goes
+    void (*writeAnew)(const QString& root, const QByteArray& text); // and comes back
+};
+
+void writeAt(const QString& path, const QByteArray& text) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+class FollowingThePath : public KopixFixture, public ::testing::WithParamInterface<Upheaval> {};
+
+TEST_P(FollowingThePath, ResumesAsSoonAsTheFileIsThereAgain) {
+    writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
+    start(GetParam().make(programDir()));
+    ASSERT_EQ(rows(), QStringList{u"first"_s});
+    for (const QByteArray text : {QByteArray("second\r\n"), QByteArray("third\r\n")}) {
+        GetParam().takeAway(programDir());
+        ASSERT_TRUE(waitFor([this] { return window->windowTitle().contains(u"見つかりません"_s); }, 3000));
+        GetParam().writeAnew(programDir(), text);
+        const QString row = QString::fromLatin1(text.trimmed());
+        EXPECT_TRUE(waitFor([&] { return rows() == QStringList{row}; }, 3000))
+            << rows().join(u'|').toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Upheavals, FollowingThePath,
+    ::testing::Values(Upheaval{"FolderReplaced",
+                               [](const QString& root) -> QString {
+                                   writeAt(root + u"/notes/doc.txt"_s, "first\r\n");
+                                   return root + u"/notes/doc.txt"_s;
+                               },
+                               [](const QString& root) {
+                                   QDir(root + u"/old"_s).removeRecursively();
+                                   QDir().rename(root + u"/notes"_s, root + u"/old"_s);
+                               },
+                               [](const QString& root, const QByteArray& text) {
+                                   writeAt(root + u"/notes/doc.txt"_s, text);
+                               }},
+                      Upheaval{"LinkTargetMadeAgain",
+                               [](const QString& root) -> QString {
+                                   writeAt(root + u"/real/doc.txt"_s, "first\r\n");
+                                   QDir().mkpath(root + u"/links"_s);
+                                   QFile::link(root + u"/real/doc.txt"_s, root + u"/links/doc.txt"_s);
+                                   return root + u"/links/doc.txt"_s;
+                               },
+                               [](const QString& root) { QFile::remove(root + u"/real/doc.txt"_s); },
+                               [](const QString& root, const QByteArray& text) {
+                                   writeAt(root + u"/real/doc.txt"_s, text);
+                               }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A name that is not UTF-8 (Shift_JIS from a Japanese archive): opened by its bytes, shown with
+// replacement characters, followed on disk, and remembered for the next start.
+class DocumentNames : public KopixFixture {};
+
+TEST_F(DocumentNames, ANameThatIsNotUtf8IsOpenedFollowedAndRemembered) {
+    const QByteArray name = pathBytes(programDir()) + "/\x83\x65\x83\x58\x83\x67.txt";
+    const auto writeBytes = [&name](const QByteArray& text) {
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, text.constData(), size_t(text.size())), ssize_t(text.size()));
+        ::close(fd);
+    };
+    writeBytes("first\r\n");
+    writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
+    start(pathFromBytes(name));
+    EXPECT_EQ(rows(), QStringList{u"first"_s});
+    EXPECT_EQ(window->windowTitle(), u"\uFFFDe\uFFFDX\uFFFDg.txt - Kopix"_s);
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.first().text.toStdString();
+    writeBytes("second\r\n");
+    EXPECT_TRUE(waitFor([this] { return rows() == QStringList{u"second"_s}; }, 3000));
+    ASSERT_TRUE(closeAndDestroy());
+    EXPECT_TRUE(readFile(u"Kopix.ini"_s).contains("\r\nF0=file://")) << readFile(u"Kopix.ini"_s).constData();
+    // The next start shows it again, from the settings file.
+    start();
+    EXPECT_EQ(rows(), QStringList{u"second"_s});
+    EXPECT_EQ(pathBytes(window->UsedFL().entry(0)), name);
 }
 
 } // namespace
