@@ -73,9 +73,7 @@ bool FindBar::eventFilter(QObject* watched, QEvent* event) {
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // The row found is copied as Enter in the list copies it; the text stays for the next time.
-        closeBar();
-        m_window.copy();
+        copyFound();
         return true;
     case Qt::Key_Down:
         step(FindDirection::Forward);
@@ -105,6 +103,17 @@ void FindBar::textEdited(const QString& text) {
     }
     const QModelIndex current = m_list.currentIndex();
     showNoMatch(!find(current.isValid() ? current.row() : 0, FindDirection::Forward));
+}
+
+void FindBar::copyFound() {
+    if (m_noMatch) {
+        // The bar stays open, so the text can be corrected.
+        m_window.note(tr("「%1」はどの行にもないため、コピーしません").arg(m_box->text()));
+        return;
+    }
+    // The row found is copied as Enter in the list copies it; the text stays for the next time.
+    closeBar();
+    m_window.copy();
 }
 
 void FindBar::step(FindDirection direction) {

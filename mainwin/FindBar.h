@@ -19,16 +19,18 @@ class LineDelegate;
 // the current one that contains the text (wrapping round; see FindText.h for what counts as the same
 // character) and marks the matches in the rows; Down or Ctrl+G goes to the next row that has it, Up or
 // Ctrl+Shift+G to the one before. Enter copies the row as Enter in the list does and closes the bar; Esc
-// closes only the bar. When no row has the text, the box turns the warning colour and nothing moves.
+// closes only the bar. When no row has the text, the box turns the warning colour and nothing moves; Enter
+// then copies nothing (the row still selected is not what the text asks for) and says so.
 class FindBar : public QWidget {
     Q_OBJECT
 public:
-    // What the bar asks of the window: the lines, arming the copy gesture as a click on a row does, and
-    // copying as Enter in the list does.
+    // What the bar asks of the window: the lines, arming the copy gesture as a click on a row does,
+    // copying as Enter in the list does, and a short note in the status bar.
     struct Window {
         std::function<const LineStore&()> lines;
         std::function<void()> armCopy;
         std::function<void()> copy;
+        std::function<void(const QString&)> note;
     };
 
     FindBar(DocumentListView& list, LineDelegate& delegate, Window window, QWidget* parent = nullptr);
@@ -49,6 +51,7 @@ private:
     bool find(qsizetype fromRow, FindDirection direction);
     void textEdited(const QString& text);
     void step(FindDirection direction);
+    void copyFound();
     void showNoMatch(bool noMatch);
     void mark(const QString& text);
 

@@ -121,6 +121,19 @@ TEST_F(FindInTheList, EnterCopiesTheRowLikeEnterInTheListAndClosesTheBar) {
     EXPECT_TRUE(platform.pastes.isEmpty()) << "pasting into other windows is off by default";
 }
 
+TEST_F(FindInTheList, EnterOnABoxThatMatchesNothingCopiesNothingAndSaysSo) {
+    startWith("[Kopix]\r\nPasteInto=1\r\n");
+    QGuiApplication::clipboard()->setText(u"before"_s);
+    type(u"お世話x"_s); // the row found for "お世話" stays selected
+    ASSERT_TRUE(bar()->showsNoMatch());
+    key(Qt::Key_Return);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"before"_s);
+    EXPECT_TRUE(platform.pastes.isEmpty());
+    EXPECT_EQ(window->SBarPanels[1]->shownText(), u"「お世話x」はどの行にもないため、コピーしません"_s);
+    EXPECT_TRUE(bar()->isVisible()) << "left open to correct the text";
+    EXPECT_TRUE(bar()->box()->hasFocus());
+}
+
 TEST_F(FindInTheList, WithPastingOnEnterPastesIntoTheWindowTheUserCameFrom) {
     startWith("[Kopix]\r\nPasteInto=1\r\nPasteKey=Ctrl+Shift+V\r\n");
     type(u"件名"_s);
