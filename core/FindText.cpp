@@ -29,7 +29,8 @@ struct LineSearch::State {
           scan(pattern, filter.get(), unitsOf(lines.text()), lines.lineStarts(),
                direction == FindDirection::Forward ? MatchScan::Overlaps::Skipped
                                                    : MatchScan::Overlaps::Found),
-          direction(direction), fromRow(std::clamp<qsizetype>(fromRow, 0, lines.count() - 1)) {
+          direction(direction),
+          fromRow(std::clamp<qsizetype>(fromRow, 0, std::max<qsizetype>(lines.count() - 1, 0))) {
         if (pattern.isEmpty() || lines.isEmpty()) {
             finished = true;
         } else if (direction == FindDirection::Forward) {
