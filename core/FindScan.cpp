@@ -37,26 +37,38 @@ struct CandidateFilter::Lanes {
     std::vector<Unit> first;
     std::vector<Unit> second;
 
+    static __m128i load(const char16_t* at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    }
+    // Two bits for each of the eight units from `at` that is one of `units`.
     static int hits(const std::vector<Unit>& units, const char16_t* at) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const __m128i block = load(at);
         __m128i any = _mm_setzero_si128();
         for (const Unit& unit : units)
             any = _mm_or_si128(any, _mm_cmpeq_epi16(block, unit.inEveryLane));
         return _mm_movemask_epi8(any);
     }
+    // Whether any of the 32 units from `at` is one of `units`.
+    static bool anyOf32(const std::vector<Unit>& units, const char16_t* at) {
+        const __m128i a = load(at), b = load(at + 8), c = load(at + 16), d = load(at + 24);
+        __m128i any = _mm_setzero_si128();
+        for (const Unit& unit : units) {
+            const __m128i u = unit.inEveryLane;
+            any = _mm_or_si128(any, _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(a, u), _mm_cmpeq_epi16(b, u)),
+                                                 _mm_or_si128(_mm_cmpeq_epi16(c, u), _mm_cmpeq_epi16(d, u))));
+        }
+        return _mm_movemask_epi8(any) != 0;
+    }
 #endif
 };
 
 CandidateFilter::CandidateFilter(const FindPattern& pattern) : m_lanes(std::make_unique<Lanes>()) {
-    // A second unit to look at, at a fixed distance from the first: where matches are unit for unit, the
-    // last one, as far off as can be; otherwise the one after the first, when the first is always one unit
-    // of the text (a voiced katakana can be two).
+    // A second unit to look at, at a fixed distance from the first, as far off as can be: every unit before
+    // it must be one unit of the text, which all are but a voiced katakana (ガ, or カ and its mark).
     const qsizetype size = pattern.size();
     const char16_t first = pattern.unit(0);
-    if (size > 1 && pattern.unitForUnit())
-        m_secondOffset = size - 1;
-    else if (size > 1 && !isVoicedKana(first))
-        m_secondOffset = 1;
+    const char16_t* voiced = std::find_if(pattern.units(), pattern.units() + size - 1, isVoicedKana);
+    m_secondOffset = voiced - pattern.units();
     const char16_t second = m_secondOffset > 0 ? pattern.unit(m_secondOffset) : char16_t(0);
     // The units of the text a folded unit can begin with: its own, or a katakana that takes a sound mark.
     const auto begins = [](char16_t folded, char16_t wanted) {
@@ -91,14 +103,23 @@ bool CandidateFilter::isCandidate(const char16_t* text, qsizetype length, qsizet
 
 qsizetype CandidateFilter::next(const char16_t* text, qsizetype length, qsizetype from, qsizetype to) const {
 #if defined(__SSE2__)
-    // The second unit is read only where the first one fits, which is seldom.
+    // Most of the text holds no candidate: passed over 32 units at a time, where no first unit is, or no
+    // second one where it would be. Elsewhere eight at a time.
     const qsizetype blocksEnd = m_second.empty() ? to : std::min(to, length - m_secondOffset);
-    for (; blocksEnd - from >= 8; from += 8) {
-        int hits = Lanes::hits(m_lanes->first, text + from);
-        if (hits && !m_second.empty())
-            hits &= Lanes::hits(m_lanes->second, text + from + m_secondOffset);
-        if (hits)
-            return from + std::countr_zero(unsigned(hits)) / 2;
+    const auto noneIn32 = [&](qsizetype at) {
+        return !Lanes::anyOf32(m_lanes->first, text + at) ||
+               (!m_second.empty() && !Lanes::anyOf32(m_lanes->second, text + at + m_secondOffset));
+    };
+    while (blocksEnd - from >= 8) {
+        while (blocksEnd - from >= 32 && noneIn32(from))
+            from += 32;
+        for (const qsizetype stretchEnd = from + 32; blocksEnd - from >= 8 && from < stretchEnd; from += 8) {
+            int hits = Lanes::hits(m_lanes->first, text + from);
+            if (hits && !m_second.empty())
+                hits &= Lanes::hits(m_lanes->second, text + from + m_secondOffset);
+            if (hits)
+                return from + std::countr_zero(unsigned(hits)) / 2;
+        }
     }
 #endif
     for (; from < to; ++from) {

@@ -34,8 +34,8 @@ private:
     bool m_unitForUnit = true;
 };
 
-// Finds where a match can begin, eight units of the text at a time: a unit that folds to the pattern's first
-// unit (or becomes it with a sound mark) and, where the pattern allows, the right unit a fixed distance
+// Finds where a match can begin, many units of the text at a time: a unit that folds to the pattern's first
+// unit (or becomes it with a sound mark) and, where the pattern has one, the right unit a fixed distance
 // on. Made once for a search, as it looks through every unit's folded form.
 class CandidateFilter {
 public:
