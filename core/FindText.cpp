@@ -139,10 +139,6 @@ bool LineSearch::advance(qsizetype units) {
     return s.finished;
 }
 
-bool LineSearch::finished() const {
-    return m_state->finished;
-}
-
 const std::optional<FindHit>& LineSearch::hit() const {
     return m_state->hit;
 }

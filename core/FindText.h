@@ -50,7 +50,6 @@ public:
     // Searches on through about `units` more of the lines' characters (at least one); true once the search
     // has come to its end.
     bool advance(qsizetype units);
-    bool finished() const;
     // What the search found, once finished.
     const std::optional<FindHit>& hit() const;
 
