@@ -1,270 +1,170 @@
 #include "core/FindText.h"
 
-#include <QChar>
+#include "core/FindScan.h"
 
 #include <algorithm>
 #include <array>
-#include <memory>
-#include <string_view>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <limits>
 
 namespace kopix {
 
 namespace {
 
-// U+FF61 to U+FF9F, the half-width katakana and their punctuation, in their full-width forms.
-constexpr std::u16string_view HalfWidthKana =
-    u"。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモ"
-    u"ヤユヨラリルレロワン゛゜";
-static_assert(HalfWidthKana.size() == 0xFF9F - 0xFF61 + 1);
-
-// Every UTF-16 unit in the one form the finder compares: full-width Latin letters, digits and signs as
-// ASCII, the ideographic space as a space, half-width katakana full-width, then letter case folded.
-// A unit of a surrogate pair stands for itself.
-class FoldTable {
-public:
-    FoldTable() {
-        for (char32_t u = 0; u <= 0xFFFF; ++u) {
-            char16_t folded = char16_t(u);
-            if (u >= 0xFF01 && u <= 0xFF5E)
-                folded = char16_t(u - 0xFEE0);
-            else if (u == 0x3000)
-                folded = u' ';
-            else if (u >= 0xFF61 && u <= 0xFF9F)
-                folded = HalfWidthKana[u - 0xFF61];
-            if (!QChar::isSurrogate(folded))
-                folded = char16_t(QChar::toCaseFolded(char32_t(folded)));
-            m_units[u] = folded;
-        }
-    }
-    char16_t operator[](char16_t unit) const { return m_units[unit]; }
-
-private:
-    std::array<char16_t, 0x10000> m_units{};
-};
-
-const FoldTable& foldTable() {
-    static const auto table = std::make_unique<FoldTable>();
-    return *table;
+const char16_t* unitsOf(QStringView text) {
+    return reinterpret_cast<const char16_t*>(text.utf16());
 }
 
-enum class Mark { None, Voiced, SemiVoiced };
-
-// A folded unit that is a sound mark (゛ ゜, and their combining forms).
-Mark markOf(char16_t folded) {
-    switch (folded) {
-    case u'\u309B':
-    case u'\u3099':
-        return Mark::Voiced;
-    case u'\u309C':
-    case u'\u309A':
-        return Mark::SemiVoiced;
-    default:
-        return Mark::None;
-    }
-}
-
-// The katakana with its sound mark, or 0 when there is none: ト + ゛ = ド, ハ + ゜ = パ, ウ + ゛ = ヴ.
-char16_t withMark(char16_t kana, Mark mark) {
-    if (mark == Mark::None)
-        return 0;
-    const bool voicedBase = (kana >= u'カ' && kana <= u'チ' && (kana - u'カ') % 2 == 0) || kana == u'ツ' ||
-                            kana == u'テ' || kana == u'ト';
-    const bool hBase = kana >= u'ハ' && kana <= u'ホ' && (kana - u'ハ') % 3 == 0;
-    if (mark == Mark::Voiced) {
-        if (voicedBase || hBase)
-            return char16_t(kana + 1);
-        return kana == u'ウ' ? u'ヴ' : char16_t(0);
-    }
-    return hBase ? char16_t(kana + 2) : char16_t(0);
-}
-
-// Reads the folded units of [from, end): one unit each, or one for a katakana and its sound mark.
-struct FoldedReader {
-    const char16_t* at;
-    const char16_t* end;
-    const FoldTable& fold;
-
-    bool atEnd() const { return at == end; }
-    char16_t next() {
-        char16_t unit = fold[*at++];
-        if (at != end) {
-            if (const char16_t marked = withMark(unit, markOf(fold[*at]))) {
-                unit = marked;
-                ++at;
-            }
-        }
-        return unit;
-    }
-};
-
-// The length in [from, end) of a match of the folded text beginning at `from`, or -1.
-qsizetype matchLength(const char16_t* from, const char16_t* end, std::u16string_view folded,
-                      const FoldTable& fold) {
-    FoldedReader reader{from, end, fold};
-    for (const char16_t wanted : folded) {
-        if (reader.atEnd() || reader.next() != wanted)
-            return -1;
-    }
-    return reader.at - from;
-}
-
-// The units a match can begin with: every unit that folds to the text's first folded unit, or is a
-// katakana that becomes it with a sound mark.
-std::vector<char16_t> firstUnits(char16_t firstFolded, const FoldTable& fold) {
-    std::vector<char16_t> units;
-    for (char32_t u = 0; u <= 0xFFFF; ++u) {
-        const char16_t f = fold[char16_t(u)];
-        if (f == firstFolded || withMark(f, Mark::Voiced) == firstFolded ||
-            withMark(f, Mark::SemiVoiced) == firstFolded)
-            units.push_back(char16_t(u));
-    }
-    return units;
-}
-
-// Finds candidates for the start of a match: the units of `units` in the text, scanned eight at a time.
-class CandidateScan {
-public:
-    explicit CandidateScan(const std::vector<char16_t>& units) : m_units(units) {
-#if defined(__SSE2__)
-        for (const char16_t unit : units)
-            m_vectors.push_back(Lanes{_mm_set1_epi16(short(unit))});
-#endif
-    }
-
-    // The first candidate in [from, end), or end.
-    const char16_t* forward(const char16_t* from, const char16_t* end) const {
-#if defined(__SSE2__)
-        for (; end - from >= 8; from += 8) {
-            if (const int hits = hitsAt(from))
-                return from + __builtin_ctz(unsigned(hits)) / 2;
-        }
-#endif
-        while (from < end && !isCandidate(*from))
-            ++from;
-        return from;
-    }
-    // The last candidate in [begin, end), or nullptr.
-    const char16_t* backward(const char16_t* begin, const char16_t* end) const {
-#if defined(__SSE2__)
-        for (; end - begin >= 8; end -= 8) {
-            if (const int hits = hitsAt(end - 8))
-                return end - 8 + (31 - __builtin_clz(unsigned(hits))) / 2;
-        }
-#endif
-        while (end > begin) {
-            if (isCandidate(*--end))
-                return end;
-        }
-        return nullptr;
-    }
-
-private:
-    bool isCandidate(char16_t unit) const {
-        return std::find(m_units.begin(), m_units.end(), unit) != m_units.end();
-    }
-#if defined(__SSE2__)
-    int hitsAt(const char16_t* at) const {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        __m128i any = _mm_setzero_si128();
-        for (const Lanes& unit : m_vectors)
-            any = _mm_or_si128(any, _mm_cmpeq_epi16(block, unit.units));
-        return _mm_movemask_epi8(any);
-    }
-    struct Lanes {
-        __m128i units; // one candidate unit in each of the eight lanes
-    };
-    std::vector<Lanes> m_vectors;
-#endif
-    const std::vector<char16_t>& m_units;
-};
-
-// A match beginning at `at` that ends within its own line, or nothing.
-std::optional<FindHit> hitAt(const LineStore& lines, const char16_t* text, const char16_t* at,
-                             std::u16string_view folded, const FoldTable& fold) {
-    const char16_t* textEnd = text + lines.textLength();
-    if (matchLength(at, textEnd, folded, fold) < 0)
-        return std::nullopt;
-    // Only a match is placed in its line; most candidates fail before this.
-    const qsizetype position = at - text;
-    const qsizetype row = lines.lineAt(position);
-    const qsizetype lineStart = lines.lineStart(row);
-    const qsizetype length = matchLength(at, text + lines.lineStart(row + 1), folded, fold);
-    if (length < 0)
-        return std::nullopt;
-    return FindHit{row, position - lineStart, length};
-}
+// Backwards the lines are scanned forward a piece at a time, from the row going up, the last match of a
+// piece being the one nearest the row. Each piece is as long as all before it together, so that the part of
+// a piece scanned beyond the match costs no more than the way there; the first is short, as the row
+// wanted is mostly near.
+constexpr qsizetype FirstPiece = qsizetype(1) << 16;
 
 } // namespace
 
-QString foldedForFind(QStringView text) {
-    const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
-    FoldedReader reader{units, units + text.size(), foldTable()};
-    QString folded;
-    folded.reserve(text.size());
-    while (!reader.atEnd())
-        folded.append(QChar(reader.next()));
-    return folded;
+struct LineSearch::State {
+    State(const LineStore& lines, QStringView text, qsizetype fromRow, FindDirection direction)
+        : lines(lines), pattern(text),
+          filter(pattern.isEmpty() ? nullptr : std::make_unique<CandidateFilter>(pattern)),
+          scan(pattern, filter.get(), unitsOf(lines.text()), lines.lineStarts(),
+               direction == FindDirection::Forward ? MatchScan::Overlaps::Skipped
+                                                   : MatchScan::Overlaps::Found),
+          direction(direction),
+          fromRow(std::clamp<qsizetype>(fromRow, 0, std::max<qsizetype>(lines.count() - 1, 0))) {
+        if (pattern.isEmpty() || lines.isEmpty()) {
+            finished = true;
+        } else if (direction == FindDirection::Forward) {
+            // From the row's start to the end of the text, then from the top up to the row.
+            first = this->fromRow;
+            end = lines.count();
+            scan.restartAt(lines.lineStart(first));
+        } else {
+            // From the row's end up to the top, then from the end of the text up to the row.
+            end = this->fromRow + 1;
+            choosePiece();
+        }
+    }
+
+    // The rows of the next piece going up, ending at `end`: as many as make up about the characters
+    // scanned so far, leaving a long row that reaches beyond them for the next piece when it is not alone.
+    void choosePiece() {
+        const qsizetype endPosition = lines.lineStart(end);
+        const qsizetype reach = endPosition - std::max(FirstPiece, scannedBack);
+        if (reach <= lines.lineStart(low)) {
+            first = low;
+        } else {
+            first = lines.lineAt(reach);
+            if (lines.lineStart(first) < reach && first + 1 < end)
+                ++first;
+        }
+        scan.restartAt(lines.lineStart(first));
+        lastMatch.reset();
+    }
+
+    // When the rows [first, end) are scanned.
+    void rowsScanned() {
+        if (direction == FindDirection::Forward) {
+            if (!wrapped && fromRow > 0) {
+                wrapped = true;
+                first = 0;
+                end = fromRow;
+                scan.restartAt(0);
+            } else {
+                finished = true;
+            }
+            return;
+        }
+        if (lastMatch) {
+            finish(*lastMatch);
+            return;
+        }
+        scannedBack += lines.charactersIn(first, end - 1);
+        end = first;
+        if (end == low && !wrapped) {
+            wrapped = true;
+            low = fromRow + 1;
+            end = lines.count();
+        }
+        if (end == low)
+            finished = true;
+        else
+            choosePiece();
+    }
+
+    void finish(const TextMatch& match) {
+        hit = FindHit{match.row, match.begin - lines.lineStart(match.row), match.end - match.begin};
+        finished = true;
+    }
+
+    const LineStore& lines;
+    FindPattern pattern;
+    std::unique_ptr<CandidateFilter> filter;
+    MatchScan scan;
+    FindDirection direction;
+    qsizetype fromRow;
+
+    // The rows scanned now, [first, end); backwards, the lowest row of this round and the characters of
+    // the pieces scanned so far, and the last match of the piece.
+    qsizetype first = 0;
+    qsizetype end = 0;
+    bool wrapped = false;
+    qsizetype low = 0;
+    qsizetype scannedBack = 0;
+    std::optional<TextMatch> lastMatch;
+
+    bool finished = false;
+    std::optional<FindHit> hit;
+};
+
+LineSearch::LineSearch(const LineStore& lines, QStringView text, qsizetype fromRow, FindDirection direction)
+    : m_state(std::make_unique<State>(lines, text, fromRow, direction)) {}
+
+LineSearch::~LineSearch() = default;
+
+bool LineSearch::advance(qsizetype units) {
+    State& s = *m_state;
+    while (!s.finished && units > 0) {
+        const qsizetype from = s.scan.position();
+        const qsizetype endPosition = s.lines.lineStart(s.end);
+        const qsizetype limit = endPosition - from <= units ? endPosition : from + units;
+        const std::optional<TextMatch> match = s.scan.next(limit);
+        units -= std::max<qsizetype>(1, s.scan.position() - from);
+        if (match && s.direction == FindDirection::Forward)
+            s.finish(*match);
+        else if (match)
+            s.lastMatch = match;
+        else if (s.scan.position() >= endPosition)
+            s.rowsScanned();
+    }
+    return s.finished;
+}
+
+const std::optional<FindHit>& LineSearch::hit() const {
+    return m_state->hit;
 }
 
 std::optional<FindHit> findInLines(const LineStore& lines, QStringView text, qsizetype fromRow,
                                    FindDirection direction) {
-    const QString foldedText = foldedForFind(text);
-    if (foldedText.isEmpty() || lines.isEmpty())
-        return std::nullopt;
-    const std::u16string_view folded(reinterpret_cast<const char16_t*>(foldedText.utf16()),
-                                     size_t(foldedText.size()));
-    const FoldTable& fold = foldTable();
-    const std::vector<char16_t> units = firstUnits(folded.front(), fold);
-    const CandidateScan scan(units);
-    const auto* begin = reinterpret_cast<const char16_t*>(lines.text().utf16());
-    const char16_t* end = begin + lines.textLength();
-    const qsizetype row = std::clamp<qsizetype>(fromRow, 0, lines.count() - 1);
-
-    if (direction == FindDirection::Forward) {
-        // From the row's start to the end of the text, then from the top up to the row.
-        const char16_t* split = begin + lines.lineStart(row);
-        for (const auto& [from, to] : {std::pair{split, end}, std::pair{begin, split}}) {
-            for (const char16_t* at = scan.forward(from, to); at < to; at = scan.forward(at + 1, to)) {
-                if (const std::optional<FindHit> hit = hitAt(lines, begin, at, folded, fold))
-                    return hit;
-            }
-        }
-        return std::nullopt;
+    LineSearch search(lines, text, fromRow, direction);
+    while (!search.advance(std::numeric_limits<qsizetype>::max())) {
     }
-    // Backwards: from the row's end up to the top, then from the end of the text up to the row.
-    const char16_t* split = begin + lines.lineStart(row + 1);
-    for (const auto& [from, to] : {std::pair{begin, split}, std::pair{split, end}}) {
-        for (const char16_t* at = scan.backward(from, to); at; at = scan.backward(from, at)) {
-            if (const std::optional<FindHit> hit = hitAt(lines, begin, at, folded, fold))
-                return hit;
-        }
-    }
-    return std::nullopt;
+    return search.hit();
 }
 
 std::vector<std::pair<qsizetype, qsizetype>> matchesInLine(QStringView line, QStringView text,
                                                            qsizetype limit) {
     std::vector<std::pair<qsizetype, qsizetype>> matches;
-    const QString foldedText = foldedForFind(text);
-    if (foldedText.isEmpty())
+    const FindPattern pattern(text);
+    if (pattern.isEmpty())
         return matches;
-    const std::u16string_view folded(reinterpret_cast<const char16_t*>(foldedText.utf16()),
-                                     size_t(foldedText.size()));
-    const FoldTable& fold = foldTable();
-    const auto* begin = reinterpret_cast<const char16_t*>(line.utf16());
-    const char16_t* end = begin + line.size();
-    for (const char16_t* at = begin; at < end && qsizetype(matches.size()) < limit;) {
-        const qsizetype length = matchLength(at, end, folded, fold);
-        if (length > 0) {
-            matches.emplace_back(at - begin, length);
-            at += length;
-        } else {
-            ++at;
-        }
+    // A line on the screen is short: the automaton reads it all, without the filter's setting up.
+    const std::array<qsizetype, 2> starts{0, line.size()};
+    MatchScan scan(pattern, nullptr, unitsOf(line), starts, MatchScan::Overlaps::Skipped);
+    while (qsizetype(matches.size()) < limit) {
+        const std::optional<TextMatch> match = scan.next(line.size());
+        if (!match)
+            break;
+        matches.emplace_back(match->begin, match->end - match->begin);
     }
     return matches;
 }

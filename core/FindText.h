@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -14,7 +15,8 @@ namespace kopix {
 // Finding a text in the document's lines as a user types it: letter case does not count, and the
 // full-width and half-width forms of Latin letters, digits and katakana are the same character, so
 // "ｱﾄﾞﾚｽ" finds "アドレス" and "ＡＢＣ" finds "abc". A half-width katakana followed by its (half-width or
-// combining) sound mark counts as the one voiced katakana. A match never runs from one line into the next.
+// combining) sound mark counts as the one voiced katakana, so a match neither begins nor ends between the
+// two. A match never runs from one line into the next.
 
 // The text as the finder compares it: every character in its one form. Empty when there is nothing to find.
 QString foldedForFind(QStringView text);
@@ -30,13 +32,34 @@ struct FindHit {
 };
 
 // The first row, starting with `fromRow` itself and going in `direction`, that contains `text`, wrapping
-// round at either end; nothing when no row contains it (or `text` is empty). The lines' contiguous text is
-// searched directly: a million rows cost one pass over their characters.
+// round at either end; nothing when no row contains it (or `text` is empty). Forward it is the row's first
+// match, backward its last. The lines' contiguous text is searched directly, each character looked at a
+// few times at most whatever the text: a million rows cost one pass over their characters.
 std::optional<FindHit> findInLines(const LineStore& lines, QStringView text, qsizetype fromRow,
                                    FindDirection direction);
 
+// The search of findInLines a piece at a time, so that a document of many millions of rows never holds the
+// window up for long. The lines must stay as they are while the search lasts.
+class LineSearch {
+public:
+    LineSearch(const LineStore& lines, QStringView text, qsizetype fromRow, FindDirection direction);
+    ~LineSearch();
+    LineSearch(const LineSearch&) = delete;
+    LineSearch& operator=(const LineSearch&) = delete;
+
+    // Searches on through about `units` more of the lines' characters (at least one); true once the search
+    // has come to its end.
+    bool advance(qsizetype units);
+    // What the search found, once finished.
+    const std::optional<FindHit>& hit() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
 // Where `text` occurs in one line, from its left, one match after the other (start, length in the line's
-// characters); at most `limit` matches.
+// characters); at most `limit` matches. One pass over the line, however long.
 std::vector<std::pair<qsizetype, qsizetype>> matchesInLine(QStringView line, QStringView text,
                                                            qsizetype limit = 64);
 

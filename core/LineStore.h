@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <span>
 #include <vector>
 
 namespace kopix {
@@ -48,6 +49,8 @@ public:
     // All lines one after the other, without their breaks; line i is text().sliced(lineStart(i), ...).
     QStringView text() const { return m_text; }
     qsizetype lineStart(qsizetype row) const { return m_starts[size_t(row)]; }
+    // Every line's start, then the end of the text: count() + 1 entries.
+    std::span<const qsizetype> lineStarts() const { return m_starts; }
     // The line a position of text() lies in (the last line for the end of the text); -1 without lines.
     qsizetype lineAt(qsizetype position) const;
 

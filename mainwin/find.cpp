@@ -2,6 +2,7 @@
 #include "mainwin/UfC.h"
 
 #include "mainwin/FindBar.h"
+#include "mainwin/StatusPanel.h"
 
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -21,7 +22,8 @@ void TfC::ActFindExecute() {
                                      if (STS != TSTS::SelN)
                                          SetSTS(TSTS::SelN);
                                  },
-                                 [this] { LBoxKeyDown(Qt::Key_Return); }},
+                                 [this] { LBoxKeyDown(Qt::Key_Return); },
+                                 [this](const QString& note) { SBarPanels[1]->showNote(note); }},
                                 TabCopy);
         static_cast<QVBoxLayout*>(TabCopy->layout())->addWidget(m_findBar);
     }

@@ -12,7 +12,9 @@
 #include <QClipboard>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace kopix;
@@ -119,6 +121,35 @@ TEST_F(FindInTheList, EnterCopiesTheRowLikeEnterInTheListAndClosesTheBar) {
     EXPECT_TRUE(stripsAre(navy));
     EXPECT_FALSE(bar()->isVisible());
     EXPECT_TRUE(platform.pastes.isEmpty()) << "pasting into other windows is off by default";
+}
+
+TEST_F(FindInTheList, EnterOnABoxThatMatchesNothingCopiesNothingAndSaysSo) {
+    startWith("[Kopix]\r\nPasteInto=1\r\n");
+    QGuiApplication::clipboard()->setText(u"before"_s);
+    type(u"お世話x"_s); // the row found for "お世話" stays selected
+    ASSERT_TRUE(bar()->showsNoMatch());
+    key(Qt::Key_Return);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"before"_s);
+    EXPECT_TRUE(platform.pastes.isEmpty());
+    EXPECT_EQ(window->SBarPanels[1]->shownText(), u"「お世話x」はどの行にもないため、コピーしません"_s);
+    EXPECT_TRUE(bar()->isVisible()) << "left open to correct the text";
+    EXPECT_TRUE(bar()->box()->hasFocus());
+}
+
+TEST_F(FindInTheList, ASearchInSlicesSaysSoAndEnterWaitsForItsRow) {
+    startWith();
+    bar()->setSliceForTest(1);
+    QGuiApplication::clipboard()->setText(u"before"_s);
+    type(u"アドレス帳"_s); // "アドレス" alone is in an earlier row
+    ASSERT_TRUE(bar()->isSearching());
+    EXPECT_TRUE(bar()->findChild<QLabel*>(u"LblFinding"_s)->isVisible());
+    QSignalSpy ended(bar(), &FindBar::searchEnded);
+    key(Qt::Key_Return);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"before"_s);
+    ASSERT_TRUE(ended.wait());
+    EXPECT_EQ(currentRow(), 3);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"アドレス帳"_s);
+    EXPECT_FALSE(bar()->isVisible());
 }
 
 TEST_F(FindInTheList, WithPastingOnEnterPastesIntoTheWindowTheUserCameFrom) {

@@ -59,6 +59,13 @@ INSTANTIATE_TEST_SUITE_P(
         FindCase{"no_match", phrases, u"さようなら"_s, 0, Fwd, std::nullopt},
         FindCase{
             "a_match_never_runs_into_the_next_line", {u"abc"_s, u"def"_s}, u"cd"_s, 0, Fwd, std::nullopt},
+        FindCase{"a_near_match_gives_way_to_one_inside_it", {u"aaab"_s}, u"aab"_s, 0, Fwd, FindHit{0, 1, 3}},
+        FindCase{
+            "a_line_too_short_is_passed_over", {u"aaa"_s, u"aaaa"_s}, u"aaaa"_s, 0, Fwd, FindHit{1, 0, 4}},
+        FindCase{"voiced_kana_within_a_near_match", {u"ﾄﾞﾄﾞﾄﾞｱ"_s}, u"ドドア"_s, 0, Fwd, FindHit{0, 2, 5}},
+        FindCase{"no_match_begins_at_a_kanas_sound_mark", {u"ﾄﾞｱ"_s}, u"゛ｱ"_s, 0, Fwd, std::nullopt},
+        FindCase{
+            "backward_takes_a_last_match_overlapping_one", {u"aaa"_s}, u"aa"_s, 0, Back, FindHit{0, 1, 2}},
         FindCase{
             "empty_lines_are_passed_over", {u""_s, u""_s, u"x"_s, u""_s}, u"X"_s, 0, Fwd, FindHit{2, 0, 1}},
         FindCase{"nothing_to_find", phrases, u""_s, 0, Fwd, std::nullopt}),
