@@ -326,7 +326,7 @@ TEST_P(FollowingThePath, ResumesAsSoonAsTheFileIsThereAgain) {
     writeFile(u"Kopix.ini"_s, "[LB]\r\nTI=0\r\n");
     start(GetParam().make(programDir()));
     ASSERT_EQ(rows(), QStringList{u"first"_s});
-    for (const QByteArray text : {QByteArray("second\r\n"), QByteArray("third\r\n")}) {
+    for (const QByteArray& text : {QByteArray("second\r\n"), QByteArray("third\r\n")}) {
         GetParam().takeAway(programDir());
         ASSERT_TRUE(waitFor([this] { return window->windowTitle().contains(u"見つかりません"_s); }, 3000));
         GetParam().writeAnew(programDir(), text);
