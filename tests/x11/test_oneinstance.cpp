@@ -5,6 +5,9 @@
 #include "support/XServer.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,9 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kopix::test {
 namespace {
@@ -182,6 +188,62 @@ TEST_F(OneKopix, AKilledKopixDoesNotStopTheNextStart) {
     ASSERT_GE(startAgainAndTime(kopix, {kopix.writeFile(text("b.txt"), "b\r\n")}, third), 0);
     EXPECT_EQ(third.exitCode(), 0);
     EXPECT_EQ(kopix.waitForWindow(text("b.txt - Kopix"), 2000), next);
+}
+
+// A portable copy in a folder whose name is not UTF-8 (a Latin-1 name from an old system) finds its own
+// settings file and the document it names, and writes the settings back there at the end, not into the
+// user's folders.
+TEST_F(OneKopix, APortableCopyInAFolderNamedInLatin1KeepsItsSettingsBesideItself) {
+    QTemporaryDir root;
+    const QByteArray folder = QFile::encodeName(root.path()) + "/caf\xe9";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    const auto writeBytes = [](const QByteArray& path, const QByteArray& bytes, mode_t mode) {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+        ASSERT_GE(fd, 0) << path.constData();
+        ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+        ::close(fd);
+    };
+    QFile program(QStringLiteral(KOPIX_BINARY));
+    ASSERT_TRUE(program.open(QIODevice::ReadOnly));
+    ASSERT_NO_FATAL_FAILURE(writeBytes(folder + "/kopix", program.readAll(), 0755));
+    ASSERT_NO_FATAL_FAILURE(writeBytes(folder + "/doc.txt", "line\r\n", 0644));
+    const QByteArray document = folder + "/doc.txt";
+    const QByteArray url = "file://" + document.toPercentEncoding("/");
+    ASSERT_NO_FATAL_FAILURE(
+        writeBytes(folder + "/Kopix.ini", settings + "[FL]\r\nFD=\r\nF0=" + url + "\r\n", 0644));
+
+    // Started by its bytes: a shell gets the name from octal escapes, which are plain ASCII.
+    QByteArray escaped;
+    const QByteArray executable = folder + "/kopix";
+    for (const char c : executable)
+        escaped += QByteArray("\\0") + QByteArray::number(quint8(c), 8);
+    QProcess kopix;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(text("XDG_CONFIG_HOME"), root.filePath(text("config")));
+    environment.insert(text("XDG_DATA_HOME"), root.filePath(text("data")));
+    kopix.setProcessEnvironment(environment);
+    kopix.start(text("/bin/sh"),
+                {text("-c"), text("exec \"$(printf '%b' '") + QString::fromLatin1(escaped) + text("')\"")});
+    ASSERT_TRUE(kopix.waitForStarted(5000));
+    EXPECT_TRUE(waitFor(
+        [] {
+            return !runTool(text("xdotool"), {text("search"), text("--onlyvisible"), text("--name"),
+                                              text("^doc.txt - Kopix$")})
+                        .isEmpty();
+        },
+        10000))
+        << "the document its own settings name: " << kopix.readAllStandardError().constData();
+    ::kill(pid_t(kopix.processId()), SIGTERM);
+    ASSERT_TRUE(waitFor([&] { return kopix.state() == QProcess::NotRunning; }, 5000));
+    const QByteArray iniPath = folder + "/Kopix.ini";
+    QFile written;
+    ASSERT_TRUE(written.open(::open(iniPath.constData(), O_RDONLY), QIODevice::ReadOnly,
+                             QFileDevice::AutoCloseHandle));
+    const QByteArray ini = written.readAll();
+    EXPECT_TRUE(ini.contains(QByteArray("\r\nF0=" + url + "\r\n"))) << ini.constData();
+    EXPECT_TRUE(ini.contains("\r\nFD=file://")) << ini.constData();
+    EXPECT_FALSE(QFile::exists(root.filePath(text("config/Kopix/Kopix.ini"))))
+        << "nothing in the user's folders";
 }
 
 } // namespace
