@@ -152,8 +152,8 @@ void PasteTarget::afterCopy() {
             notes->showNote(QStringLiteral("元のウィンドウが前に出ないため、貼り付けません"));
             break;
         case PasteOutcome::KeyNotOnLayout:
-            notes->showNote(tr("今のキー配列には %1 のキーがないため、貼り付けません")
-                                .arg(QKeySequence(m_pasteKey).toString(QKeySequence::NativeText)));
+            notes->showNote(
+                tr("今のキー配列には %1 のキーがないため、貼り付けません").arg(keyText(m_pasteKey)));
             break;
         }
     });
