@@ -169,11 +169,9 @@ QString LinuxPlatform::showHelp(int context) {
     const QStringList folders{program + QStringLiteral("/help"),
                               program + QStringLiteral("/../share/kopix/help")};
     for (const QString& folder : folders) {
-        const QDir help(folder);
         for (const QString& name : {QStringLiteral("%1.html").arg(context), QStringLiteral("index.html")}) {
-            if (help.exists(name))
-                return openWithDesktopProgram(DesktopTarget::HelpPage, QDir::cleanPath(help.filePath(name)),
-                                              executablePath());
+            if (const QString page = QDir::cleanPath(folder + u'/' + name); fileExists(page))
+                return openWithDesktopProgram(DesktopTarget::HelpPage, page, executablePath());
         }
     }
     return QString();
