@@ -104,24 +104,30 @@ bool changeCurrentFolder(const QString& folder) {
     return !folder.isEmpty() && ::chdir(pathBytes(folder).constData()) == 0;
 }
 
+namespace {
+
+// What a symbolic link holds, its bytes as they are; nothing when it is no link.
+std::optional<QString> readLink(const QByteArray& link) {
+    QByteArray target(4096, Qt::Uninitialized);
+    const ssize_t length = ::readlink(link.constData(), target.data(), size_t(target.size()));
+    if (length <= 0 || length >= target.size())
+        return std::nullopt;
+    target.truncate(length);
+    return pathFromBytes(target);
+}
+
+} // namespace
+
 QString executablePath() {
     // The link's own bytes: the folder of a portable copy may have a name that is not UTF-8.
-    QByteArray link(4096, Qt::Uninitialized);
-    const ssize_t length = ::readlink("/proc/self/exe", link.data(), size_t(link.size()));
-    if (length <= 0 || length >= link.size())
-        return QCoreApplication::applicationFilePath();
-    link.truncate(length);
-    return pathFromBytes(link);
+    return readLink("/proc/self/exe").value_or(QCoreApplication::applicationFilePath());
 }
 
 QString symbolicLinkTarget(const QString& path) {
-    QByteArray target(4096, Qt::Uninitialized);
-    const ssize_t length = ::readlink(pathBytes(path).constData(), target.data(), size_t(target.size()));
-    if (length <= 0 || length >= target.size())
+    const std::optional<QString> named = readLink(pathBytes(path));
+    if (!named)
         return QString();
-    target.truncate(length);
-    const QString named = pathFromBytes(target);
-    return QDir::cleanPath(QDir::isAbsolutePath(named) ? named : folderPart(path) + u'/' + named);
+    return QDir::cleanPath(QDir::isAbsolutePath(*named) ? *named : folderPart(path) + u'/' + *named);
 }
 
 bool isSymbolicLink(const QString& path) {

@@ -8,8 +8,16 @@ namespace {
 
 constexpr char16_t EscapeBase = 0xDC00; // byte b is U+DC00 + b, for b from 0x80 to 0xFF
 
-bool isEscapedByte(QChar c) {
-    return c.unicode() >= EscapeBase + 0x80 && c.unicode() <= EscapeBase + 0xFF;
+// Whether the unit at `at` stands for a byte that is not UTF-8 (and is not the second half of a pair).
+bool isEscapeAt(QStringView path, qsizetype at) {
+    const char16_t unit = path[at].unicode();
+    return unit >= EscapeBase + 0x80 && unit <= EscapeBase + 0xFF &&
+           !(at > 0 && path[at - 1].isHighSurrogate());
+}
+
+// A path written with %XX escapes for its bytes.
+QString pathOfEscapedText(QStringView text) {
+    return pathFromBytes(QByteArray::fromPercentEncoding(text.toLatin1()));
 }
 
 // The length of the valid UTF-8 sequence at the start of bytes, or 0.
@@ -70,7 +78,7 @@ QByteArray pathBytes(QStringView path) {
     bytes.reserve(path.size());
     qsizetype plain = 0;
     for (qsizetype at = 0; at < path.size(); ++at) {
-        if (!isEscapedByte(path[at]) || (at > 0 && path[at - 1].isHighSurrogate()))
+        if (!isEscapeAt(path, at))
             continue;
         bytes += path.sliced(plain, at - plain).toUtf8();
         bytes += char(path[at].unicode() - EscapeBase);
@@ -82,7 +90,7 @@ QByteArray pathBytes(QStringView path) {
 
 bool hasForeignBytes(QStringView path) {
     for (qsizetype at = 0; at < path.size(); ++at) {
-        if (isEscapedByte(path[at]) && !(at > 0 && path[at - 1].isHighSurrogate()))
+        if (isEscapeAt(path, at))
             return true;
     }
     return false;
@@ -91,7 +99,7 @@ bool hasForeignBytes(QStringView path) {
 QString pathForDisplay(QStringView path) {
     QString shown = path.toString();
     for (qsizetype at = 0; at < shown.size(); ++at) {
-        if (isEscapedByte(shown[at]) && !(at > 0 && shown[at - 1].isHighSurrogate()))
+        if (isEscapeAt(path, at))
             shown[at] = QChar::ReplacementCharacter;
     }
     return shown;
@@ -105,7 +113,7 @@ QString pathOfFileUrl(const QUrl& url) {
     if (!url.isLocalFile())
         return QString();
     // The path as the URL escapes it, so that escaped bytes that are not UTF-8 stay as they were.
-    return pathFromBytes(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    return pathOfEscapedText(url.path(QUrl::FullyEncoded));
 }
 
 QString storedPathText(QStringView path) {
@@ -115,7 +123,7 @@ QString storedPathText(QStringView path) {
 QString pathFromStoredText(const QString& text) {
     if (!text.startsWith(u"file:///"))
         return text;
-    return pathFromBytes(QByteArray::fromPercentEncoding(text.sliced(7).toLatin1()));
+    return pathOfEscapedText(QStringView(text).sliced(7));
 }
 
 } // namespace kopix

@@ -34,6 +34,8 @@ std::array<unsigned, 4> lockStates(unsigned numLock) {
     return {0u, unsigned(LockMask), numLock, unsigned(LockMask) | numLock};
 }
 
+const QString NoDisplay = QStringLiteral("X ディスプレイがないため、キーを登録できません。");
+
 bool isNoKey(QKeyCombination key) {
     return key.key() == Qt::Key_unknown || key.key() == 0;
 }
@@ -78,7 +80,7 @@ QString X11GlobalKey::grab(QKeyCombination key, std::function<void(quint32 time)
     if (isNoKey(key))
         return QString();
     if (!m_application.display || !connect())
-        return QStringLiteral("X ディスプレイがないため、キーを登録できません。");
+        return NoDisplay;
     m_wanted = key;
     const QString problem = take(X11Keymap(m_own));
     // A key refused now is not tried again at a change of the layout either.
@@ -91,17 +93,15 @@ QString X11GlobalKey::probe(QKeyCombination key) {
     if (isNoKey(key) || (key == m_wanted && m_taken))
         return QString();
     if (!m_application.display || !connect())
-        return QStringLiteral("X ディスプレイがないため、キーを登録できません。");
+        return NoDisplay;
     const std::optional<KeyOnLayout> found = keyOnLayout(key, X11Keymap(m_own));
-    if (!found)
-        return QStringLiteral("このキーはキーボードにありません。");
     // The key taken now, under another name: it stays taken.
-    if (m_taken && found->code == m_taken->code && found->modifiers == m_taken->modifiers)
+    if (m_taken && found && found->code == m_taken->code && found->modifiers == m_taken->modifiers)
         return QString();
-    if (!grabInEveryLockState(*found))
-        return QStringLiteral("他のプログラムがこのキーを使っています。");
-    ungrabInEveryLockState(*found);
-    return QString();
+    const QString problem = grabOnLayout(found);
+    if (problem.isEmpty())
+        ungrabInEveryLockState(*found);
+    return problem;
 }
 
 std::optional<X11GlobalKey::KeyOnLayout> X11GlobalKey::keyOnLayout(QKeyCombination key,
@@ -113,12 +113,18 @@ std::optional<X11GlobalKey::KeyOnLayout> X11GlobalKey::keyOnLayout(QKeyCombinati
     return KeyOnLayout{code, quint16(x->modifiers), quint16(keymap.modifiersOf(XK_Num_Lock))};
 }
 
+QString X11GlobalKey::grabOnLayout(const std::optional<KeyOnLayout>& key) {
+    if (!key)
+        return QStringLiteral("このキーはキーボードにありません。");
+    if (!grabInEveryLockState(*key))
+        return QStringLiteral("他のプログラムがこのキーを使っています。");
+    return QString();
+}
+
 QString X11GlobalKey::take(const X11Keymap& keymap) {
     const std::optional<KeyOnLayout> found = keyOnLayout(m_wanted, keymap);
-    if (!found)
-        return QStringLiteral("このキーはキーボードにありません。");
-    if (!grabInEveryLockState(*found))
-        return QStringLiteral("他のプログラムがこのキーを使っています。");
+    if (const QString problem = grabOnLayout(found); !problem.isEmpty())
+        return problem;
     m_taken = found;
     // What came in while waiting for the grabs sits read in Xlib's queue already.
     QTimer::singleShot(0, m_events.get(), [this] { readEvents(); });

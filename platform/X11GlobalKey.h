@@ -50,7 +50,10 @@ private:
         bool operator==(const KeyOnLayout&) const = default;
     };
     static std::optional<KeyOnLayout> keyOnLayout(QKeyCombination key, const X11Keymap& keymap);
-    // Takes the wanted key as the layout has it, in every lock state; "" when taken, else why not.
+    // Takes a key found on the layout in every lock state: "" when taken, else why not (none found, or
+    // another program has it).
+    QString grabOnLayout(const std::optional<KeyOnLayout>& key);
+    // Takes the wanted key as the layout has it, and follows it from then on; "" when taken.
     QString take(const X11Keymap& keymap);
     // Takes a key in each state of CapsLock and NumLock, all or none; false when another program has one.
     bool grabInEveryLockState(const KeyOnLayout& key);
