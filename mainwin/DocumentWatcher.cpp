@@ -98,14 +98,24 @@ void DocumentWatcher::watchAgain() {
     std::vector<Place> places;
     if (!m_path.isEmpty())
         addPlacesOf(m_path, places);
+    // Which file or folder each place is now; a place with nothing there is watched from the one above it.
+    std::vector<std::pair<quint64, quint64>> identities(places.size());
+    for (size_t i = 0; i < places.size(); ++i) {
+        if (!identify(places[i].path, &identities[i].first, &identities[i].second))
+            identities[i] = {0, 0};
+    }
+    const auto identityOf = [&](const QString& path) {
+        for (size_t i = 0; i < places.size(); ++i) {
+            if (places[i].path == path)
+                return identities[i];
+        }
+        return std::pair<quint64, quint64>{0, 0};
+    };
     // What is watched stays as long as it is wanted and still the same file or folder at its path.
     for (auto it = m_watched.begin(); it != m_watched.end();) {
         Watched& watched = it->second;
-        quint64 device = 0, inode = 0;
-        const bool wanted = std::any_of(places.begin(), places.end(),
-                                        [&](const Place& place) { return place.path == watched.path; });
-        if (wanted && identify(watched.path, &device, &inode) && device == watched.device &&
-            inode == watched.inode) {
+        const auto [device, inode] = identityOf(watched.path);
+        if (inode != 0 && device == watched.device && inode == watched.inode) {
             watched.names.clear();
             watched.everything = false;
             ++it;
@@ -114,20 +124,21 @@ void DocumentWatcher::watchAgain() {
         ::inotify_rm_watch(m_inotify, it->first);
         it = m_watched.erase(it);
     }
-    for (const Place& place : places) {
-        quint64 device = 0, inode = 0;
-        if (!identify(place.path, &device, &inode))
+    for (size_t i = 0; i < places.size(); ++i) {
+        const auto [device, inode] = identities[i];
+        if (inode == 0)
             continue;
         const int descriptor =
-            ::inotify_add_watch(m_inotify, pathBytes(place.path).constData(), WatchedEvents);
+            ::inotify_add_watch(m_inotify, pathBytes(places[i].path).constData(), WatchedEvents);
         if (descriptor < 0)
             continue;
         // One file or folder reached by two paths (a link and its target) is one watch.
         Watched& watched =
-            m_watched.try_emplace(descriptor, Watched{place.path, device, inode}).first->second;
-        if (place.names.isEmpty())
+            m_watched.try_emplace(descriptor, Watched{places[i].path, device, inode, false, {}})
+                .first->second;
+        if (places[i].names.isEmpty())
             watched.everything = true;
-        watched.names += place.names;
+        watched.names += places[i].names;
     }
 }
 
