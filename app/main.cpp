@@ -120,6 +120,13 @@ int main(int argc, char** argv) {
     bool independent = commandLine.newWindow;
     if (!independent && !runsHere(channel, commandLine.document, &independent)) {
         kopix::endStartupFeedback(startupId);
+        // The running Kopix came forward and says so in its status bar; whoever started this one learns
+        // that the file was not opened.
+        if (!commandLine.document.isEmpty() && !kopix::hasTxtExtension(commandLine.document)) {
+            std::fprintf(stderr, "kopix: %s was not opened: Kopix opens only .txt files.\n",
+                         commandLine.document.toLocal8Bit().constData());
+            return 1;
+        }
         return 0;
     }
 

@@ -89,6 +89,9 @@ public:
     // Loads a document; the central operation behind every way of opening one.
     void OpenDocument(const QString& path);
     void OpenIfTxt(const QString& path);
+    // The document the user named when starting Kopix: opened as OpenIfTxt does, and a file that is not
+    // .txt is named in the status bar as not opened.
+    void OpenRequested(const QString& path);
 
     // Kopix was started again with the same settings file (anotherstart.cpp): the window comes to the
     // front and opens the document as Ctrl+O would ("" or a file that is not .txt: nothing is opened).

@@ -11,8 +11,12 @@ namespace kopix {
 
 void TfC::OpenFromAnotherStart(const QString& document) {
     m_platform.bringToFront(this);
-    if (!hasTxtExtension(document))
+    if (document.isEmpty())
         return;
+    if (!hasTxtExtension(document)) {
+        OpenRequested(document);
+        return;
+    }
     if (!QApplication::activeModalWidget()) {
         FileOpenAccept(document);
         return;

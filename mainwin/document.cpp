@@ -224,6 +224,16 @@ void TfC::OpenIfTxt(const QString& path) {
         OpenDocument(path);
 }
 
+void TfC::OpenRequested(const QString& path) {
+    if (hasTxtExtension(path)) {
+        OpenDocument(path);
+        return;
+    }
+    // Asked for by name (the command line, "Open with" in a file manager): the user learns why nothing
+    // opened.
+    SBarPanels[1]->showNote(tr("%1 は開きません（開けるのは .txt ファイルだけです）").arg(fileNamePart(path)));
+}
+
 void TfC::ShowNoDocument() {
     if (!fileExists(settingsFilePath())) {
         const HighlightRule rule = firstRunRule();

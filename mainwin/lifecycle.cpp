@@ -196,7 +196,7 @@ void TfC::FormCreate(const QStringList& arguments) {
     // 15. The list takes dropped files from now on (set up with the list itself).
     // 16. The start document.
     if (!firstArgument.isEmpty())
-        OpenIfTxt(firstArgument);
+        OpenRequested(firstArgument);
     if (m_model->rowCount() == 0 && !m_usedFL.entry(0).isEmpty())
         OpenDocument(m_usedFL.entry(0));
     if (m_model->rowCount() == 0)

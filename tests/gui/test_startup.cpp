@@ -1,11 +1,14 @@
 // Start-up: which document is shown, the placeholder, first-run values, where the window goes.
 #include "support/KopixFixture.h"
+
 #include "support/ScopedEnvironment.h"
 #include "support/UserFileAccess.h"
 
 #include "core/WindowGeometry.h"
 
 #include "mainwin/CorrectionEditor.h"
+#include "mainwin/StatusPanel.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
@@ -136,6 +139,14 @@ TEST_F(Startup, NonTxtArgumentIsIgnoredAndTheLastDocumentOpens) {
     start(csv);
     EXPECT_EQ(rows(), (QStringList{u"last"_s}));
     EXPECT_TRUE(platform.messages.isEmpty());
+    const QString note = u"table.csv は開きません（開けるのは .txt ファイルだけです）"_s;
+    EXPECT_EQ(window->SBarPanels[1]->shownText(), note);
+
+    // Handed over by another start, as "Open with" in a file manager does.
+    window->SBarPanels[1]->showNote(QString());
+    window->OpenFromAnotherStart(csv);
+    EXPECT_EQ(rows(), (QStringList{u"last"_s}));
+    EXPECT_EQ(window->SBarPanels[1]->shownText(), note);
 }
 
 TEST_F(Startup, MissingArgumentWarnsThenOpensTheLastDocument) {

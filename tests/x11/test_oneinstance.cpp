@@ -108,6 +108,12 @@ TEST_F(OneKopix, ASecondStartOpensItsFileInTheFirstWhichKeepsBothInItsRecentList
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().constData();
     EXPECT_EQ(kopix.waitForWindow(text("b.txt - Kopix"), 2000), window) << "the first window shows b.txt";
 
+    // A file that is not .txt is not opened, and the start that handed it over says so.
+    QProcess notText;
+    ASSERT_GE(startAgainAndTime(kopix, {kopix.writeFile(text("d.pdf"), "%PDF")}, notText), 0);
+    EXPECT_EQ(notText.exitCode(), 1);
+    EXPECT_TRUE(notText.readAllStandardError().contains("d.pdf was not opened"));
+
     // A copy of its own beside it leaves the settings file alone, and says so.
     QProcess beside;
     ASSERT_TRUE(kopix.startAgain(beside, {text("--new-window"), kopix.writeFile(text("c.txt"), "c\r\n")}));
