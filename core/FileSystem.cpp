@@ -76,9 +76,11 @@ std::optional<QString> absolutePathIn(const QString& folder, const QString& rela
 }
 
 QString absoluteArgumentPath(const QString& typed) {
-    if (typed.isEmpty() || QDir::isAbsolutePath(typed))
+    if (typed.isEmpty())
         return typed;
-    const QString current = currentFolder();
+    // An absolute path is cleaned the same way, so that one file reached as /a//docs/./k.txt and as
+    // /a/docs/k.txt is one document, with one recent-file entry.
+    const QString current = QDir::isAbsolutePath(typed) ? QStringLiteral("/") : currentFolder();
     return absolutePathIn(current, typed).value_or(QDir::cleanPath(QDir(current).absoluteFilePath(typed)));
 }
 

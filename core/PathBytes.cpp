@@ -1,5 +1,6 @@
 #include "core/PathBytes.h"
 
+#include <QSysInfo>
 #include <QUrl>
 
 namespace kopix {
@@ -111,6 +112,11 @@ QString fileUrlText(QStringView path) {
 
 QString pathOfFileUrl(const QUrl& url) {
     if (!url.isLocalFile())
+        return QString();
+    // file://localhost/... and file://<this machine>/... name a file here; another machine's is none of ours.
+    const QString host = url.host();
+    if (!host.isEmpty() && host.compare(u"localhost", Qt::CaseInsensitive) != 0 &&
+        host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) != 0)
         return QString();
     // The path as the URL escapes it, so that escaped bytes that are not UTF-8 stay as they were.
     return pathOfEscapedText(url.path(QUrl::FullyEncoded));

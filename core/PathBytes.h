@@ -26,7 +26,8 @@ bool hasForeignBytes(QStringView path);
 QString pathForDisplay(QStringView path);
 
 // A local path as a file URL whose escapes give its exact bytes ("file:///tmp/caf%E9.txt"), and the path of
-// such a URL (a dropped file's, say); "" for a URL that is not a local file.
+// such a URL (a dropped file's, say); "" for a URL that is not a local file, or names another machine
+// (file://localhost/ and file://<this machine's name>/ are local).
 QString fileUrlText(QStringView path);
 QString pathOfFileUrl(const QUrl& url);
 

@@ -32,7 +32,9 @@ QString chooseFolder(const QString& named, const QString& underHome, const UserE
         if (folderCanServe(candidate))
             return candidate;
     }
-    return candidates.isEmpty() ? u'/' + underHome : candidates.constFirst();
+    // None can serve: the last tried is the one Kopix falls back on, and the one a message about the
+    // folder then names.
+    return candidates.isEmpty() ? u'/' + underHome : candidates.constLast();
 }
 
 } // namespace

@@ -22,8 +22,8 @@ struct UserFolders {
 
 // $XDG_CONFIG_HOME and $XDG_DATA_HOME when they are absolute paths that can serve as folders (see
 // folderCanServe), else .config and .local/share in $HOME, or, where $HOME is unset or no folder, in the
-// account's home folder. When none of them can serve, the first (the folder the user asked for), so that
-// the failure to write names it. Nothing is created.
+// account's home folder. When none of them can serve, the last: the one Kopix fell back on, which the
+// failure to write then names. Nothing is created.
 UserFolders userFolders(const UserEnvironment& environment);
 
 // The environment of this process and the home folder of its user's account.

@@ -36,8 +36,8 @@ QStringList localFiles(const QMimeData* mime) {
     if (!mime || !mime->hasUrls())
         return paths;
     for (const QUrl& url : mime->urls())
-        if (url.isLocalFile())
-            paths.append(pathOfFileUrl(url));
+        if (const QString path = pathOfFileUrl(url); !path.isEmpty())
+            paths.append(path);
     return paths;
 }
 

@@ -319,8 +319,8 @@ private:
     enum class Asking { User, Nobody };
     // Writes the corrections to the document on display; false when they were not written (the user
     // declined, or the write failed), and then they are still pending. With nobody to ask, a save that
-    // would need a question is not made.
-    bool SaveCorrections(Asking asking = Asking::User);
+    // would need a question is not made. *declined tells that a question was answered "無視".
+    bool SaveCorrections(Asking asking = Asking::User, bool* declined = nullptr);
     // Saves pending corrections without asking: to the document when no question is needed and the write
     // succeeds, else to a recovery copy beside it (or in the data folder). True when they are safe
     // somewhere; `wroteDocument` tells which.

@@ -123,9 +123,14 @@ void TfC::PageControl1Change() {
     const int v = !Memo1 || m_memoStale ? LBox->topRow() : Memo1->firstVisibleLine();
     if (correctionsPending()) {
         // The corrections go to the file, which is read again; should they not be written, they stay in
-        // the editor for the next save point, and the list as it was.
-        if (!SaveCorrections()) {
-            PageControl1->tabBar()->setFocus();
+        // the editor for the next save point, and the list as it was. The user who said "無視" goes on in
+        // the list; after a failed write the focus stays off it, on the tabs.
+        bool declined = false;
+        if (!SaveCorrections(Asking::User, &declined)) {
+            if (declined)
+                LBox->setFocus();
+            else
+                PageControl1->tabBar()->setFocus();
             return;
         }
         ShowSavedDocument(v);

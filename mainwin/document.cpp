@@ -129,16 +129,19 @@ const LineStore& TfC::lines() const {
     return m_model->lines();
 }
 
-bool TfC::SaveCorrections(Asking asking) {
+bool TfC::SaveCorrections(Asking asking, bool* declined) {
     // Every question here has the same way out: "無視" writes nothing and keeps the corrections, and whoever
     // asked for the save stops. Nobody to ask counts as "無視".
     const QString keep = QStringLiteral("\r\n「無視」では書き込まず、訂正はそのまま残ります。");
-    const auto ask = [this, asking](const QString& question) {
+    const auto ask = [this, asking, declined](const QString& question) {
         if (asking == Asking::Nobody) {
             qWarning().noquote() << question.section(QStringLiteral("\r\n"), 0, 0);
             return false;
         }
-        return MsgDlgCenter(question, MsgDlgType::Confirmation, mbOK | mbIgnore, 0) == mrOk;
+        const bool yes = MsgDlgCenter(question, MsgDlgType::Confirmation, mbOK | mbIgnore, 0) == mrOk;
+        if (!yes && declined)
+            *declined = true;
+        return yes;
     };
     m_savedDocument.reset();
     const QString name = fileNamePart(m_displayedPath);

@@ -58,6 +58,10 @@ void TfC::ReadSettingsFile() {
 
 void TfC::ApplyKopixOptions() {
     m_pasteTarget->apply(KopixOptions);
+    // A global key that can never be one (written by hand into the settings file) was named just now; it is
+    // not kept, or the same message would come back at every start.
+    if (!PasteTarget::globalKeyReason(KopixOptions.globalKey).isEmpty())
+        KopixOptions.globalKey.clear();
 }
 
 void TfC::WriteSettingsFile() {

@@ -508,6 +508,7 @@ TEST_F(Correction, AFileAnotherProgramChangedIsOnlyOverwrittenWhenTheUserSaysSo)
         u"doc.txt は、読み込んだ後にほかのプログラムで書き換えられています。"_s));
     EXPECT_EQ(readFile(doc), QByteArray("theirs\r\n"));
     EXPECT_TRUE(window->correctionsPending());
+    EXPECT_TRUE(window->LBox->hasFocus()) << "the user goes on in the list";
     platform.answers = {mrOk};
     enter();
     leave();

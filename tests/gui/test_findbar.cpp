@@ -177,6 +177,13 @@ TEST_F(FindInTheList, NonsenseInTheKopixSectionIsToldAndTheDefaultsHold) {
     EXPECT_TRUE(platform.messages[1].text.startsWith(u"「K」は Kopix を呼び出すキーにできません。"_s));
     EXPECT_TRUE(platform.grabbedKeys.isEmpty()) << "a key without Ctrl, Alt or Windows is never taken";
     EXPECT_FALSE(window->KopixOptions.pasteInto);
+
+    // Told once: the next start has nothing to say.
+    ASSERT_TRUE(closeAndDestroy());
+    platform.messages.clear();
+    start();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.value(0).text.toStdString();
 }
 
 } // namespace

@@ -47,6 +47,23 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"percent_and_file_scheme_in_a_name", "/tmp/100% file:\xff", u"/tmp/100% file:\uFFFD"_s}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(FileUrl, NamesAFileOfThisMachineOnly) {
+    const QString here = QSysInfo::machineHostName();
+    const struct {
+        QString url;
+        QString path;
+    } cases[] = {
+        {u"file:///tmp/a%20b.txt"_s, u"/tmp/a b.txt"_s},
+        {u"file://localhost/tmp/a.txt"_s, u"/tmp/a.txt"_s},
+        {u"file://LOCALHOST/tmp/a.txt"_s, u"/tmp/a.txt"_s},
+        {u"file://"_s + here + u"/tmp/a.txt"_s, u"/tmp/a.txt"_s},
+        {u"file://elsewhere.example/tmp/a.txt"_s, QString()},
+        {u"https://example.com/a.txt"_s, QString()},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pathOfFileUrl(QUrl(c.url)), c.path) << c.url.toStdString();
+}
+
 TEST(StoredPath, OnlyANameThatIsNotUtf8IsStoredAsAnAddress) {
     EXPECT_EQ(storedPathText(u"/home/u/メモ.txt"_s), u"/home/u/メモ.txt"_s);
     EXPECT_EQ(storedPathText(pathFromBytes("/tmp/caf\xe9.txt")), u"file:///tmp/caf%E9.txt"_s);

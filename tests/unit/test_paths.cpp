@@ -112,4 +112,15 @@ TEST(TypedPath, FoldersResolvedTheFileNameKept) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(absolutePathIn(c.folder, c.typed), c.expected) << c.typed.toStdString();
+
+    // An absolute path given to Kopix is cleaned the same way, whatever the current folder.
+    const struct {
+        QString typed, expected;
+    } absolute[] = {
+        {root + u"//real/./a.txt"_s, root + u"/real/a.txt"_s},
+        {root + u"/link/../b.txt"_s, root + u"/real/b.txt"_s},
+        {root + u"/missing//x/../a.txt"_s, root + u"/missing/a.txt"_s},
+    };
+    for (const auto& c : absolute)
+        EXPECT_EQ(absoluteArgumentPath(c.typed), c.expected) << c.typed.toStdString();
 }

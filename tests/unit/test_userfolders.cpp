@@ -51,7 +51,7 @@ TEST(UserFolders, TheEnvironmentsFoldersWhereTheyCanServeElseTheHomeFolders) {
         {"unset, HOME gone", QString(), t.filePath(u"gone"_s), t.filePath(u"account"_s), Chosen::Account},
         {"unset, HOME a file", QString(), t.filePath(u"file"_s), t.filePath(u"account"_s), Chosen::Account},
         {"a file, and HOME's folders cannot be made", t.filePath(u"file"_s), t.filePath(u"locked"_s),
-         t.filePath(u"account"_s), Chosen::Environment},
+         t.filePath(u"account"_s), Chosen::Home},
         {"a file, and no home at all", t.filePath(u"file"_s), QString(), QString(), Chosen::Environment},
         {"nothing at all", QString(), QString(), QString(), Chosen::Root},
     };
