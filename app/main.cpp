@@ -131,12 +131,27 @@ int main(int argc, char** argv) {
     }
 
     kopix::LinuxPlatform platform;
+    // Logging off: the session manager first asks for everything to be saved, then ends the program, with
+    // a signal at the latest. A signal (kill, a closed terminal, Ctrl+C) closes like the close button, but
+    // without questions; one that comes while the window is still being made (a box of the start is open)
+    // ends the start as soon as it is done.
+    kopix::TfC* madeWindow = nullptr;
+    bool signalledWhileStarting = false;
+    kopix::TerminationSignals terminationSignals([&](int) {
+        if (madeWindow) {
+            madeWindow->CloseForSessionEnd();
+            return;
+        }
+        signalledWhileStarting = true;
+        platform.stopAsking();
+    });
     const kopix::X11TextTargets textTargets;
     // The executable's own full path stands first, whatever the shell passed as argv[0].
     QStringList arguments{kopix::executablePath()};
     if (!commandLine.document.isEmpty())
         arguments.append(commandLine.document);
     auto fC = std::make_unique<kopix::TfC>(platform, arguments);
+    madeWindow = fC.get();
     // The settings dialog is made when the settings command first shows it; the window owns it.
     fC->setSettingsDialogMaker([window = fC.get()] { return new kopix::TSettei(*window); });
     if (independent)
@@ -146,16 +161,15 @@ int main(int argc, char** argv) {
     app.setErrorReporter([&platform, window = fC.get()](const QString& text) {
         platform.showErrorBox(window, window->applicationTitle(), kopix::errorBoxText(text));
     });
-    // Logging off: the session manager first asks for everything to be saved, then ends the program, with
-    // a signal at the latest. A signal (kill, a closed terminal, Ctrl+C) closes like the close button, but
-    // without questions.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, fC.get(),
                      [window = fC.get()](QSessionManager&) { window->CommitSessionData(); });
-    kopix::TerminationSignals terminationSignals([window = fC.get()](int) { window->CloseForSessionEnd(); });
     kopix::QuitAfterFirstPaint quitAfterFirstPaint;
     if (qEnvironmentVariableIsSet("KOPIX_QUIT_AFTER_FIRST_PAINT"))
         fC->LBox->viewport()->installEventFilter(&quitAfterFirstPaint);
-    fC->show();
+    if (signalledWhileStarting)
+        fC->CloseForSessionEnd();
+    else
+        fC->show();
     // Qt ends the program on the spot (exit(1)) when the X server goes away, as it does at the end of a
     // session without a session manager; what was typed is written on the way out.
     static kopix::TfC* runningWindow = nullptr;

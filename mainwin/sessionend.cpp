@@ -8,6 +8,7 @@
 #include "core/PathRules.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
+#include "platform/MessageDialog.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -36,21 +37,7 @@ void TfC::CloseForSessionEnd() {
 }
 
 void TfC::CancelModalWindows() {
-    // Menus first (a box may have been opened from one), then boxes from the innermost out. A window that
-    // will not go is left alone rather than asked forever.
-    for (int guard = 0; guard < 32; ++guard) {
-        if (QWidget* popup = QApplication::activePopupWidget()) {
-            popup->close();
-            continue;
-        }
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        else
-            modal->close();
-    }
+    cancelModalWindows();
 }
 
 void TfC::CommitSessionData() {

@@ -15,6 +15,7 @@
 #include "platform/X11NumLock.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
@@ -155,11 +156,24 @@ void LinuxPlatform::bringToFront(QWidget* window) {
 }
 
 int LinuxPlatform::showMessage(const MessageRequest& request) {
+    if (m_askingStopped) {
+        qWarning().noquote() << request.text.section(QStringLiteral("\r\n"), 0, 0);
+        return MessageDialog::cancelledAnswer(request.buttons);
+    }
     return MessageDialog::run(request, [this](int context) { showHelp(context); });
 }
 
 void LinuxPlatform::showErrorBox(QWidget* owner, const QString& title, const QString& text) {
+    if (m_askingStopped) {
+        qWarning().noquote() << text;
+        return;
+    }
     MessageDialog::runErrorBox(owner, title, text);
+}
+
+void LinuxPlatform::stopAsking() {
+    m_askingStopped = true;
+    cancelModalWindows();
 }
 
 QString LinuxPlatform::showHelp(int context) {

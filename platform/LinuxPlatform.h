@@ -47,7 +47,12 @@ public:
                           std::function<void(const QString& problem)> changed) override;
     QString probeGlobalKey(QKeyCombination key) override;
 
+    // The program is ending with nobody to answer (a signal came while the window was still being made):
+    // the open boxes close as cancelled, and later ones are not shown but answered so at once.
+    void stopAsking();
+
 private:
+    bool m_askingStopped = false;
     // The frame the window manager puts around a window with these flags in the normal state, when it says.
     std::optional<QMargins> normalFrameExtents(Qt::WindowFlags flags);
     // A window with these flags that the window manager has been asked about; none when no window manager

@@ -5,6 +5,7 @@
 #include "core/WindowGeometry.h"
 #include "platform/MessageText.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -178,15 +179,35 @@ int MessageDialog::run(const MessageRequest& request, const std::function<void(i
     if (showHelp)
         connect(&box, &MessageDialog::helpRequested, &box, showHelp);
     const int result = box.exec();
-    if (result != QDialog::Rejected)
-        return result;
-    // Esc or the close button: the harmless answer, Cancel or Ignore where the box offers one (nothing is
-    // done, the program keeps running), else OK.
-    if (request.buttons & mbCancel)
+    return result != QDialog::Rejected ? result : cancelledAnswer(request.buttons);
+}
+
+int MessageDialog::cancelledAnswer(MsgDlgButtons buttons) {
+    // Esc or the close button: Cancel or Ignore where the box offers one (nothing is done, the program
+    // keeps running), else OK.
+    if (buttons & mbCancel)
         return mrCancel;
-    if (request.buttons & mbIgnore)
+    if (buttons & mbIgnore)
         return mrIgnore;
-    return (request.buttons & mbOK) ? mrOk : mrNone;
+    return (buttons & mbOK) ? mrOk : mrNone;
+}
+
+void cancelModalWindows() {
+    // Menus first (a box may have been opened from one), then boxes from the innermost out. A window that
+    // will not go is left alone rather than asked forever.
+    for (int guard = 0; guard < 32; ++guard) {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            popup->close();
+            continue;
+        }
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
 }
 
 void MessageDialog::runErrorBox(QWidget* owner, const QString& title, const QString& text) {

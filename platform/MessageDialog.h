@@ -23,6 +23,8 @@ public:
 
     // For tests: the next box is not shown and returns this answer at once.
     static void answerNextWith(int resultCode);
+    // What a box with these buttons answers when closed without a choice: the harmless answer.
+    static int cancelledAnswer(MsgDlgButtons buttons);
 
 Q_SIGNALS:
     void helpRequested(int context);
@@ -36,5 +38,9 @@ private:
     // The frame the box will get, as far as it can be told before it is shown.
     static QMargins expectedFrame(const QWidget* owner);
 };
+
+// Closes every open menu and every modal box and dialog, from the innermost out, as if cancelled: whoever
+// opened them goes on as after Esc.
+void cancelModalWindows();
 
 } // namespace kopix

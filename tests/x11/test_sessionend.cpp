@@ -85,6 +85,17 @@ TEST_P(SessionEnd, KeepsTheFileOfAnotherProgramAndTheCorrectionsInACopy) {
     EXPECT_EQ(kopix.readFile(copies.first()), QByteArray("alphaXYZ\r\nbeta\r\ngamma\r\n"));
 }
 
+TEST_P(SessionEnd, WhileABoxOfTheStartIsOpenEndsNormallyAndWritesTheSettings) {
+    kopix.writeFile(QStringLiteral("Kopix.ini"), settings);
+    // A document that is not there: a warning while the window is being made.
+    ASSERT_TRUE(kopix.start({kopix.programDir() + QStringLiteral("/gone.txt")}));
+    ASSERT_NE(kopix.waitForWindow(QStringLiteral("警告")), 0u) << kopix.errorOutput().constData();
+    sendSignal(GetParam().signal);
+    ASSERT_NO_FATAL_FAILURE(expectCleanExit());
+    EXPECT_TRUE(kopix.readFile(QStringLiteral("Kopix.ini")).contains("A_W="))
+        << kopix.readFile("Kopix.ini").constData();
+}
+
 // A session without a session manager ends by ending the X server, and Qt ends the program on the spot.
 TEST(DisplayLost, TheCorrectionAndTheSettingsAreWrittenAsKopixGoes) {
     XServer own;
