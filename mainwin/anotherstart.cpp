@@ -36,6 +36,16 @@ void TfC::OpenFromAnotherStart(const QString& document) {
 
 void TfC::setIndependentCopy() {
     m_independentCopy = true;
+    // Both read the same place from the settings file, and the running one, on top too, would hide this
+    // one exactly: it goes a title bar's height down and right, as desktops cascade windows (up and left
+    // where the work area ends).
+    const int titleBar = frameMargins().top();
+    const int step = titleBar > 0 ? titleBar : 24;
+    const QRect outer = outerRectNow();
+    QRect moved = fitToWorkArea(outer.translated(step, step), rcTV);
+    if (moved.topLeft() == outer.topLeft())
+        moved = fitToWorkArea(outer.translated(-step, -step), rcTV);
+    placeOuterRect(moved);
     SetDocCaption(windowTitle() == QLatin1String("Kopix") ? QString() : fileNamePart(m_displayedPath));
 }
 

@@ -57,7 +57,12 @@ void TfC::ReadSettingsFile() {
 }
 
 void TfC::ApplyKopixOptions() {
-    m_pasteTarget->apply(KopixOptions);
+    // The global key belongs to the Kopix that writes the settings: a copy beside it takes none, or it
+    // would be told that another program holds the key.
+    KopixSettings applied = KopixOptions;
+    if (m_independentCopy)
+        applied.globalKey.clear();
+    m_pasteTarget->apply(applied);
     // A global key that can never be one (written by hand into the settings file) was named just now; it is
     // not kept, or the same message would come back at every start.
     if (!PasteTarget::globalKeyReason(KopixOptions.globalKey).isEmpty())

@@ -230,6 +230,31 @@ TEST_F(Startup, ATopRowThatWasNeverShownIsWrittenBackUnchanged) {
     EXPECT_TRUE(readFile(u"Kopix.ini"_s).contains("\r\nTI=11\r\n"));
 }
 
+// A Kopix started beside the running one (--new-window) would open exactly under it: it cascades, and
+// leaves the global key to the running one.
+TEST_F(Startup, ACopyBesideTheRunningOneOpensOffsetAndTakesNoKey) {
+    platform.workArea = QRect(0, 0, 1280, 1024);
+    platform.frame = QMargins(1, 20, 1, 5);
+    const struct {
+        const char* place;
+        QPoint outerTopLeft;
+    } cases[] = {
+        {"A_L=100\r\nA_T=100", {120, 120}},
+        {"A_L=5000\r\nA_T=5000", {1280 - 288 - 20, 1024 - 313 - 20}}, // in the corner: up and left
+    };
+    for (const auto& c : cases) {
+        writeSettings(QString(), QByteArray("[fC]\r\n") + c.place + "\r\n[Kopix]\r\nGlobalKey=Ctrl+Alt+K\r\n");
+        window = std::make_unique<TfC>(*desktop, QStringList{inProgramDir(u"kopix"_s)});
+        window->setIndependentCopy();
+        window->show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window->pos(), c.outerTopLeft) << c.place;
+        EXPECT_TRUE(platform.grabbedKeys.isEmpty()) << c.place;
+        EXPECT_TRUE(platform.messages.isEmpty()) << c.place;
+        window.reset();
+    }
+}
+
 // The settings give the outer rectangle; the frame the window manager announced ahead counts, so the
 // whole window, frame included, ends inside the work area. Openbox's frame: 1, 1, 20, 5. (Checked before
 // the window is shown: offscreen, a shown window has a frame of the platform's own.)
