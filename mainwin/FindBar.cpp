@@ -66,15 +66,18 @@ FindBar::FindBar(DocumentListView& list, LineDelegate& delegate, Window window, 
     m_nextSlice->setSingleShot(true);
     m_nextSlice->setInterval(0);
     connect(m_nextSlice, &QTimer::timeout, this, &FindBar::searchSlice);
-    // A search reads the lines in place: when they are replaced, it starts again over the new ones.
+    // A search reads the lines in place: when they are replaced, it starts again over the new ones. So
+    // does a text no row had: the new lines (a reload, another document) may have it.
     connect(m_list.model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] {
-        if (isSearching()) {
+        if (isSearching() || m_noMatch) {
             cancelSearch();
             QMetaObject::invokeMethod(
                 this,
                 [this] {
                     if (isVisible())
                         textEdited(m_box->text());
+                    else
+                        showNoMatch(false);
                 },
                 Qt::QueuedConnection);
         }

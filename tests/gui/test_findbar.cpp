@@ -99,6 +99,15 @@ TEST_F(FindInTheList, NoMatchTurnsTheBoxTheWarningColourAndMovesNothing) {
     EXPECT_EQ(currentRow(), 4);
     key(Qt::Key_Backspace);
     EXPECT_FALSE(bar()->showsNoMatch());
+
+    // The document read again, now with a row that has the text: the box finds it.
+    type(u"x"_s);
+    ASSERT_TRUE(bar()->showsNoMatch());
+    writeFile(u"doc.txt"_s, "件名\r\nexamxyz\r\n");
+    window->ActRefreshExecute();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !bar()->showsNoMatch(); }));
+    EXPECT_EQ(currentRow(), 1);
+    EXPECT_NE(bar()->box()->palette().color(QPalette::Base), FindBar::warningColour());
 }
 
 TEST_F(FindInTheList, EscClosesOnlyTheBar) {
