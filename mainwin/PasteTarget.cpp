@@ -3,6 +3,7 @@
 #include "mainwin/StatusPanel.h"
 #include "platform/Platform.h"
 
+#include <QApplication>
 #include <QKeySequence>
 #include <QWidget>
 
@@ -160,8 +161,9 @@ void PasteTarget::afterCopy() {
 }
 
 void PasteTarget::globalKeyPressed() {
-    // Kopix in front: back to where the user came from. Anywhere else: Kopix to the front.
-    if (!m_window.isActiveWindow()) {
+    // Kopix in front (its window, or a dialog or box of it): back to where the user came from. Anywhere
+    // else: Kopix to the front.
+    if (!QApplication::activeWindow()) {
         m_platform.bringToFront(&m_window);
         return;
     }

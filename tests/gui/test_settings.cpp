@@ -344,6 +344,20 @@ TEST_F(Settings, ThePastePageTakesTheGlobalKeyAndItsChoicesReachTheKopixSection)
         << readFile(u"Kopix.ini"_s).constData();
 }
 
+// The global key goes back to where the user came from also while a dialog of Kopix is in front.
+TEST_F(Settings, TheGlobalKeyGoesBackFromTheOpenDialog) {
+    writeFile(u"Kopix.ini"_s, "[Kopix]\r\nGlobalKey=Ctrl+Alt+K\r\n");
+    start(writeFile(u"doc.txt"_s, "a\r\n"));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(platform.globalKeyPressed);
+    withDialog([&] {
+        QApplication::setActiveWindow(settei);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(settei));
+        platform.globalKeyPressed();
+        EXPECT_EQ(platform.activatedWindows, QList<quint64>{platform.previous});
+    });
+}
+
 TEST_F(Settings, TheKeyBoxRefusesAKeyThatCannotServeKeepsItsKeyAndSaysWhy) {
     // Set by hand to a key every program pastes with: refused at the start, taken by nobody.
     writeFile(u"Kopix.ini"_s, "[Kopix]\r\nGlobalKey=Ctrl+V\r\n");
