@@ -135,6 +135,21 @@ void CorrectionEditor::scrollLines(int lines) {
     SendScintilla(SCI_LINESCROLL, 0L, long(lines));
 }
 
+CorrectionEditor::ViewPlace CorrectionEditor::viewPlace() const {
+    ViewPlace place;
+    place.firstLine = firstVisibleLine();
+    getCursorPosition(&place.caretLine, &place.caretIndex);
+    return place;
+}
+
+void CorrectionEditor::restoreViewPlace(const ViewPlace& place) {
+    // The caret first: placing it scrolls it into view.
+    const int lastLine = std::max(lines() - 1, 0);
+    const int line = std::min(place.caretLine, lastLine);
+    setCursorPosition(line, line == place.caretLine ? place.caretIndex : 0);
+    scrollLines(place.firstLine - firstVisibleLine());
+}
+
 void CorrectionEditor::placeCaretAtLine(int line) {
     const long position = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(std::max(line, 0)));
     SendScintilla(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(std::max(position, 0L)));

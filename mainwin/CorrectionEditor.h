@@ -51,6 +51,15 @@ public:
     void scrollLines(int lines);
     // The caret at the start of a line, nothing selected; the view does not scroll.
     void placeCaretAtLine(int line);
+    // Where the user is in the text: the view's top line and the caret (line, index in the line).
+    struct ViewPlace {
+        int firstLine = 0;
+        int caretLine = 0;
+        int caretIndex = 0;
+    };
+    ViewPlace viewPlace() const;
+    // Back to a place taken before the text was filled anew (as near as the new text allows).
+    void restoreViewPlace(const ViewPlace& place);
     // Removes the selection in a way that cannot be undone (the undo history goes with it).
     void removeSelectionWithoutUndo();
     // Puts text in place of the selection, as a paste does.

@@ -4,6 +4,7 @@
 
 #include "core/FileSystem.h"
 #include "core/PathRules.h"
+#include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
 #include "mainwin/StatusPanel.h"
@@ -28,12 +29,18 @@ void TfC::DocumentChangedOnDisk() {
         PageControl1->setTabText(PageControl1->indexOf(TabNote), QStringLiteral("訂正（更新あり）"));
         return;
     }
-    const int top = LBox->topRow();
+    // Read on the correction tab, the editor is filled anew: the user keeps their place there too.
+    const bool editing = PageControl1->currentWidget() == TabNote && Memo1 && !m_memoStale;
+    const std::optional<CorrectionEditor::ViewPlace> editorPlace =
+        editing ? std::optional(Memo1->viewPlace()) : std::nullopt;
+    const int top = editorPlace ? editorPlace->firstLine : LBox->topRow();
     OpenDocument(m_displayedPath);
     // Read (a failed read has said why, and left the list as it was): the user keeps their place.
     if (fileChangedSinceLoad())
         return;
     LBox->setTopRow(std::clamp(top, 0, std::max(0, m_model->rowCount() - 1)));
+    if (editorPlace && PageControl1->currentWidget() == TabNote)
+        correctionEditor()->restoreViewPlace(*editorPlace);
     // (A file emptied has said so already.)
     if (m_model->rowCount() > 0)
         SBarPanels[1]->showNote(QStringLiteral("ファイルが更新されました"));

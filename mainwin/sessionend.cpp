@@ -46,16 +46,10 @@ void TfC::CommitSessionData() {
         // As after any save: the list shows the file as written. The editor keeps its place, should the
         // logout be cancelled.
         const bool editing = PageControl1->currentWidget() == TabNote;
-        const int firstLine = Memo1->firstVisibleLine();
-        int caretLine = 0;
-        int caretIndex = 0;
-        Memo1->getCursorPosition(&caretLine, &caretIndex);
-        ShowSavedDocument(editing ? firstLine : LBox->topRow());
-        if (editing) {
-            correctionEditor();
-            Memo1->scrollLines(firstLine - Memo1->firstVisibleLine());
-            Memo1->setCursorPosition(caretLine, caretIndex);
-        }
+        const CorrectionEditor::ViewPlace place = Memo1->viewPlace();
+        ShowSavedDocument(editing ? place.firstLine : LBox->topRow());
+        if (editing)
+            correctionEditor()->restoreViewPlace(place);
     }
     SaveSettings();
 }

@@ -88,6 +88,26 @@ INSTANTIATE_TEST_SUITE_P(Ways, SavedByAnotherProgram,
                          ::testing::Values(Save{"InPlace", writeInPlace}, Save{"ByRename", writeAndRename}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(DiskFollow, ReadOnTheCorrectionTabTheEditorKeepsItsPlace) {
+    startFramed(numberedLines("old ", 300));
+    window->PageControl1->setCurrentWidget(window->TabNote);
+    CorrectionEditor* editor = window->correctionEditor();
+    editor->setCursorPosition(103, 2);
+    editor->scrollLines(100 - editor->firstVisibleLine());
+    ASSERT_EQ(editor->firstVisibleLine(), 100);
+
+    writeAndRename(document(), numberedLines("new ", 300));
+    ASSERT_TRUE(waitFor([&] { return editor->text(0) == u"new 0\r\n"_s; }, 2000));
+    EXPECT_EQ(editor->firstVisibleLine(), 100);
+    int line = 0;
+    int index = 0;
+    editor->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 103);
+    EXPECT_EQ(index, 2);
+    window->PageControl1->setCurrentWidget(window->TabCopy);
+    EXPECT_EQ(window->LBox->topRow(), 100) << "and the list, back on the copy tab";
+}
+
 TEST_F(DiskFollow, PendingCorrectionsAreNeverReadOver) {
     startFramed("first\r\n");
     editCorrections(u"mine\n"_s);
