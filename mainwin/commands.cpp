@@ -201,7 +201,7 @@ void TfC::ActHelpExecute() {
 
 void TfC::showHelp(int context) {
     if (const QString failure = m_platform.showHelp(context); !failure.isEmpty())
-        ReportNotOpened(QStringLiteral("ヘルプ"), failure);
+        MsgDlgCenter(tr("ヘルプを開けません。\r\n%1").arg(failure), MsgDlgType::Error, mbOK, 0);
 }
 
 void TfC::ActExitExecute() {

@@ -1,6 +1,7 @@
 #include "platform/LinuxPlatform.h"
 
 #include "core/FileSystem.h"
+#include "core/HelpPages.h"
 #include "core/PathBytes.h"
 #include "core/PathRules.h"
 #include "core/WindowGeometry.h"
@@ -15,9 +16,9 @@
 #include "platform/X11NumLock.h"
 
 #include <QApplication>
-#include <QDebug>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -177,18 +178,13 @@ void LinuxPlatform::stopAsking() {
 }
 
 QString LinuxPlatform::showHelp(int context) {
-    // Help pages live beside the executable, or with an installed copy's data; a page per context number
-    // where there is one. A missing page gives no message.
     const QString program = folderPart(executablePath());
-    const QStringList folders{program + QStringLiteral("/help"),
-                              program + QStringLiteral("/../share/kopix/help")};
-    for (const QString& folder : folders) {
-        for (const QString& name : {QStringLiteral("%1.html").arg(context), QStringLiteral("index.html")}) {
-            if (const QString page = QDir::cleanPath(folder + u'/' + name); fileExists(page))
-                return openWithDesktopProgram(DesktopTarget::HelpPage, page, executablePath());
-        }
-    }
-    return QString();
+    if (const QString page = helpPage(program, context); !page.isEmpty())
+        return openWithDesktopProgram(DesktopTarget::HelpPage, page, executablePath());
+    // A copy built or unpacked without them: the user learns where they were looked for.
+    const QStringList folders = helpFolders(program);
+    return QCoreApplication::translate("LinuxPlatform", "ヘルプのページがありません（%1 にも %2 にもありません）。")
+        .arg(pathForDisplay(folders[0]), pathForDisplay(folders[1]));
 }
 
 bool LinuxPlatform::startProgram(const QString& program, const QString& argument) {

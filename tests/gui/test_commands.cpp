@@ -274,7 +274,7 @@ TEST_F(Commands, WhatCannotBeStartedIsReported) {
         {QString(), "ActNote", document + u"\r\nを開けません。\r\n開くプログラムが見つかりません。"_s},
         {QString(), "ActFolder",
          inProgramDir(u"docs"_s) + u"\r\nを開けません。\r\n開くプログラムが見つかりません。"_s},
-        {QString(), "ActHelp", u"ヘルプ\r\nを開けません。\r\n開くプログラムが見つかりません。"_s},
+        {QString(), "ActHelp", u"ヘルプを開けません。\r\n開くプログラムが見つかりません。"_s},
     };
     for (const auto& c : cases) {
         platform.messages.clear();

@@ -161,7 +161,7 @@ TEST_F(FakeDesktop, HelpTheDocumentAndTheFolderNeverStartKopix) {
     pumpEvents(500);
     EXPECT_EQ(started(), QStringList()) << "not even Kopix";
     EXPECT_EQ(messages,
-              (QStringList{u"ヘルプ\nを開けません。\nウェブ ブラウザーが見つかりません。"_s,
+              (QStringList{u"ヘルプを開けません。\nウェブ ブラウザーが見つかりません。"_s,
                            doc + u"\nを開けません。\nテキスト ファイルを開くプログラムが見つかりません。"
                                  u"設定でエディターを選んでください。"_s}));
     script(u"x-www-browser"_s);
