@@ -6,6 +6,7 @@
 #include "core/RecentFiles.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace kopix {
 
@@ -14,6 +15,9 @@ namespace {
 QString ruleKey(char16_t letter, int rule) {
     return QString(QChar(letter)) + QString::number(rule);
 }
+
+// The sections of the window's own settings, read at start and written at exit.
+constexpr const char16_t* ExitSections[] = {u"fC", u"AA", u"LB", u"FL", u"Memotyo"};
 
 } // namespace
 
@@ -68,6 +72,14 @@ void writeExitSettings(ProfileFile& ini, const ExitSettings& s) {
 
 HighlightRule firstRunRule() {
     return HighlightRule{QStringLiteral("http"), quint8(StyleBold | StyleUnderline), clBlue};
+}
+
+bool isFirstRun(const ProfileFile& ini) {
+    // A settings file there that could not be read is the user's all the same.
+    if (!ini.readError().isEmpty())
+        return false;
+    return std::none_of(std::begin(ExitSections), std::end(ExitSections),
+                        [&ini](const char16_t* section) { return ini.hasSection(QStringView(section)); });
 }
 
 KopixSettings readKopixSettings(const ProfileFile& ini, QStringList* rejected) {

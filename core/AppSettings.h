@@ -85,6 +85,10 @@ void writeExitSettings(ProfileFile& ini, const ExitSettings& settings);
 
 // The highlight rule a first run starts with: "http" lines in bold underlined blue.
 HighlightRule firstRunRule();
+// Whether a start with these settings is a first run: there is no settings file, or it holds none of
+// the sections Kopix writes at exit (only a [Kopix] section written by hand before the first run, say).
+// A settings file that is there but could not be read is no first run.
+bool isFirstRun(const ProfileFile& ini);
 
 inline constexpr auto SettingsFileName = u"Kopix.ini";
 

@@ -408,6 +408,7 @@ private:
     PasteTarget* m_pasteTarget = nullptr; // the window the user came from: pasting there, the global key
     QStringList m_kopixRejected;          // [Kopix] values of the settings file that made no sense
     bool m_independentCopy = false;       // another Kopix writes the settings file
+    bool m_firstRun = false;              // the settings file held none of the window's settings
 };
 
 } // namespace kopix

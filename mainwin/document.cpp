@@ -238,7 +238,7 @@ void TfC::OpenRequested(const QString& path) {
 }
 
 void TfC::ShowNoDocument() {
-    if (!fileExists(settingsFilePath())) {
+    if (m_firstRun) {
         const HighlightRule rule = firstRunRule();
         RKeyw[0] = rule.prefix;
         RFontS[0] = rule.style;

@@ -28,6 +28,7 @@ void TfC::ReadSettingsFile() {
     defaults.fontStyle = 0;
     defaults.fontColor = clWindowText;
     const StartupSettings s = readStartupSettings(ini, defaults, wDirS, fileExists, m_place.portable);
+    m_firstRun = isFirstRun(ini);
 
     // Size and position, pulled into the work area of the nearest screen before the window takes them:
     // a hand-edited position may lie anywhere in the 32-bit range.

@@ -64,13 +64,22 @@ TEST_F(Startup, FirstRunWithoutSampleShowsPlaceholderAndSetsRuleOne) {
 
 TEST_F(Startup, FirstRunOpensSampleBesideTheProgram) {
     const QString sample = writeFile(u"Sample.txt"_s, "☆ 見出し\r\nhttps://example.com/\r\n");
-    start();
-    EXPECT_EQ(rows(), (QStringList{u"☆ 見出し"_s, u"https://example.com/"_s}));
-    EXPECT_EQ(window->UsedFL().entry(0), sample);
-    EXPECT_EQ(window->windowTitle(), u"Sample.txt - Kopix"_s);
-    EXPECT_EQ(window->RKeyw[0], u"http"_s);
-    EXPECT_TRUE(enabled("ActNote"));
-    EXPECT_FALSE(visible("ActFNasi"));
+    // No settings file, or one that holds only what a user may write before the first run.
+    for (const QByteArray settings : {QByteArray(), QByteArray("[Kopix]\r\nPasteInto=1\r\n")}) {
+        QFile::remove(inProgramDir(u"Kopix.ini"_s));
+        if (!settings.isEmpty())
+            writeFile(u"Kopix.ini"_s, settings);
+        start();
+        EXPECT_EQ(rows(), (QStringList{u"☆ 見出し"_s, u"https://example.com/"_s})) << settings.constData();
+        EXPECT_EQ(window->UsedFL().entry(0), sample);
+        EXPECT_EQ(window->windowTitle(), u"Sample.txt - Kopix"_s);
+        EXPECT_EQ(window->RKeyw[0], u"http"_s);
+        EXPECT_TRUE(enabled("ActNote"));
+        EXPECT_FALSE(visible("ActFNasi"));
+        EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.value(0).text.toStdString();
+        EXPECT_EQ(window->KopixOptions.pasteInto, !settings.isEmpty());
+        window.reset();
+    }
 }
 
 // A program folder the user cannot write (a CD, a folder of the administrator's) with the sample beside

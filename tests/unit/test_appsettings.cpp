@@ -34,6 +34,22 @@ TEST(StartupSettings, NoFileGivesEveryDefault) {
     EXPECT_EQ(s.editorPath, QString());
 }
 
+TEST(StartupSettings, AFirstRunIsOneWithoutTheWindowsOwnSettings) {
+    const struct {
+        QByteArray ini;
+        bool firstRun;
+    } cases[] = {
+        {"", true},
+        {"[Kopix]\r\nPasteInto=1\r\nGlobalKey=Ctrl+Alt+K\r\n", true},
+        {"[Kopix]\r\nPasteInto=1\r\n[FL]\r\nF0=\r\n", false},
+        {"[AA]\r\nA_W=400\r\n", false},
+        {"[LB]\r\n", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isFirstRun(ProfileFile::fromBytes(c.ini)), c.firstRun) << c.ini.constData();
+    EXPECT_TRUE(isFirstRun(ProfileFile())) << "no file";
+}
+
 TEST(StartupSettings, SizeComesFromTheHandMadeSectionOnlyAndNeverBelowTheMinimum) {
     EXPECT_EQ(read("[fC]\r\nA_W=500\r\nA_H=600\r\n").width, 290) << "what the program wrote is not read back";
     const StartupSettings small = read("[AA]\r\nA_W=50\r\nA_H=20\r\n");
