@@ -1,6 +1,16 @@
 #include "mainwin/Colors.h"
 
+#include "core/Contrast.h"
+
 namespace kopix {
+
+QColor readableRuleColour(TColor color, const QPalette& palette) {
+    const QColor colour = toQColor(color, palette);
+    const QColor background = palette.color(QPalette::Active, QPalette::Base);
+    const Rgb shown = readableOn({colour.red(), colour.green(), colour.blue()},
+                                 {background.red(), background.green(), background.blue()});
+    return QColor(shown.red, shown.green, shown.blue);
+}
 
 QColor toQColor(TColor color, const QPalette& palette) {
     const quint32 bits = quint32(color);

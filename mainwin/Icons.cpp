@@ -1,10 +1,15 @@
 #include "mainwin/Icons.h"
 
+#include "core/Contrast.h"
+
+#include <QGuiApplication>
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
+#include <QPalette>
 #include <QStringList>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -87,6 +92,57 @@ private:
     std::optional<QIcon> m_icon;
 };
 
+// Kopix's own pictures are drawn in dark grey ink on light tool bars. Under a dark desktop theme the ink
+// takes the theme's text colour, or the pictures would all but vanish; their coloured parts stay.
+class InkFollowsPalette : public QIconEngine {
+public:
+    explicit InkFollowsPalette(QIcon drawn) : m_drawn(std::move(drawn)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, scale));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return inked(m_drawn.pixmap(size, mode, state));
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+        return inked(m_drawn.pixmap(size, scale, mode, state));
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return m_drawn.actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return m_drawn.availableSizes(mode, state);
+    }
+    bool isNull() override { return m_drawn.isNull(); }
+    QString key() const override { return QStringLiteral("InkFollowsPalette"); }
+    QIconEngine* clone() const override { return new InkFollowsPalette(m_drawn); }
+
+private:
+    static QPixmap inked(const QPixmap& drawn) {
+        const QColor text = QGuiApplication::palette().color(QPalette::Active, QPalette::WindowText);
+        if (drawn.isNull() || !isLight({text.red(), text.green(), text.blue()}))
+            return drawn;
+        QImage image = drawn.toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = line[x];
+                const int high = std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+                const int low = std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+                // Ink: a grey darker than the middle.
+                if (qAlpha(pixel) > 0 && high - low < 24 && high < 150)
+                    line[x] = qRgba(text.red(), text.green(), text.blue(), qAlpha(pixel));
+            }
+        }
+        QPixmap result = QPixmap::fromImage(image);
+        result.setDevicePixelRatio(drawn.devicePixelRatio());
+        return result;
+    }
+
+    QIcon m_drawn;
+};
+
 void loadIconResources() {
     // The resources live in a static library; this keeps them in the program.
     static const bool loaded = [] {
@@ -117,7 +173,7 @@ QIcon lookUpImage(Image image) {
         }
     }
     loadIconResources();
-    return QIcon(QStringLiteral(":/kopix/icons/") + QLatin1String(source.ownFile));
+    return QIcon(new InkFollowsPalette(QIcon(QStringLiteral(":/kopix/icons/") + QLatin1String(source.ownFile))));
 }
 
 QIcon applicationIcon() {

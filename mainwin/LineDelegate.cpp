@@ -37,7 +37,7 @@ void LineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         const int rule = winningRule(line, *m_rules.prefixes);
         if (rule >= 0) {
             font = styledFont(font, (*m_rules.styles)[size_t(rule)]);
-            text = toQColor((*m_rules.colours)[size_t(rule)], palette);
+            text = readableRuleColour((*m_rules.colours)[size_t(rule)], palette);
         }
     }
     painter->fillRect(option.rect,

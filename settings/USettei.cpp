@@ -444,7 +444,8 @@ TColor TSettei::editColor(const QLineEdit* edit) {
 void TSettei::setEditColor(QLineEdit* edit, TColor color) {
     edit->setProperty("color", color);
     QPalette palette = edit->palette();
-    palette.setColor(QPalette::Text, toQColor(color, palette));
+    // The sample reads as the list will draw it.
+    palette.setColor(QPalette::Text, readableRuleColour(color, palette));
     edit->setPalette(palette);
 }
 

@@ -1,6 +1,7 @@
 // How rows are drawn: the highlight rules, selected rows, no "...", the focus frame, the row height.
 #include "support/KopixFixture.h"
 
+#include "core/Contrast.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/Fonts.h"
 #include "mainwin/Icons.h"
@@ -14,8 +15,10 @@
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 using namespace kopix;
 using namespace kopix::test;
@@ -65,6 +68,40 @@ TEST_F(Rendering, RulesColourUnselectedRowsAndSelectedRowsShowTheHighlight) {
     const QColor highlight = window->LBox->palette().color(QPalette::Active, QPalette::Highlight);
     EXPECT_EQ(selected.pixelColor(selected.width() - 3, selected.height() / 2), highlight);
     EXPECT_EQ(countPixels(selected, isBlue), 0) << "no rule on a selected row";
+}
+
+// A dark desktop theme: the default blue http rule would stand out from the list by 1.5:1, and the menu's
+// dark grey lines not at all. Both are drawn readable, and the stored colour stays as it was.
+TEST_F(Rendering, UnderADarkThemeRulesAndPicturesStayReadable) {
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    for (const auto [role, colour] : {std::pair{QPalette::Window, QColor(0x35, 0x35, 0x35)},
+                                      {QPalette::Base, QColor(0x2a, 0x2a, 0x2a)},
+                                      {QPalette::Button, QColor(0x35, 0x35, 0x35)},
+                                      {QPalette::Light, QColor(0x50, 0x50, 0x50)},
+                                      {QPalette::Text, QColor(0xee, 0xee, 0xee)},
+                                      {QPalette::WindowText, QColor(0xee, 0xee, 0xee)},
+                                      {QPalette::ButtonText, QColor(0xee, 0xee, 0xee)}})
+        dark.setColor(role, colour);
+    QApplication::setPalette(dark);
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+    writeFile(u"Sample.txt"_s, "http://example.com/\r\n");
+    start(); // a first run: the http rule in blue
+    QApplication::processEvents();
+    ASSERT_EQ(window->RFontC[0], clBlue);
+
+    const auto contrast = [](QColor a, QColor b) {
+        return contrastRatio({a.red(), a.green(), a.blue()}, {b.red(), b.green(), b.blue()});
+    };
+    // The rule's blue, readable: the focus frame, in the text colour, is no part of it.
+    const QColor base = dark.color(QPalette::Base);
+    EXPECT_GT(countPixels(grabRow(0),
+                          [&](QColor c) { return c.blue() > c.red() + 40 && contrast(c, base) >= ReadableContrast; }),
+              20);
+
+    const QImage menu = window->BtnMenu->icon().pixmap(16, 16).toImage();
+    EXPECT_GT(countPixels(menu, [](QColor c) { return c.alpha() > 200 && c.lightness() > 200; }), 20)
+        << "the menu's lines in the theme's text colour";
 }
 
 TEST_F(Rendering, SelectionKeepsItsColoursWhenAnotherWindowIsActive) {
