@@ -98,9 +98,11 @@ void FindBar::openBar() {
 
 void FindBar::closeBar() {
     cancelSearch();
+    // The focus goes back to the list before the bar hides, which would hand it to the tabs on the way
+    // (and a screen reader would say so).
+    m_list.setFocus(Qt::OtherFocusReason);
     hide();
     mark(QString());
-    m_list.setFocus(Qt::OtherFocusReason);
 }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event) {
@@ -233,6 +235,9 @@ void FindBar::showNoMatch(bool noMatch) {
     if (noMatch == m_noMatch)
         return;
     m_noMatch = noMatch;
+    // Said where the focus is, as the colour shows it.
+    m_box->setAccessibleDescription(noMatch ? tr("「%1」はどの行にもありません").arg(m_box->text())
+                                            : boxDescription());
     QPalette palette = m_box->palette();
     palette.setColor(QPalette::Base, noMatch ? warningColour() : QWidget::palette().color(QPalette::Base));
     m_box->setPalette(palette);

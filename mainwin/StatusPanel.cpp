@@ -14,7 +14,7 @@ StatusPanel::StatusPanel(QWidget* parent) : QFrame(parent), m_noteTimer(new QTim
     m_noteTimer->setInterval(NoteLifetime);
     connect(m_noteTimer, &QTimer::timeout, this, [this] {
         m_note.clear();
-        update();
+        shownTextChanged();
     });
 }
 
@@ -22,13 +22,30 @@ void StatusPanel::setText(const QString& text) {
     if (text == m_text)
         return;
     m_text = text;
-    update();
+    shownTextChanged();
 }
 
 void StatusPanel::showNote(const QString& note) {
     m_note = note;
     m_noteTimer->start();
+    shownTextChanged();
+}
+
+void StatusPanel::setSpokenLabel(const QString& label, std::function<QString(const QString&)> spoken) {
+    m_label = label;
+    m_spoken = std::move(spoken);
+    shownTextChanged();
+}
+
+void StatusPanel::shownTextChanged() {
     update();
+    if (m_label.isEmpty())
+        return;
+    // The name changes with the text, which screen readers hear of.
+    const QString shown = shownText();
+    const QString spoken = m_spoken ? m_spoken(shown) : shown.isEmpty() ? m_label : tr("%1：%2").arg(m_label, shown);
+    if (spoken != accessibleName())
+        setAccessibleName(spoken);
 }
 
 QString StatusPanel::shownText() const {

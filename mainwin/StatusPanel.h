@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 
 class QHBoxLayout;
 class QStatusBar;
@@ -32,6 +33,9 @@ public:
     QString shownText() const;
     // Whether the whole text fits into the panel as it is now.
     bool showsWholeText() const;
+    // What a screen reader says of the panel, and says anew whenever it changes: the label and what the
+    // panel shows, or what `spoken` makes of what it shows.
+    void setSpokenLabel(const QString& label, std::function<QString(const QString& shown)> spoken = {});
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -40,6 +44,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void shownTextChanged();
+
+    QString m_label;
+    std::function<QString(const QString&)> m_spoken;
     QString m_text;
     QString m_note;
     QTimer* m_noteTimer = nullptr;

@@ -282,6 +282,8 @@ private:
     // Names and descriptions for screen readers (accessibility.cpp); the editor's when it is made.
     void NameForScreenReaders();
     void NameEditorForScreenReaders();
+    // The strips' names say their state, so a screen reader hears a selection waiting and each copy.
+    void NameStripsForScreenReaders(TSTS state);
     // The tabs' tool tips are for screen readers only: no hint shows over them, but for the correction tab
     // of a document that cannot be corrected, which tells why.
     bool IsTabHint(QObject* watched, const QEvent* event) const;

@@ -40,7 +40,11 @@ constexpr qsizetype TrimAfterLines = 10000;
 void TfC::SetUpCorrectionTab() {
     // The tab cannot be entered while no document is shown (PageControl1Changing).
     const auto allowSwitch = [this] {
-        PageControl1->setTabEnabled(PageControl1->indexOf(TabNote), ActNote->isEnabled());
+        const int tab = PageControl1->indexOf(TabNote);
+        PageControl1->setTabEnabled(tab, ActNote->isEnabled());
+        // A screen reader is not told that a tab is greyed: its name says so.
+        PageControl1->tabBar()->setAccessibleTabName(
+            tab, ActNote->isEnabled() ? QString() : tr("%1（使用不可）").arg(PageControl1->tabText(tab)));
     };
     connect(ActNote, &QAction::changed, this, allowSwitch);
     allowSwitch();

@@ -404,6 +404,7 @@ void TfC::SetSTS(TSTS state) {
     if (state == TSTS::SelC)
         CopySelectionToClipboard();
     // A link launch keeps its own colour on the strips while a selection is armed again meanwhile.
+    NameStripsForScreenReaders(state);
     if (state == TSTS::SelN && Timerhttp->isActive())
         return;
     PaintStrips(stripColour(state));

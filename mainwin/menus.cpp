@@ -95,13 +95,16 @@ const MenuItem pupMemoItems[] = {
 };
 
 // A menu item of its own name that shows a command as the command is (caption, key, picture, enabled and
-// visible) and runs it. The key is only shown: it works through the command itself.
+// visible) and runs it. The key works through the command itself: the item's own is for the menu to show
+// and for screen readers to say (as the item's key binding, not as part of its name), and acts only while
+// its menu is open.
 QAction* itemFor(QAction* command, const QString& name, bool images, QMenu* menu) {
     auto* item = new QAction(menu);
     item->setObjectName(name);
+    item->setShortcutContext(Qt::WidgetShortcut);
     const auto follow = [item, command, images] {
-        const QString key = command->shortcut().toString(QKeySequence::NativeText);
-        item->setText(key.isEmpty() ? command->text() : command->text() + u'\t' + key);
+        item->setText(command->text());
+        item->setShortcut(command->shortcut());
         item->setIcon(images ? command->icon() : QIcon());
         item->setEnabled(command->isEnabled());
         item->setVisible(command->isVisible());

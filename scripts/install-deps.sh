@@ -9,12 +9,13 @@ running=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libx11-dev libxtst-dev libxkbcommon-dev
   fonts-ipafont-gothic qt6-translations-l10n libqscintilla2-qt6-dev libqt6svg6
 )
-# To test it (a virtual X server, a window manager, the real pointer, keyboard and clipboard), to
-# benchmark it and to check and build the package.
+# To test it (a virtual X server, a window manager, the real pointer, keyboard and clipboard, what a
+# screen reader reads over AT-SPI), to benchmark it and to check and build the package.
 testing=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool xclip x11-utils x11-xserver-utils wmctrl imagemagick
   desktop-file-utils appstream dpkg-dev lintian
+  at-spi2-core python3-pyatspi dbus-daemon
 )
 # To fuzz it: only the rules, built with clang (its sanitizer and libFuzzer runtimes are
 # libclang-rt-dev), seeded by a Python script.

@@ -1,5 +1,7 @@
 #include "settings/PageControl.h"
 
+#include "mainwin/AccessibleRoles.h"
+
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -14,10 +16,12 @@ PageControl::PageControl(QWidget* parent)
     layout->addWidget(m_tabArea);
     layout->addWidget(m_pages, 1);
     m_pages->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    setAccessibleRole(m_tabArea, QAccessible::PageTabList);
 }
 
 int PageControl::addPage(QWidget* page, const QString& caption) {
     auto* tab = new QToolButton(m_tabArea);
+    setAccessibleRole(tab, QAccessible::PageTab);
     tab->setText(caption);
     tab->setCheckable(true);
     tab->setAutoExclusive(true);
@@ -39,6 +43,15 @@ void PageControl::setCurrentIndex(int index) {
     m_tabs[index]->setChecked(true);
     if (index == m_current)
         return;
+    // Screen readers hear which page tab is selected now.
+    for (const int changed : {m_current, index}) {
+        if (changed < 0)
+            continue;
+        QAccessible::State selected;
+        selected.selected = true;
+        QAccessibleStateChangeEvent event(m_tabs[changed], selected);
+        QAccessible::updateAccessibility(&event);
+    }
     m_current = index;
     m_pages->setCurrentIndex(index);
     Q_EMIT currentChanged(index);

@@ -42,9 +42,9 @@ QByteArray KopixProcess::readFile(const QString& name) const {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void KopixProcess::setDisplay(const QString& display) {
+void KopixProcess::setEnvironment(const QString& name, const QString& value) {
     QProcessEnvironment environment = m_process.processEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), display);
+    environment.insert(name, value);
     m_process.setProcessEnvironment(environment);
 }
 

@@ -22,7 +22,9 @@ public:
     QByteArray readFile(const QString& name) const;
 
     // Runs the program on another X server than the test's (before start()).
-    void setDisplay(const QString& display);
+    void setDisplay(const QString& display) { setEnvironment(QStringLiteral("DISPLAY"), display); }
+    // Sets a variable of the program's environment (before start()).
+    void setEnvironment(const QString& name, const QString& value);
     // Starts the program with arguments; false when it does not start.
     bool start(const QStringList& arguments);
     // Starts the same program again, from the same folder and with the same environment (and the variables
