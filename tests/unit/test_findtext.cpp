@@ -71,6 +71,66 @@ INSTANTIATE_TEST_SUITE_P(
         FindCase{"nothing_to_find", phrases, u""_s, 0, Fwd, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Kana as the finder reads them: hiragana and katakana, small and full-size kana, full-width and
+// half-width, and a kana with its sound mark as one unit or two. Each text is found inside a longer line,
+// with the filter the search uses and without it, as a line on the screen is marked.
+struct KanaCase {
+    const char* name;
+    QString pattern;
+    QString text;
+    std::optional<std::pair<qsizetype, qsizetype>> match; // start and length in the text
+};
+
+class FindingKana : public ::testing::TestWithParam<KanaCase> {};
+
+TEST_P(FindingKana, FindsTheSameWithAndWithoutTheFilter) {
+    const KanaCase& c = GetParam();
+    // Far enough in that the filter passes over blocks of units before it, and not at a block's start.
+    const QString before(37, u'-');
+    const QString line = before + c.text + QString(40, u'-');
+    const std::optional<FindHit> hit =
+        kopix::findInLines(LineStore::fromLines({line}), c.pattern, 0, FindDirection::Forward);
+    const auto marked = kopix::matchesInLine(line, c.pattern);
+    ASSERT_EQ(hit.has_value(), c.match.has_value());
+    ASSERT_EQ(marked.empty(), !c.match.has_value());
+    if (c.match) {
+        const std::pair<qsizetype, qsizetype> expected{before.size() + c.match->first, c.match->second};
+        EXPECT_EQ(std::pair(hit->start, hit->length), expected);
+        EXPECT_EQ(marked.front(), expected);
+    }
+}
+
+using Match = std::pair<qsizetype, qsizetype>;
+
+INSTANTIATE_TEST_SUITE_P(
+    Kana, FindingKana,
+    ::testing::Values(KanaCase{"hiragana_finds_katakana", u"あどれす"_s, u"メールアドレス"_s, Match{3, 4}},
+                      KanaCase{"katakana_finds_hiragana", u"アドレス"_s, u"めーるあどれす"_s, Match{3, 4}},
+                      KanaCase{"half_width_katakana_finds_hiragana", u"ｱﾄﾞﾚｽ"_s, u"あどれす"_s, Match{0, 4}},
+                      KanaCase{"voiced_finds_hiragana", u"ガ"_s, u"が"_s, Match{0, 1}},
+                      KanaCase{"voiced_finds_hiragana_and_mark", u"ガ"_s, u"か゛"_s, Match{0, 2}},
+                      KanaCase{"voiced_finds_half_width", u"ガ"_s, u"ｶﾞ"_s, Match{0, 2}},
+                      KanaCase{"voiced_finds_katakana_and_mark", u"ガ"_s, u"カ゛"_s, Match{0, 2}},
+                      KanaCase{"hiragana_and_combining_mark", u"か\u3099"_s, u"ガ"_s, Match{0, 1}},
+                      KanaCase{"semi_voiced_hiragana_finds_half_width", u"ぱ"_s, u"ﾊﾟ"_s, Match{0, 2}},
+                      KanaCase{"semi_voiced_is_not_voiced", u"ぱ"_s, u"ﾊﾞ"_s, std::nullopt},
+                      KanaCase{"voiced_hiragana_is_not_plain", u"が"_s, u"カ"_s, std::nullopt},
+                      KanaCase{"hiragana_vu", u"ゔ"_s, u"ｳﾞ"_s, Match{0, 2}},
+                      KanaCase{"no_match_begins_at_a_hiraganas_mark", u"゛あ"_s, u"か゛あ"_s, std::nullopt},
+                      KanaCase{"iteration_marks", u"ゝゞ"_s, u"ヽヾ"_s, Match{0, 2}},
+                      KanaCase{"hiragana_koto_is_not_katakana_koto", u"ゟ"_s, u"ヿ"_s, std::nullopt},
+                      KanaCase{"full_size_finds_small", u"ツ"_s, u"っ"_s, Match{0, 1}},
+                      KanaCase{"small_hiragana_finds_katakana", u"ちぇっく"_s, u"チェック"_s, Match{0, 4}},
+                      KanaCase{"full_size_katakana_finds_small", u"チエツク"_s, u"チェック"_s, Match{0, 4}},
+                      KanaCase{"half_width_small_finds_full_width", u"ﾁｪｯｸ"_s, u"チェック"_s, Match{0, 4}},
+                      KanaCase{"small_wa_ka_ke", u"ゎヵヶ"_s, u"ワかけ"_s, Match{0, 3}},
+                      KanaCase{"small_hiragana_ka_ke", u"ゕゖ"_s, u"カケ"_s, Match{0, 2}},
+                      KanaCase{"katakana_extension_small_letters", u"ㇰㇿ"_s, u"くろ"_s, Match{0, 2}},
+                      KanaCase{"long_vowel_in_hiragana", u"こーひー"_s, u"コーヒー"_s, Match{0, 4}},
+                      KanaCase{"half_width_long_vowel", u"ｺｰﾋｰ"_s, u"こーひー"_s, Match{0, 4}},
+                      KanaCase{"long_vowel_counts", u"こひ"_s, u"コーヒー"_s, std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(FindingInALine, MarksEveryMatchFromTheLeft) {
     using Matches = std::vector<std::pair<qsizetype, qsizetype>>;
     EXPECT_EQ(kopix::matchesInLine(u"Aaa-AAA"_s, u"aa"_s), (Matches{{0, 2}, {4, 2}}));
