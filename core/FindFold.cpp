@@ -19,6 +19,20 @@ constexpr std::u16string_view HalfWidthKana =
     u"ヤユヨラリルレロワン゛゜";
 static_assert(HalfWidthKana.size() == 0xFF9F - 0xFF61 + 1);
 
+// The small katakana, with the katakana extension's small letters, and their full-size kana.
+constexpr std::u16string_view SmallKana = u"ァィゥェォッャュョヮヵヶㇰㇱㇲㇳㇴㇵㇶㇷㇸㇹㇺㇻㇼㇽㇾㇿ";
+constexpr std::u16string_view FullSizeKana = u"アイウエオツヤユヨワカケクシストヌハヒフヘホムラリルレロ";
+static_assert(SmallKana.size() == FullSizeKana.size());
+
+// The katakana of a hiragana (ぁ to ゖ, and the iteration marks ゝ ゞ), in full size.
+char16_t katakanaOf(char16_t unit) {
+    if ((unit >= u'ぁ' && unit <= u'ゖ') || unit == u'ゝ' || unit == u'ゞ')
+        unit = char16_t(unit + (u'ア' - u'あ'));
+    if (const size_t small = SmallKana.find(unit); small != SmallKana.npos)
+        unit = FullSizeKana[small];
+    return unit;
+}
+
 } // namespace
 
 FoldTable::FoldTable() {
@@ -30,6 +44,7 @@ FoldTable::FoldTable() {
             folded = u' ';
         else if (u >= 0xFF61 && u <= 0xFF9F)
             folded = HalfWidthKana[u - 0xFF61];
+        folded = katakanaOf(folded);
         if (!QChar::isSurrogate(folded))
             folded = char16_t(QChar::toCaseFolded(char32_t(folded)));
         m_units[u] = folded;

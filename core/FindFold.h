@@ -7,8 +7,12 @@
 namespace kopix::findfold {
 
 // Every UTF-16 unit in the one form the finder compares: full-width Latin letters, digits and signs as
-// ASCII, the ideographic space as a space, half-width katakana full-width, then letter case folded.
-// A unit of a surrogate pair stands for itself.
+// ASCII, the ideographic space as a space, half-width katakana full-width, hiragana as katakana (ぁ to ゖ
+// as ァ to ヶ, ゝ ゞ as ヽ ヾ; ゟ stays), small kana full-size (ァ as ア, ッ as ツ, ヵ as カ, ㇰ as ク), then
+// letter case folded. The long-vowel mark is one character in hiragana and katakana words alike, and
+// half-width ｰ is ー. Each unit folds to one unit, so a match is as many folded units as the text to find;
+// a kana and the sound mark after it are read as one unit (see FoldedReader). A unit of a surrogate pair
+// stands for itself.
 class FoldTable {
 public:
     FoldTable();
@@ -36,7 +40,8 @@ inline Mark markOf(char16_t folded) {
     }
 }
 
-// A quick first test for withMark: only the katakana from ウ to ホ take a sound mark.
+// A quick first test for withMark: only the katakana from ウ to ホ take a sound mark; folded, hiragana and
+// small kana are among them (か゛ is ガ).
 inline bool mayTakeMark(char16_t folded) {
     return folded >= u'ウ' && folded <= u'ホ';
 }

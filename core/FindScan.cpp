@@ -129,18 +129,54 @@ qsizetype CandidateFilter::next(const char16_t* text, qsizetype length, qsizetyp
     return to;
 }
 
+PatternBits::PatternBits(const FindPattern& pattern) {
+    Q_ASSERT(pattern.size() <= MaxUnits);
+    // A kind for each different folded unit of the pattern, by the folded unit.
+    std::vector<std::uint8_t> kindOf(0x10000, 0);
+    std::uint8_t kinds = 0;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        std::uint8_t& kind = kindOf[pattern.unit(i)];
+        if (kind == 0)
+            kind = ++kinds;
+        m_masks[kind] |= std::uint64_t(1) << i;
+    }
+    for (size_t flagged = 0; flagged < m_masks.size(); ++flagged)
+        m_masks[flagged] = m_masks[flagged & ~size_t(VoicedMark | SemiVoicedMark)];
+    const FoldTable& fold = foldTable();
+    for (char32_t u = 0; u <= 0xFFFF; ++u) {
+        const char16_t folded = fold[char16_t(u)];
+        const Mark mark = markOf(folded);
+        m_kinds[u] = std::uint8_t(kindOf[folded] | (mark == Mark::Voiced       ? VoicedMark
+                                                    : mark == Mark::SemiVoiced ? SemiVoicedMark
+                                                                               : 0));
+        if (!mayTakeMark(folded))
+            continue;
+        // A katakana with its mark folds to itself.
+        if (const char16_t voiced = withMark(folded, Mark::Voiced))
+            m_joined[u] = std::uint8_t(kindOf[voiced] | Joined);
+        if (const char16_t semiVoiced = withMark(folded, Mark::SemiVoiced))
+            m_joined[0x10000 + u] = std::uint8_t(kindOf[semiVoiced] | Joined);
+    }
+}
+
 namespace {
 
 // After this many units that match nothing of the pattern, the scan goes back to the filter: often enough
 // to skip what cannot match, seldom enough that the filter's start costs little where candidates are dense.
 constexpr qsizetype IdleUnits = 16;
 
+// Reading by the bits, the units read between two looks at whether any matched (and so back to the
+// filter) and at whether a sound mark joins a unit to the one before it.
+constexpr qsizetype BlockUnits = 32;
+
 } // namespace
 
-MatchScan::MatchScan(const FindPattern& pattern, const CandidateFilter* filter, const char16_t* text,
-                     std::span<const qsizetype> starts, Overlaps overlaps)
-    : m_pattern(pattern), m_filter(filter), m_text(text), m_starts(starts), m_overlaps(overlaps),
-      m_unitStarts(pattern.unitForUnit() ? 0 : std::bit_ceil(size_t(pattern.size()))) {}
+MatchScan::MatchScan(const FindPattern& pattern, const CandidateFilter* filter, const PatternBits* bits,
+                     const char16_t* text, std::span<const qsizetype> starts, Overlaps overlaps)
+    : m_pattern(pattern), m_filter(filter), m_bits(bits), m_text(text), m_starts(starts),
+      m_overlaps(overlaps), m_unitStarts(pattern.unitForUnit() ? 0 : std::bit_ceil(size_t(pattern.size()))) {
+    Q_ASSERT(!bits || pattern.size() <= PatternBits::MaxUnits);
+}
 
 void MatchScan::restartAt(qsizetype position) {
     m_position = position;
@@ -185,9 +221,14 @@ std::optional<TextMatch> MatchScan::next(qsizetype limit) {
             m_position = at;
             m_reading = true;
             m_matched = 0;
+            m_matchedBits = 0;
+            m_marksJoined = 0;
             m_idle = 0;
         }
-        if (std::optional<TextMatch> match = m_pattern.unitForUnit() ? read<true>(limit) : read<false>(limit))
+        const bool unitForUnit = m_pattern.unitForUnit();
+        if (std::optional<TextMatch> match =
+                m_bits ? (unitForUnit ? readBits<true>(limit) : readBits<false>(limit))
+                       : (unitForUnit ? read<true>(limit) : read<false>(limit)))
             return match;
     }
     return std::nullopt;
@@ -244,6 +285,118 @@ template <bool UnitForUnit> std::optional<TextMatch> MatchScan::read(qsizetype l
         if (matched > 0) {
             idle = 0;
         } else if (m_filter && ++idle >= IdleUnits) {
+            stop(false);
+            return std::nullopt;
+        }
+    }
+    stop(true);
+    return std::nullopt;
+}
+
+qsizetype MatchScan::joinedBegin(qsizetype end) const {
+    // The pattern's units back from the end, one unit of the text each but a kana read with its mark, two. A
+    // match holds no more marks than the last ones kept.
+    qsizetype begin = end - m_pattern.size();
+    const size_t kept = m_joinedMarks.size();
+    for (size_t n = m_marksJoined;
+         n > 0 && m_marksJoined - n < kept && m_joinedMarks[(n - 1) % kept] >= begin; --n)
+        --begin;
+    return begin;
+}
+
+// As read, by the pattern's bits: a unit read moves every partial match on at once. While units go on
+// matching, the reading goes on from line to line without the filter, which a text of near matches would
+// only hold up.
+template <bool UnitForUnit> std::optional<TextMatch> MatchScan::readBits(qsizetype limit) {
+    const PatternBits& bits = *m_bits;
+    const char16_t* const text = m_text;
+    const qsizetype* const starts = m_starts.data();
+    const qsizetype size = m_pattern.size();
+    const std::uint64_t whole = std::uint64_t(1) << (size - 1);
+    // Kept in locals while reading, as in read (a count kept in a member would go through memory for each
+    // kana read with its mark).
+    qsizetype position = m_position;
+    qsizetype row = m_row;
+    qsizetype lineEnd = m_lineEnd;
+    std::uint64_t matched = m_matchedBits;
+    size_t marksJoined = m_marksJoined;
+    qsizetype* const joinedMarks = m_joinedMarks.data();
+    const auto stop = [&](bool reading) {
+        m_position = position;
+        m_row = row;
+        m_lineEnd = lineEnd;
+        m_matchedBits = matched;
+        m_marksJoined = marksJoined;
+        m_reading = reading;
+    };
+    const auto step = [&](std::uint8_t kind) {
+        matched = ((matched << 1) | 1) & bits.maskOf(kind);
+        return (matched & whole) != 0;
+    };
+    const auto found = [&] {
+        m_marksJoined = marksJoined;
+        const TextMatch match{row, UnitForUnit ? position - size : joinedBegin(position), position};
+        matched = m_overlaps == Overlaps::Found ? matched & ~whole : 0;
+        stop(true);
+        return match;
+    };
+    while (position < limit) {
+        if (position == lineEnd) {
+            // On to the next line that has units, afresh, as no match runs from one line into the next; past
+            // it when it is too short for a match.
+            do
+                ++row;
+            while (starts[row + 1] == position);
+            lineEnd = starts[row + 1];
+            matched = 0;
+            if (lineEnd - position < size)
+                position = lineEnd;
+            continue;
+        }
+        const qsizetype blockEnd = std::min({limit, lineEnd, position + BlockUnits});
+        std::uint64_t seen = 0;
+        // Four units at a time where none is joined to a sound mark after it, the state moving on once for
+        // two units by the masks of both (bit i stays set for i + 2 units matched where bit i - 2 was and
+        // both units match their places). One by one from four where a match ends or a mark is.
+        while (blockEnd - position >= 4 && (UnitForUnit || lineEnd - position > 4)) {
+            const std::uint8_t kinds[] = {bits.kindOf(text[position]), bits.kindOf(text[position + 1]),
+                                          bits.kindOf(text[position + 2]), bits.kindOf(text[position + 3])};
+            if constexpr (!UnitForUnit) {
+                if (PatternBits::isMark(kinds[1] | kinds[2] | kinds[3] | bits.kindOf(text[position + 4])))
+                    break;
+            }
+            const std::uint64_t firstTwo = ((bits.maskOf(kinds[0]) << 1) | 1) & bits.maskOf(kinds[1]);
+            const std::uint64_t lastTwo = ((bits.maskOf(kinds[2]) << 1) | 1) & bits.maskOf(kinds[3]);
+            const std::uint64_t afterFirst = ((matched << 1) | 1) & bits.maskOf(kinds[0]);
+            const std::uint64_t afterSecond = ((matched << 2) | 3) & firstTwo;
+            const std::uint64_t afterThird = ((afterSecond << 1) | 1) & bits.maskOf(kinds[2]);
+            const std::uint64_t afterFourth = ((afterSecond << 2) | 3) & lastTwo;
+            const std::uint64_t any = afterFirst | afterSecond | afterThird | afterFourth;
+            if (any & whole)
+                break;
+            seen |= any;
+            matched = afterFourth;
+            position += 4;
+        }
+        while (position < blockEnd) {
+            const char16_t unit = text[position++];
+            std::uint8_t kind = bits.kindOf(unit);
+            if constexpr (!UnitForUnit) {
+                if (position < lineEnd) {
+                    if (const std::uint8_t next = bits.kindOf(text[position]); PatternBits::isMark(next)) {
+                        if (const std::uint8_t joined = bits.joinedKind(unit, next)) {
+                            kind = joined;
+                            joinedMarks[marksJoined++ % m_joinedMarks.size()] = position++;
+                        }
+                    }
+                }
+            }
+            if (step(kind))
+                return found();
+            seen |= matched;
+        }
+        if (seen == 0 && m_filter) {
+            // Nothing matched in the block: the filter finds where a match may begin.
             stop(false);
             return std::nullopt;
         }

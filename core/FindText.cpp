@@ -26,7 +26,10 @@ struct LineSearch::State {
     State(const LineStore& lines, QStringView text, qsizetype fromRow, FindDirection direction)
         : lines(lines), pattern(text),
           filter(pattern.isEmpty() ? nullptr : std::make_unique<CandidateFilter>(pattern)),
-          scan(pattern, filter.get(), unitsOf(lines.text()), lines.lineStarts(),
+          bits(pattern.isEmpty() || pattern.size() > PatternBits::MaxUnits
+                   ? nullptr
+                   : std::make_unique<PatternBits>(pattern)),
+          scan(pattern, filter.get(), bits.get(), unitsOf(lines.text()), lines.lineStarts(),
                direction == FindDirection::Forward ? MatchScan::Overlaps::Skipped
                                                    : MatchScan::Overlaps::Found),
           direction(direction),
@@ -99,6 +102,7 @@ struct LineSearch::State {
     const LineStore& lines;
     FindPattern pattern;
     std::unique_ptr<CandidateFilter> filter;
+    std::unique_ptr<PatternBits> bits;
     MatchScan scan;
     FindDirection direction;
     qsizetype fromRow;
@@ -159,7 +163,7 @@ std::vector<std::pair<qsizetype, qsizetype>> matchesInLine(QStringView line, QSt
         return matches;
     // A line on the screen is short: the automaton reads it all, without the filter's setting up.
     const std::array<qsizetype, 2> starts{0, line.size()};
-    MatchScan scan(pattern, nullptr, unitsOf(line), starts, MatchScan::Overlaps::Skipped);
+    MatchScan scan(pattern, nullptr, nullptr, unitsOf(line), starts, MatchScan::Overlaps::Skipped);
     while (qsizetype(matches.size()) < limit) {
         const std::optional<TextMatch> match = scan.next(line.size());
         if (!match)

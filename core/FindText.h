@@ -14,9 +14,10 @@ namespace kopix {
 
 // Finding a text in the document's lines as a user types it: letter case does not count, and the
 // full-width and half-width forms of Latin letters, digits and katakana are the same character, so
-// "ｱﾄﾞﾚｽ" finds "アドレス" and "ＡＢＣ" finds "abc". A half-width katakana followed by its (half-width or
-// combining) sound mark counts as the one voiced katakana, so a match neither begins nor ends between the
-// two. A match never runs from one line into the next.
+// "ｱﾄﾞﾚｽ" finds "アドレス" and "ＡＢＣ" finds "abc". Hiragana and katakana are the same, and small kana
+// their full-size kana: "あどれす" finds "アドレス", "ちぇっく" finds "チェック". A kana followed by its
+// (spacing or combining) sound mark counts as the one voiced kana, so "か゛" and "ｶﾞ" find "ガ", and a match
+// neither begins nor ends between the two. A match never runs from one line into the next.
 
 // The text as the finder compares it: every character in its one form. Empty when there is nothing to find.
 QString foldedForFind(QStringView text);
