@@ -1,6 +1,7 @@
 #include "settings/USettei.h"
 
 #include "core/FileSystem.h"
+#include "core/PathRules.h"
 #include "core/TextFitting.h"
 #include "mainwin/Colors.h"
 #include "mainwin/DocumentListView.h"
@@ -210,7 +211,8 @@ void TSettei::CreateControls() {
     label6->setObjectName(QStringLiteral("Label6"));
     label6->setWordWrap(true);
     auto* editorLayout = new QVBoxLayout(editorPage);
-    editorLayout->setContentsMargins(6, 6, 6, 6);
+    // Narrower sides than the other pages: the note's first line is as wide as the page.
+    editorLayout->setContentsMargins(4, 6, 3, 6);
     editorLayout->setSpacing(4);
     editorLayout->addWidget(label2);
     editorLayout->addWidget(STexe);
@@ -288,6 +290,11 @@ void TSettei::CreatePastePage() {
         CBoxPasteKey->addItem(caption, text);
     }
     keyLabel->setBuddy(CBoxPasteKey);
+    // The label keeps its whole caption; the list takes the rest of the row (its longest entry shows
+    // whole when it drops down).
+    keyLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    CBoxPasteKey->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    CBoxPasteKey->setMinimumContentsLength(8);
     auto* globalLabel = new QLabel(QStringLiteral("Kopix を呼び出すキー(&G)："), page);
     EdGlobalKey = new GlobalKeyEdit(
         [this](QKeyCombination key) { return m_fC.pasteTarget().globalKeyRefusal(key); }, page);
@@ -297,8 +304,8 @@ void TSettei::CreatePastePage() {
     BtnNoGlobalKey->setObjectName(QStringLiteral("BtnNoGlobalKey"));
     BtnNoGlobalKey->setFixedSize(50, 25);
     connect(BtnNoGlobalKey, &QPushButton::clicked, EdGlobalKey, [this] { EdGlobalKey->setKey({}); });
-    auto* note = new QLabel(QStringLiteral("※ もう一度押すと元のウィンドウへ。"), page);
-    note->setWordWrap(true);
+    // Broken where it reads well: the page is too narrow for one line, and wrapping left "へ。" alone.
+    auto* note = new QLabel(tr("※ もう一度押すと、\n　元のウィンドウへ戻る。"), page);
     // Why a key pressed in the box was not taken, until a key is.
     LblGlobalKeyProblem = new QLabel(page);
     LblGlobalKeyProblem->setObjectName(QStringLiteral("LblGlobalKeyProblem"));
@@ -414,8 +421,13 @@ void TSettei::showEditorPath(const QString& path) {
     palette.setColor(QPalette::Window, toQColor(usable ? clWindow : clSilver, palette));
     STexe->setPalette(palette);
     const QFontMetrics metrics(font());
-    STexe->setText(ShortenPath(
-        path, [&metrics](QStringView text) { return metrics.horizontalAdvance(text.toString()); }, 230));
+    const TextWidth width = [&metrics](QStringView text) { return metrics.horizontalAdvance(text.toString()); };
+    QString shown = ShortenPath(path, width, 230);
+    // A name too wide even alone: the folders it hides keep their "/.../", and the name is cut with "...",
+    // so the box never looks like a whole path that it is not.
+    if (width(shown) > 230)
+        shown = EllipsisText(QString(QStringLiteral("/.../") + fileNamePart(path)), width, 230);
+    STexe->setText(shown);
 }
 
 QLineEdit* TSettei::activeRuleEdit() const {
@@ -482,7 +494,9 @@ void TSettei::BtnClearExeClick() {
     WExeMemo.clear();
     showEditorPath(WExeMemo);
     STexe->setPalette(QPalette());
-    BtnOpenExe->setFocus();
+    // クリア is greyed now; the focus goes where Enter does what the user expects, closing with OK (on
+    // 参照... Enter would open the browse dialog).
+    OKBtn->setFocus();
 }
 
 bool TSettei::OKBtnClick() {

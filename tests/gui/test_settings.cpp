@@ -285,10 +285,57 @@ TEST_F(Settings, AnEditorPathF3WouldNotRunIsGreyAndThePathCanBeCleared) {
     withDialog([&] {
         page(4);
         QTest::mouseClick(clear, Qt::LeftButton);
-        ok();
+        // Enter then closes with OK; on 参照..., which had the focus, it opened the browse dialog.
+        ASSERT_TRUE(settei->OKBtn->hasFocus());
+        QTest::keyClick(settei->OKBtn, Qt::Key_Return);
     });
     EXPECT_TRUE(window->ExeMemo.isEmpty()) << "OK empties it";
     withDialog([&] { EXPECT_FALSE(clear->isEnabled()); });
+}
+
+// Every caption of every page is drawn whole, clear of the page's edge.
+TEST_F(Settings, EveryLabelFitsItsPage) {
+    startOn();
+    withDialog([&] {
+        for (int index = 0; index < settei->PCtrl->count(); ++index) {
+            page(index);
+            QApplication::processEvents();
+            QWidget* shown = settei->PCtrl->currentPage();
+            for (const QLabel* label : shown->findChildren<QLabel*>()) {
+                if (!label->isVisible() || label->wordWrap())
+                    continue;
+                // The label was given the room its text's ink needs, with two pixels to spare: a label
+                // narrower than that cuts its last character at the page's edge.
+                for (const QString& line : QString(label->text()).remove(u'&').split(u'\n')) {
+                    EXPECT_LE(label->fontMetrics().boundingRect(line).right() + 2, label->width())
+                        << line.toStdString();
+                }
+            }
+        }
+    });
+}
+
+// A path too long for the box: leading folders become "/.../"; a name too wide even alone is cut with
+// "...", keeping the "/.../" that says folders are hidden.
+TEST_F(Settings, ALongEditorPathShowsWhatItHides) {
+    startOn();
+    const QString longName = QString(80, u'e');
+    const struct {
+        QString path;
+        QString start, end;
+    } cases[] = {
+        {u"/home/someone/.local/share/flatpak/exports/bin/org.example.Editor"_s, u"/.../"_s,
+         u"/org.example.Editor"_s},
+        {u"/opt/tools/"_s + longName, u"/.../eee"_s, u"..."_s},
+    };
+    for (const auto& c : cases) {
+        window->ExeMemo = c.path;
+        withDialog([&] {
+            const QString shown = settei->STexe->text();
+            EXPECT_TRUE(shown.startsWith(c.start) && shown.endsWith(c.end)) << shown.toStdString();
+            EXPECT_LE(settei->STexe->fontMetrics().horizontalAdvance(shown), 230) << shown.toStdString();
+        });
+    }
 }
 
 TEST_F(Settings, TheFirstOpeningIsBesideTheWindowLaterOnesWhereItWasLeft) {
