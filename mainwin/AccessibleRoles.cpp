@@ -65,7 +65,8 @@ void setAccessibleRole(QWidget* widget, QAccessible::Role role) {
     // While a screen reader listens, the widget may have been asked about already (when it got its
     // text, say): that answer is forgotten, so the next one comes from the role.
     if (QAccessible::isActive())
-        if (QAccessibleInterface* before = QAccessible::queryAccessibleInterface(widget); before && before->role() != role)
+        if (QAccessibleInterface* before = QAccessible::queryAccessibleInterface(widget);
+            before && before->role() != role)
             QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(before));
 }
 

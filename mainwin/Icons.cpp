@@ -173,7 +173,8 @@ QIcon lookUpImage(Image image) {
         }
     }
     loadIconResources();
-    return QIcon(new InkFollowsPalette(QIcon(QStringLiteral(":/kopix/icons/") + QLatin1String(source.ownFile))));
+    return QIcon(
+        new InkFollowsPalette(QIcon(QStringLiteral(":/kopix/icons/") + QLatin1String(source.ownFile))));
 }
 
 QIcon applicationIcon() {

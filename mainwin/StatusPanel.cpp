@@ -43,7 +43,9 @@ void StatusPanel::shownTextChanged() {
         return;
     // The name changes with the text, which screen readers hear of.
     const QString shown = shownText();
-    const QString spoken = m_spoken ? m_spoken(shown) : shown.isEmpty() ? m_label : tr("%1：%2").arg(m_label, shown);
+    const QString spoken = m_spoken          ? m_spoken(shown)
+                           : shown.isEmpty() ? m_label
+                                             : tr("%1：%2").arg(m_label, shown);
     if (spoken != accessibleName())
         setAccessibleName(spoken);
 }

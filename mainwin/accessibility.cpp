@@ -48,7 +48,8 @@ void TfC::NameStripsForScreenReaders(TSTS state) {
     const QString said = state == TSTS::SelN   ? tr("：選択中（未コピー）")
                          : state == TSTS::SelC ? tr("：コピーしました")
                                                : QString();
-    for (const auto& [strip, name] : {std::pair{Pnl1, tr("左のコピー帯")}, std::pair{Pnl2, tr("右のコピー帯")}}) {
+    for (const auto& [strip, name] :
+         {std::pair{Pnl1, tr("左のコピー帯")}, std::pair{Pnl2, tr("右のコピー帯")}}) {
         if (state == TSTS::SelC && strip->accessibleName() == name + said)
             strip->setAccessibleName(name);
         strip->setAccessibleName(name + said);

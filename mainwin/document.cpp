@@ -234,7 +234,8 @@ void TfC::OpenRequested(const QString& path) {
     }
     // Asked for by name (the command line, "Open with" in a file manager): the user learns why nothing
     // opened.
-    SBarPanels[1]->showNote(tr("%1 は開きません（開けるのは .txt ファイルだけです）").arg(fileNamePart(path)));
+    SBarPanels[1]->showNote(
+        tr("%1 は開きません（開けるのは .txt ファイルだけです）").arg(fileNamePart(path)));
 }
 
 void TfC::ShowNoDocument() {

@@ -183,7 +183,8 @@ QString LinuxPlatform::showHelp(int context) {
         return openWithDesktopProgram(DesktopTarget::HelpPage, page, executablePath());
     // A copy built or unpacked without them: the user learns where they were looked for.
     const QStringList folders = helpFolders(program);
-    return QCoreApplication::translate("LinuxPlatform", "ヘルプのページがありません（%1 にも %2 にもありません）。")
+    return QCoreApplication::translate("LinuxPlatform",
+                                       "ヘルプのページがありません（%1 にも %2 にもありません）。")
         .arg(pathForDisplay(folders[0]), pathForDisplay(folders[1]));
 }
 

@@ -421,7 +421,9 @@ void TSettei::showEditorPath(const QString& path) {
     palette.setColor(QPalette::Window, toQColor(usable ? clWindow : clSilver, palette));
     STexe->setPalette(palette);
     const QFontMetrics metrics(font());
-    const TextWidth width = [&metrics](QStringView text) { return metrics.horizontalAdvance(text.toString()); };
+    const TextWidth width = [&metrics](QStringView text) {
+        return metrics.horizontalAdvance(text.toString());
+    };
     QString shown = ShortenPath(path, width, 230);
     // A name too wide even alone: the folders it hides keep their "/.../", and the name is cut with "...",
     // so the box never looks like a whole path that it is not.

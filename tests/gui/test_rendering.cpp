@@ -95,8 +95,9 @@ TEST_F(Rendering, UnderADarkThemeRulesAndPicturesStayReadable) {
     };
     // The rule's blue, readable: the focus frame, in the text colour, is no part of it.
     const QColor base = dark.color(QPalette::Base);
-    EXPECT_GT(countPixels(grabRow(0),
-                          [&](QColor c) { return c.blue() > c.red() + 40 && contrast(c, base) >= ReadableContrast; }),
+    EXPECT_GT(countPixels(
+                  grabRow(0),
+                  [&](QColor c) { return c.blue() > c.red() + 40 && contrast(c, base) >= ReadableContrast; }),
               20);
 
     const QImage menu = window->BtnMenu->icon().pixmap(16, 16).toImage();

@@ -252,7 +252,8 @@ TEST_F(Startup, ACopyBesideTheRunningOneOpensOffsetAndTakesNoKey) {
         {"A_L=5000\r\nA_T=5000", {1280 - 288 - 20, 1024 - 313 - 20}}, // in the corner: up and left
     };
     for (const auto& c : cases) {
-        writeSettings(QString(), QByteArray("[fC]\r\n") + c.place + "\r\n[Kopix]\r\nGlobalKey=Ctrl+Alt+K\r\n");
+        writeSettings(QString(),
+                      QByteArray("[fC]\r\n") + c.place + "\r\n[Kopix]\r\nGlobalKey=Ctrl+Alt+K\r\n");
         window = std::make_unique<TfC>(*desktop, QStringList{inProgramDir(u"kopix"_s)});
         window->setIndependentCopy();
         window->show();

@@ -21,11 +21,18 @@ TEST(HelpPages, TheContextsPageElseTheContentsInTheFirstFolderThatHasOne) {
         int context;
         QString expected; // under the root, "" for none
     } cases[] = {
-        {"its own page beside the program", {u"bin/help/120.html"_s, u"bin/help/index.html"_s}, 120,
+        {"its own page beside the program",
+         {u"bin/help/120.html"_s, u"bin/help/index.html"_s},
+         120,
          u"bin/help/120.html"_s},
-        {"the contents for a context without a page", {u"bin/help/index.html"_s}, 830, u"bin/help/index.html"_s},
+        {"the contents for a context without a page",
+         {u"bin/help/index.html"_s},
+         830,
+         u"bin/help/index.html"_s},
         {"an installed copy's", {u"share/kopix/help/220.html"_s}, 220, u"share/kopix/help/220.html"_s},
-        {"beside the program first", {u"bin/help/index.html"_s, u"share/kopix/help/220.html"_s}, 220,
+        {"beside the program first",
+         {u"bin/help/index.html"_s, u"share/kopix/help/220.html"_s},
+         220,
          u"bin/help/index.html"_s},
         {"none at all", {}, 0, QString()},
     };

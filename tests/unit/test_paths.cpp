@@ -69,7 +69,7 @@ TEST(ProgramFolderMove, FollowsTheFolderInItsOwnLetterCaseAndFromOrToTheRoot) {
         {u"x/portB/a.txt", u"/x/portB", u"/x/portC", u"x/portB/a.txt", true},
         {u"/x/portB/a.txt", u"/x/portB/", u"/x/portC", u"/x/portC/a.txt", true}, // FD with a slash
         {u"/x/portB//a.txt", u"/x/portB", u"/x/portC", u"/x/portC//a.txt", true},
-        {u"/OLD/x", u"/old", u"/new", u"/OLD/x", true},             // another folder on Linux
+        {u"/OLD/x", u"/old", u"/new", u"/OLD/x", true}, // another folder on Linux
         {u"/other/y", u"/old", u"/new", u"/other/y", true},
         {u"/docs/a.txt", u"/", u"/media/usb", u"/media/usb/docs/a.txt", true}, // from the root
         {u"/media/usb/docs/a.txt", u"/media/usb", u"", u"/docs/a.txt", true},  // to the root

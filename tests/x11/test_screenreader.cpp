@@ -120,21 +120,27 @@ TEST_F(ScreenReader, HearsTheRowsThePanelsTheStripsTheMenusAndTheSettingsPages) 
         << heardSoFar().toStdString();
     ASSERT_TRUE(xdotool({u"key"_s, u"Escape"_s}));
 
-    EXPECT_FALSE(heardSoFar().contains(u"focused|page tab list"_s)) << "the focus went back to the list at once";
+    EXPECT_FALSE(heardSoFar().contains(u"focused|page tab list"_s))
+        << "the focus went back to the list at once";
     // The list's menu, its first item taking the focus: its name without its key, the key as its binding.
     ASSERT_TRUE(xdotool({u"key"_s, u"shift+F10"_s}));
     ASSERT_TRUE(xdotool({u"key"_s, u"Down"_s}));
-    EXPECT_TRUE(waitFor([&] { return heardSoFar().contains(QRegularExpression(
-                                  u"\nobject:state-changed:focused\\|menu item\\|開く\\(O\\)\\.\\.\\.\\|[^\n]*Ctrl\\+O"_s)); },
-                        5000))
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return heardSoFar().contains(QRegularExpression(
+                u"\nobject:state-changed:focused\\|menu item\\|開く\\(O\\)\\.\\.\\.\\|[^\n]*Ctrl\\+O"_s));
+        },
+        5000))
         << heardSoFar().toStdString();
     // Its settings item: the dialog's page selectors are page tabs in a page tab list.
     ASSERT_TRUE(xdotool({u"key"_s, u"t"_s}));
-    ASSERT_TRUE(waitFor([&] { return has(objects = walk(), u"page tab list\\|.*"_s) &&
-                                     has(objects, u"dialog\\|.*"_s); }, 5000))
+    ASSERT_TRUE(waitFor(
+        [&] { return has(objects = walk(), u"page tab list\\|.*"_s) && has(objects, u"dialog\\|.*"_s); },
+        5000))
         << dump();
     EXPECT_EQ(objects.filter(QRegularExpression(u"^\\d+\\|page tab\\|"_s)).size(), 2 + 6) << dump();
-    EXPECT_FALSE(has(objects, u"check box\\|(文字の大きさ|強調１|強調２|強調３|編集ソフト|貼り付け)\\|.*"_s)) << dump();
+    EXPECT_FALSE(has(objects, u"check box\\|(文字の大きさ|強調１|強調２|強調３|編集ソフト|貼り付け)\\|.*"_s))
+        << dump();
     ASSERT_TRUE(xdotool({u"key"_s, u"Escape"_s}));
 }
 
