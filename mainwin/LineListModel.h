@@ -18,8 +18,8 @@ public:
     const LineStore& lines() const { return m_lines; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    // The list lays out every row when a document comes in and asks for each row's index twice: made here
-    // without the range check's extra virtual calls.
+    // Made here without the base class's range check, which asks rowCount() (a virtual call) for every
+    // index the view makes.
     QModelIndex index(int row, int column = 0, const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 

@@ -15,7 +15,6 @@ class ModalWatcher : public QObject {
     Q_OBJECT
 public:
     ModalWatcher(std::function<void()> begin, std::function<void()> end, QObject* parent = nullptr);
-    int openModalWindows() const { return int(m_open.size()); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

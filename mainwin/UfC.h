@@ -120,7 +120,6 @@ public:
     QString applicationTitle() const { return m_applicationTitle; }
     // The path of the document on display ("" when none): where corrections are saved.
     QString displayedDocumentPath() const { return m_displayedPath; }
-    TextEncoding displayedDocumentEncoding() const { return m_displayedEncoding; }
     bool displayedDocumentDecodedCleanly() const { return m_displayedClean; }
     const LineStore& lines() const;
     // The correction editor, made and given the lines when first needed.
@@ -128,8 +127,6 @@ public:
     bool correctionsPending() const;
     TSTS copyState() const { return STS; }
     QRect rcTV; // work area of the screen nearest the window, fixed at start-up
-    int rcTV_W = 0;
-    int rcTV_H = 0;
 
     // Public for the settings dialog.
     std::array<QString, RuleCount> RKeyw;
@@ -187,7 +184,6 @@ public:
     const RecentFiles& UsedFL() const { return m_usedFL; }
     QString wDir;
     QString wDirS;
-    QString fDir;
     int TopI = 0;
     int FukugenWidth = 0;
     int FukugenHeight = 0;
@@ -197,7 +193,8 @@ public:
     void ActRefreshExecute();
     void FileOpenExecute();
     void FileOpenAccept(const QString& path);
-    void ActF0Execute(QAction* sender);
+    // A recent-files slot (0 to 9) chosen.
+    void ActF0Execute(int slot);
     void ActSI0Execute(QAction* sender);
     void ActMenuExecute();
     void ActNoteExecute();

@@ -26,7 +26,7 @@ void TfC::ScanBookmarks() {
         if (slot < found.size()) {
             const qsizetype line = found[slot];
             action->setText(bookmarkCaption(int(slot), lines().line(line), width, 240));
-            action->setData(line); // the bookmark's row text
+            action->setData(line); // the bookmark's line number
         }
         action->setVisible(slot < found.size());
     }

@@ -123,7 +123,7 @@ void TfC::CreateActions() {
     }
     for (int i = 0; i < RecentFiles::Size; ++i) {
         QAction* slot = named(qPrintable(QStringLiteral("ActF%1").arg(i)));
-        connect(slot, &QAction::triggered, this, [this, slot] { ActF0Execute(slot); });
+        connect(slot, &QAction::triggered, this, [this, i] { ActF0Execute(i); });
     }
     connect(FileOpen, &QAction::triggered, this, &TfC::FileOpenExecute);
     connect(ActNote, &QAction::triggered, this, &TfC::ActNoteExecute);

@@ -169,8 +169,8 @@ void TfC::CreateComponents() {
 }
 
 void TfC::FormCreate(const QStringList& arguments) {
-    // 1. The program folder becomes the current folder. A relative document argument still means the
-    //    folder it was typed in, as everywhere else on this desktop.
+    // The program folder becomes the current folder. A relative document argument still means the folder
+    // it was typed in, as everywhere else on this desktop.
     const QString firstArgument = absoluteArgumentPath(arguments.value(1));
     wDir = programFolder(arguments.value(0));
     changeCurrentFolder(wDir);
@@ -178,14 +178,14 @@ void TfC::FormCreate(const QStringList& arguments) {
     // Beside the program for a portable copy, in the user's folders for an installed one.
     m_place = settingsPlaceOfProgram(wDir);
 
-    // 2. and 3. The recent files start empty; the window cannot shrink below five tool buttons each way.
+    // The recent files start empty; the window cannot shrink below five tool buttons each way.
     m_usedFL.fillWithoutNotice({});
     setMinimumSize(minimumClientSize(BtnMenu->size()));
 
-    // 4. to 11. Settings.
+    // The settings.
     ReadSettingsFile();
 
-    // 12. and 13. Recent-file and bookmark slots, found by name.
+    // Recent-file and bookmark slots, found by name.
     for (int i = 0; i < RecentFiles::Size; ++i)
         MRUL[size_t(i)] = findChild<QAction*>(QStringLiteral("ActF%1").arg(i));
     m_usedFL.setOnChanged([this] { OnUsedFLChange(); });
@@ -193,8 +193,7 @@ void TfC::FormCreate(const QStringList& arguments) {
     for (int i = 0; i < int(SIL.size()); ++i)
         SIL[size_t(i)] = findChild<QAction*>(QStringLiteral("ActSI%1").arg(i));
 
-    // 15. The list takes dropped files from now on (set up with the list itself).
-    // 16. The start document.
+    // The start document.
     if (!firstArgument.isEmpty())
         OpenRequested(firstArgument);
     if (m_model->rowCount() == 0 && !m_usedFL.entry(0).isEmpty())
@@ -202,11 +201,11 @@ void TfC::FormCreate(const QStringList& arguments) {
     if (m_model->rowCount() == 0)
         ShowNoDocument();
 
-    // 17. The strips show their own colour.
+    // The strips show their own colour.
     SetSTS(STS);
-    // 19. The copy tab is in front.
+    // The copy tab is in front.
     PageControl1->setCurrentWidget(TabCopy);
-    // 20. The status bar follows the clipboard and NumLock from now on; double-clicked links open.
+    // The status bar follows the clipboard and NumLock from now on; double-clicked links open.
     SetUpLinkLaunch();
     JoinClipboardViewer();
     // The session manager's end of the session reaches the application as a request to quit.

@@ -34,9 +34,7 @@ void TfC::OnUsedFLChange() {
     ActFNasi->setVisible(!MRUL[0] || !MRUL[0]->isVisible());
 }
 
-void TfC::ActF0Execute(QAction* sender) {
-    // "ActF" and the slot's digit.
-    const int slot = sender->objectName().mid(4, 1).toInt();
+void TfC::ActF0Execute(int slot) {
     const QString path = m_usedFL.entry(slot);
     if (!path.isEmpty() && SavePendingCorrections())
         OpenDocument(path);

@@ -34,8 +34,6 @@ void TfC::ReadSettingsFile() {
     // a hand-edited position may lie anywhere in the 32-bit range.
     const WindowRect wanted(s.left, s.top, s.width, s.height);
     rcTV = m_platform.workAreaNear(wanted.bounded());
-    rcTV_W = rcTV.width();
-    rcTV_H = rcTV.height();
     placeOuterRect(fitToWorkArea(wanted, rcTV));
 
     TopI = s.topIndex;
@@ -51,7 +49,6 @@ void TfC::ReadSettingsFile() {
         RFontC[n] = s.rules[n].color;
     }
 
-    fDir = s.fDir;
     m_usedFL.fillWithoutNotice(s.recentFiles);
     ExeMemo = s.editorPath;
     KopixOptions = readKopixSettings(ini, &m_kopixRejected);

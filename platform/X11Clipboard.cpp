@@ -128,7 +128,7 @@ void X11ClipboardReader::deadlineTick() {
     // Only time in which the owner could have answered counts: while Kopix itself was busy (laying out a
     // big document, say) the tick comes late, and counts as one tick.
     m_waitedMs += std::min<qint64>(m_sinceTick.restart(), 2 * DeadlineTickMs);
-    if (m_waitedMs >= m_deadlineMs) {
+    if (m_waitedMs >= DeadlineMs) {
         // The owner took too long (or never answers): report it rather than wait on.
         finish(ClipboardContent::failed(systemErrorText(ETIMEDOUT)));
     }

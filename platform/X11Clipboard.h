@@ -25,7 +25,7 @@ namespace kopix {
 class X11ClipboardReader : public QObject {
 public:
     // The whole read, all its steps together, gives up after the owner has had this long to answer.
-    static constexpr int DefaultDeadlineMs = 800;
+    static constexpr int DeadlineMs = 800;
 
     // The name of the display the application is connected to (empty without X).
     static QByteArray applicationDisplayName();
@@ -45,7 +45,6 @@ public:
 
     // False when no connection could be made; read() then only reports the failure.
     bool isConnected() const { return m_display != nullptr; }
-    void setDeadline(int ms) { m_deadlineMs = ms; }
 
     // Starts reading; done runs when the content is known or the read failed, unless `context` (when
     // given) is gone by then. A read still running is abandoned without its callback.
@@ -84,7 +83,6 @@ private:
     QTimer m_deadline; // ticks while a read waits
     QElapsedTimer m_sinceTick;
     qint64 m_waitedMs = 0;
-    int m_deadlineMs = DefaultDeadlineMs;
     quint64 m_readNumber = 0; // counts the reads begun
 
     unsigned long m_selectionAtom = 0;

@@ -18,7 +18,6 @@ public:
     X11NumLock(const X11NumLock&) = delete;
     X11NumLock& operator=(const X11NumLock&) = delete;
 
-    bool isAvailable() const { return m_display != nullptr; }
     std::optional<bool> isOn() const;
     // onChange runs on every indicator change from now on.
     void watch(std::function<void()> onChange);

@@ -246,7 +246,7 @@ TEST_F(RealClipboard, AQuickOwnerIsNotGivenUpWhileKopixItselfIsBusy) {
     X11ClipboardReader reader(X11ClipboardReader::applicationDisplayName());
     std::optional<ClipboardContent> got;
     reader.read(nullptr, [&got](const ClipboardContent& content) { got = content; });
-    QThread::msleep(2 * X11ClipboardReader::DefaultDeadlineMs); // the event loop does not run
+    QThread::msleep(2 * X11ClipboardReader::DeadlineMs); // the event loop does not run
     ASSERT_TRUE(waitFor([&got] { return got.has_value(); }, 3000));
     EXPECT_EQ(got->kind, ClipboardContent::Kind::Text) << got->error.toStdString();
     EXPECT_EQ(got->text, u"quick"_s);
