@@ -13,8 +13,17 @@ namespace {
 
 // The sections and keys Kopix writes.
 constexpr std::array<std::pair<const char16_t*, const char16_t*>, 12> OwnKeys{{
-    {u"fC", u"A_W"}, {u"fC", u"A_L"}, {u"LB", u"TI"}, {u"LB", u"FS"}, {u"LB", u"K1"}, {u"LB", u"C3"},
-    {u"FL", u"FD"}, {u"FL", u"F0"}, {u"FL", u"F9"}, {u"Memotyo", u"Notepad"}, {u"AA", u"A_W"},
+    {u"fC", u"A_W"},
+    {u"fC", u"A_L"},
+    {u"LB", u"TI"},
+    {u"LB", u"FS"},
+    {u"LB", u"K1"},
+    {u"LB", u"C3"},
+    {u"FL", u"FD"},
+    {u"FL", u"F0"},
+    {u"FL", u"F9"},
+    {u"Memotyo", u"Notepad"},
+    {u"AA", u"A_W"},
     {u"fC", u"A_H"},
 }};
 
@@ -23,7 +32,8 @@ constexpr std::array<std::pair<const char16_t*, const char16_t*>, 12> OwnKeys{{
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     const auto [section, key] = OwnKeys[input.ConsumeIntegralInRange<size_t>(0, OwnKeys.size() - 1)];
-    const auto [otherSection, otherKey] = OwnKeys[input.ConsumeIntegralInRange<size_t>(0, OwnKeys.size() - 1)];
+    const auto [otherSection, otherKey] =
+        OwnKeys[input.ConsumeIntegralInRange<size_t>(0, OwnKeys.size() - 1)];
     const std::string raw = input.ConsumeRandomLengthString(600);
     const QString value = input.ConsumeBool() ? QString::fromUtf8(raw.data(), qsizetype(raw.size()))
                                               : QString::fromLatin1(raw.data(), qsizetype(raw.size()));

@@ -5,8 +5,8 @@
 
 namespace kopix {
 
-// A face the settings name ("MS UI Gothic", "ＭＳ ゴシック") where the machine has it, then the Japanese faces
-// of a Linux desktop, so Japanese text never shows as boxes; a pixel size when one is given.
+// A face the settings name ("MS UI Gothic", "ＭＳ ゴシック") where the machine has it, then the Japanese
+// faces of a Linux desktop, so Japanese text never shows as boxes; a pixel size when one is given.
 QFont designFont(const QString& face, int pixelSize = 0);
 // A font with a highlight rule's style bits (bold, italic, underline, strikeout) in place of its own
 // style, and the style bits a font has.

@@ -10,12 +10,13 @@ running=(
   fonts-ipafont-gothic qt6-translations-l10n libqscintilla2-qt6-dev libqt6svg6
 )
 # To test it (a virtual X server, a window manager, the real pointer, keyboard and clipboard, what a
-# screen reader reads over AT-SPI), to benchmark it and to check and build the package.
+# screen reader reads over AT-SPI), to benchmark it, to check the sources' layout and to check and build
+# the package.
 testing=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool xclip x11-utils x11-xserver-utils wmctrl imagemagick
   desktop-file-utils appstream dpkg-dev lintian
-  at-spi2-core python3-pyatspi dbus-daemon
+  at-spi2-core python3-pyatspi dbus-daemon clang-format
 )
 # To fuzz it: only the rules, built with clang (its sanitizer and libFuzzer runtimes are
 # libclang-rt-dev), seeded by a Python script.

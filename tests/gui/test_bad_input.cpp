@@ -15,10 +15,10 @@
 #include <QRandomGenerator>
 
 #include <functional>
-#include <variant>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <variant>
 
 using namespace kopix;
 using namespace kopix::test;
@@ -46,9 +46,9 @@ QByteArray repeated(const QByteArray& piece, qsizetype times) {
 class BadInput : public KopixFixture {
 public:
     using KopixFixture::inProgramDir;
+    using KopixFixture::platform;
     using KopixFixture::programDir;
     using KopixFixture::writeFile;
-    using KopixFixture::platform;
     QString error(qsizetype index = 0) const {
         return index < platform.messages.size() ? platform.messages[index].text : QString();
     }
@@ -90,8 +90,9 @@ TEST_P(BadDocument, GetsItsMessageAndIsLeftAsItWas) {
     } else {
         ASSERT_EQ(platform.messages.size(), 1) << error(1).toStdString();
         EXPECT_TRUE(error().startsWith(c.messageStart)) << error().toStdString();
-        const QString end = std::holds_alternative<int>(c.messageEnd) ? systemErrorText(std::get<int>(c.messageEnd))
-                                                                      : std::get<QString>(c.messageEnd);
+        const QString end = std::holds_alternative<int>(c.messageEnd)
+                                ? systemErrorText(std::get<int>(c.messageEnd))
+                                : std::get<QString>(c.messageEnd);
         EXPECT_TRUE(error().endsWith(end)) << error().toStdString() << "\n" << end.toStdString();
         EXPECT_EQ(platform.messages.first().type, MsgDlgType::Error);
     }
@@ -127,65 +128,115 @@ INSTANTIATE_TEST_SUITE_P(
     Catalogue, BadDocument,
     ::testing::Values(
         DocumentCase{"BinaryDataNamedTxt",
-                     [](BadInput& t) { return inFolder(t, u"picture.txt"_s, binaryData(64 * 1024)); }, {}, {},
+                     [](BadInput& t) { return inFolder(t, u"picture.txt"_s, binaryData(64 * 1024)); },
+                     {},
+                     {},
                      // The text ends at the first NUL.
-                     -1, {}},
-        DocumentCase{"NulsInside",
-                     [](BadInput& t) { return inFolder(t, u"nul.txt"_s, QByteArray("ab\0cd\r\nef\r\n", 11)); },
-                     {}, {}, 1, u"ab"_s},
+                     -1,
+                     {}},
+        DocumentCase{
+            "NulsInside",
+            [](BadInput& t) { return inFolder(t, u"nul.txt"_s, QByteArray("ab\0cd\r\nef\r\n", 11)); },
+            {},
+            {},
+            1,
+            u"ab"_s},
         DocumentCase{"InvalidUtf8",
-                     [](BadInput& t) { return inFolder(t, u"bad.txt"_s, "caf\xC3(\r\n\xFF\r\n"); }, {}, {}, 2,
+                     [](BadInput& t) { return inFolder(t, u"bad.txt"_s, "caf\xC3(\r\n\xFF\r\n"); },
+                     {},
+                     {},
+                     2,
                      {}},
         DocumentCase{"Utf16WithAnOddByteCount",
-                     [](BadInput& t) { return inFolder(t, u"odd.txt"_s, QByteArray("\xFF\xFE" "a\0b", 5)); },
-                     {}, {}, 1, u"a\uFFFD"_s},
-        DocumentCase{"Utf8SignatureAlone", [](BadInput& t) { return inFolder(t, u"sig.txt"_s, "\xEF\xBB\xBF"); },
-                     {}, {}, Placeholder, {}, u"sig.txt は空です"_s},
+                     [](BadInput& t) {
+                         return inFolder(t, u"odd.txt"_s,
+                                         QByteArray("\xFF\xFE"
+                                                    "a\0b",
+                                                    5));
+                     },
+                     {},
+                     {},
+                     1,
+                     u"a\uFFFD"_s},
+        DocumentCase{"Utf8SignatureAlone",
+                     [](BadInput& t) { return inFolder(t, u"sig.txt"_s, "\xEF\xBB\xBF"); },
+                     {},
+                     {},
+                     Placeholder,
+                     {},
+                     u"sig.txt は空です"_s},
         DocumentCase{"NulFirst",
-                     [](BadInput& t) { return inFolder(t, u"nul0.txt"_s, QByteArray("\0text\r\n", 7)); }, {}, {},
-                     Placeholder, {}, u"nul0.txt は NUL 文字で始まるため、表示できる行がありません"_s},
-        DocumentCase{"Utf16SignatureAlone", [](BadInput& t) { return inFolder(t, u"sig16.txt"_s, "\xFF\xFE"); },
-                     {}, {}, Placeholder, {}},
-        DocumentCase{"FiftyMegabyteLine",
-                     [](BadInput& t) { return inFolder(t, u"long.txt"_s, QByteArray(50 * 1000 * 1000, 'x')); },
-                     {}, {}, 1, {}},
+                     [](BadInput& t) { return inFolder(t, u"nul0.txt"_s, QByteArray("\0text\r\n", 7)); },
+                     {},
+                     {},
+                     Placeholder,
+                     {},
+                     u"nul0.txt は NUL 文字で始まるため、表示できる行がありません"_s},
+        DocumentCase{"Utf16SignatureAlone",
+                     [](BadInput& t) { return inFolder(t, u"sig16.txt"_s, "\xFF\xFE"); },
+                     {},
+                     {},
+                     Placeholder,
+                     {}},
+        DocumentCase{
+            "FiftyMegabyteLine",
+            [](BadInput& t) { return inFolder(t, u"long.txt"_s, QByteArray(50 * 1000 * 1000, 'x')); },
+            {},
+            {},
+            1,
+            {}},
         DocumentCase{"TenMillionShortLines",
-                     [](BadInput& t) { return inFolder(t, u"many.txt"_s, repeated("7\r\n", 10'000'000)); }, {},
-                     {}, 10'000'000, u"7"_s},
+                     [](BadInput& t) { return inFolder(t, u"many.txt"_s, repeated("7\r\n", 10'000'000)); },
+                     {},
+                     {},
+                     10'000'000,
+                     u"7"_s},
         DocumentCase{"NamedPipe",
                      [](BadInput& t) {
                          const QString path = t.inProgramDir(u"pipe.txt"_s);
                          EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
                          return path;
                      },
-                     u"pipe.txt ファイルが読めません。\r\n"_s, u"名前付きパイプ（FIFO）であり、通常のファイルではありません"_s,
-                     Placeholder, {}},
+                     u"pipe.txt ファイルが読めません。\r\n"_s,
+                     u"名前付きパイプ（FIFO）であり、通常のファイルではありません"_s,
+                     Placeholder,
+                     {}},
         DocumentCase{"Device",
                      [](BadInput& t) {
                          const QString path = t.inProgramDir(u"zero.txt"_s);
                          EXPECT_EQ(::symlink("/dev/zero", QFile::encodeName(path).constData()), 0);
                          return path;
                      },
-                     u"zero.txt ファイルが読めません。\r\n"_s, u"デバイスであり、通常のファイルではありません"_s, Placeholder,
+                     u"zero.txt ファイルが読めません。\r\n"_s,
+                     u"デバイスであり、通常のファイルではありません"_s,
+                     Placeholder,
                      {}},
         DocumentCase{"FolderNamedTxt",
                      [](BadInput& t) {
                          QDir(t.programDir()).mkdir(u"x.txt"_s);
                          return t.inProgramDir(u"x.txt"_s);
                      },
-                     u"x.txt ファイルが読めません。\r\n"_s, u"フォルダーであり、ファイルではありません"_s, Placeholder, {}},
+                     u"x.txt ファイルが読めません。\r\n"_s,
+                     u"フォルダーであり、ファイルではありません"_s,
+                     Placeholder,
+                     {}},
         DocumentCase{"Unreadable",
                      [](BadInput& t) {
                          const QString path = inFolder(t, u"secret.txt"_s, "secret\r\n");
                          QFile::setPermissions(path, QFileDevice::Permissions());
                          return path;
                      },
-                     u"secret.txt ファイルが読めません。\r\n"_s, EACCES, Placeholder, {}},
-        DocumentCase{"JapanesePathWithSpaces",
-                     [](BadInput& t) {
-                         return inFolder(t, u"日本語 の フォルダ/メモ 帳.txt"_s, "住所 1\r\n");
-                     },
-                     {}, {}, 1, u"住所 1"_s},
+                     u"secret.txt ファイルが読めません。\r\n"_s,
+                     EACCES,
+                     Placeholder,
+                     {}},
+        DocumentCase{
+            "JapanesePathWithSpaces",
+            [](BadInput& t) { return inFolder(t, u"日本語 の フォルダ/メモ 帳.txt"_s, "住所 1\r\n"); },
+            {},
+            {},
+            1,
+            u"住所 1"_s},
         DocumentCase{"FourThousandCharacterPath",
                      [](BadInput& t) {
                          QString relative;
@@ -196,7 +247,10 @@ INSTANTIATE_TEST_SUITE_P(
                          EXPECT_EQ(path.size(), 4000);
                          return path;
                      },
-                     {}, {}, 1, u"deep"_s}),
+                     {},
+                     {},
+                     1,
+                     u"deep"_s}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A settings file that is one of these, or a program folder that cannot take a new one at exit (the
@@ -229,7 +283,8 @@ protected:
 public:
     // The program folder on a file system of its own, 256 KiB large; false where mounting is not allowed.
     bool onSmallFileSystem() {
-        m_mounted = ::mount("tmpfs", QFile::encodeName(programDir()).constData(), "tmpfs", 0, "size=256k") == 0;
+        m_mounted =
+            ::mount("tmpfs", QFile::encodeName(programDir()).constData(), "tmpfs", 0, "size=256k") == 0;
         return m_mounted;
     }
 
@@ -269,7 +324,8 @@ TEST_P(BadSettings, StartsWithWhatCanBeUsedAndNeverLosesTheFile) {
         EXPECT_TRUE(platform.errorBoxes.first().contains(ini + u" に書き込めません.\r\n"_s))
             << platform.errorBoxes.first().toStdString();
         EXPECT_TRUE(platform.errorBoxes.first().endsWith(exitError))
-            << platform.errorBoxes.first().toStdString() << "\n" << exitError.toStdString();
+            << platform.errorBoxes.first().toStdString() << "\n"
+            << exitError.toStdString();
     }
     const QByteArray after = readFile(ini);
     switch (c.kept) {
@@ -296,47 +352,64 @@ QByteArray outOfRange() {
 
 INSTANTIATE_TEST_SUITE_P(
     Catalogue, BadSettings,
-    ::testing::Values(
-        SettingsCase{"BinaryGarbage", [](BadInput& t) { t.writeFile(u"Kopix.ini"_s, binaryData(64 * 1024)); },
-                     [](BadInput&, TfC& w) { EXPECT_EQ(w.LBox->font().pointSize(), 11); }, {}, {},
-                     SettingsCase::Kept::Prefix},
-        SettingsCase{"TenMegabytes",
-                     [](BadInput& t) {
-                         t.writeFile(u"Kopix.ini"_s, "[LB]\r\nFS=13\r\n" + repeated("; comment\r\n", 1'000'000));
-                     },
-                     [](BadInput&, TfC& w) { EXPECT_EQ(w.LBox->font().pointSize(), 11) << "not read"; }, {},
-                     u"ファイルが大きすぎます（10.5 MiB。読めるのは 4 MiB まで）"_s, SettingsCase::Kept::Bytes},
-        SettingsCase{"HundredThousandSections",
-                     [](BadInput& t) {
-                         QByteArray bytes;
-                         for (int i = 0; i < 100'000; ++i)
-                             bytes += "[S" + QByteArray::number(i) + "]\r\nk=v\r\n";
-                         t.writeFile(u"Kopix.ini"_s, bytes + "[LB]\r\nFS=13\r\n");
-                     },
-                     [](BadInput&, TfC& w) { EXPECT_EQ(w.LBox->font().pointSize(), 13); }, {}, {},
-                     SettingsCase::Kept::Prefix},
-        SettingsCase{"OutOfRangeValues", [](BadInput& t) { t.writeFile(u"Kopix.ini"_s, outOfRange()); },
-                     [](BadInput& t, TfC& w) {
-                         EXPECT_EQ(w.LBox->font().pointSize(), 11);
-                         EXPECT_TRUE(t.platform.workArea.contains(w.frameGeometry()));
-                     },
-                     {}, {}, SettingsCase::Kept::Rewritten},
-        SettingsCase{"ReadOnlyProgramFolderAtExit",
-                     [](BadInput& t) { t.writeFile(u"Kopix.ini"_s, "[LB]\r\nFS=12\r\n"); },
-                     [](BadInput&, TfC& w) { EXPECT_EQ(w.LBox->font().pointSize(), 12); },
-                     [](BadInput& t) { QFile::setPermissions(t.programDir(), QFile::ReadOwner | QFile::ExeOwner); },
-                     {}, SettingsCase::Kept::Prefix},
-        SettingsCase{"DiskFullAtExit", [](BadInput& t) { t.writeFile(u"Kopix.ini"_s, "[LB]\r\nFS=12\r\n"); },
-                     {},
-                     [](BadInput& t) {
-                         // Everything that is left, taken.
-                         QFile filler(t.inProgramDir(u"filler"_s));
-                         ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
-                         const QByteArray block(4096, 'f');
-                         while (filler.write(block) == block.size() && filler.flush()) {
-                         }
-                     },
-                     ENOSPC, SettingsCase::Kept::Bytes}),
+    ::testing::Values(SettingsCase{"BinaryGarbage",
+                                   [](BadInput& t) { t.writeFile(u"Kopix.ini"_s, binaryData(64 * 1024)); },
+                                   [](BadInput&, TfC& w) { EXPECT_EQ(w.LBox->font().pointSize(), 11); },
+                                   {},
+                                   {},
+                                   SettingsCase::Kept::Prefix},
+                      SettingsCase{
+                          "TenMegabytes",
+                          [](BadInput& t) {
+                              t.writeFile(u"Kopix.ini"_s,
+                                          "[LB]\r\nFS=13\r\n" + repeated("; comment\r\n", 1'000'000));
+                          },
+                          [](BadInput&, TfC& w) { EXPECT_EQ(w.LBox->font().pointSize(), 11) << "not read"; },
+                          {},
+                          u"ファイルが大きすぎます（10.5 MiB。読めるのは 4 MiB まで）"_s,
+                          SettingsCase::Kept::Bytes},
+                      SettingsCase{"HundredThousandSections",
+                                   [](BadInput& t) {
+                                       QByteArray bytes;
+                                       for (int i = 0; i < 100'000; ++i)
+                                           bytes += "[S" + QByteArray::number(i) + "]\r\nk=v\r\n";
+                                       t.writeFile(u"Kopix.ini"_s, bytes + "[LB]\r\nFS=13\r\n");
+                                   },
+                                   [](BadInput&, TfC& w) { EXPECT_EQ(w.LBox->font().pointSize(), 13); },
+                                   {},
+                                   {},
+                                   SettingsCase::Kept::Prefix},
+                      SettingsCase{"OutOfRangeValues",
+                                   [](BadInput& t) { t.writeFile(u"Kopix.ini"_s, outOfRange()); },
+                                   [](BadInput& t, TfC& w) {
+                                       EXPECT_EQ(w.LBox->font().pointSize(), 11);
+                                       EXPECT_TRUE(t.platform.workArea.contains(w.frameGeometry()));
+                                   },
+                                   {},
+                                   {},
+                                   SettingsCase::Kept::Rewritten},
+                      SettingsCase{"ReadOnlyProgramFolderAtExit",
+                                   [](BadInput& t) { t.writeFile(u"Kopix.ini"_s, "[LB]\r\nFS=12\r\n"); },
+                                   [](BadInput&, TfC& w) { EXPECT_EQ(w.LBox->font().pointSize(), 12); },
+                                   [](BadInput& t) {
+                                       QFile::setPermissions(t.programDir(),
+                                                             QFile::ReadOwner | QFile::ExeOwner);
+                                   },
+                                   {},
+                                   SettingsCase::Kept::Prefix},
+                      SettingsCase{"DiskFullAtExit",
+                                   [](BadInput& t) { t.writeFile(u"Kopix.ini"_s, "[LB]\r\nFS=12\r\n"); },
+                                   {},
+                                   [](BadInput& t) {
+                                       // Everything that is left, taken.
+                                       QFile filler(t.inProgramDir(u"filler"_s));
+                                       ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+                                       const QByteArray block(4096, 'f');
+                                       while (filler.write(block) == block.size() && filler.flush()) {
+                                       }
+                                   },
+                                   ENOSPC,
+                                   SettingsCase::Kept::Bytes}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -105,9 +105,8 @@ TEST_F(LinkLaunch, ABrowserThatCannotBeStartedIsReportedAndTheStripsComeBack) {
     platform.launchesStart = false;
     doubleClick(Https);
     ASSERT_TRUE(waitFor([this] { return !platform.messages.isEmpty(); }, 2000));
-    EXPECT_EQ(
-        platform.messages.first().text,
-        u"https://example.com/one\r\nを開けません。\r\n開くプログラムが見つかりません。"_s);
+    EXPECT_EQ(platform.messages.first().text,
+              u"https://example.com/one\r\nを開けません。\r\n開くプログラムが見つかりません。"_s);
     ASSERT_TRUE(waitFor([this] { return stripsAre(aqua); }, 3000));
     EXPECT_EQ(platform.messages.size(), 1);
 }

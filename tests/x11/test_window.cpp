@@ -143,8 +143,8 @@ TEST_F(RealWindow, AMaximisedWindowWritesItsNormalRectangleExactly) {
     QTest::qWait(100);
     const QRect normal = window->windowHandle()->frameGeometry();
     ASSERT_EQ(normal.topLeft(), QPoint(200, 150));
-    runTool(u"wmctrl"_s, {u"-i"_s, u"-r"_s, QString::number(windowId()), u"-b"_s,
-                          u"add,maximized_vert,maximized_horz"_s});
+    runTool(u"wmctrl"_s,
+            {u"-i"_s, u"-r"_s, QString::number(windowId()), u"-b"_s, u"add,maximized_vert,maximized_horz"_s});
     ASSERT_TRUE(waitFor([this] { return window->isMaximized(); }));
     QTest::qWait(300);
     ASSERT_TRUE(closeAndDestroy());
