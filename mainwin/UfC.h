@@ -46,6 +46,7 @@ class ToolStrip;
 class DocumentWatcher;
 class FindBar;
 class PasteTarget;
+class LinkLauncher;
 
 // The settings dialog as the window knows it: made by the program entry after the window, shown by the
 // settings command.
@@ -161,8 +162,6 @@ public:
     QMenu* PupFiles = nullptr;
     QMenu* PopShiori = nullptr;
     QMenu* PupMemo = nullptr;
-    // Paces a link launch; while it runs the strips keep the launch colour.
-    QTimer* Timerhttp = nullptr;
 
     QAction* FileOpen = nullptr;
     QAction* ActNote = nullptr;
@@ -353,13 +352,8 @@ private:
     static TColor stripColour(TSTS state);
     QString settingsFilePath() const;
 
-    // Link launching (linklaunch.cpp): a double-click on a row beginning with "http" opens it in the
-    // browser, paced by Timerhttp.
-    void SetUpLinkLaunch();
-    void LBoxDblClick();
-    void TimerhttpTimer();
-    QString WChr;           // the text the launch opens (empty when the row was too long)
-    bool Starthttp = false; // the launch's browser call has been made
+    // A link launch is over: the strips show the copy state again.
+    void LinkLaunchEnded();
 
     // Clipboard monitor and status bar (clipmonitor.cpp).
     void JoinClipboardViewer();
@@ -402,12 +396,13 @@ private:
     std::optional<QRect> m_rectAtClose; // the window's rectangle when the close was accepted, written at exit
     QMargins m_frame;                   // the frame the desktop said it would put around the window
     SettingsPlace m_place;              // where the settings file and the first-run sample live
-    DocumentWatcher* m_watcher = nullptr; // follows the document on display on disk
-    FindBar* m_findBar = nullptr;         // finds a text in the list
-    PasteTarget* m_pasteTarget = nullptr; // the window the user came from: pasting there, the global key
-    QStringList m_kopixRejected;          // [Kopix] values of the settings file that made no sense
-    bool m_independentCopy = false;       // another Kopix writes the settings file
-    bool m_firstRun = false;              // the settings file held none of the window's settings
+    DocumentWatcher* m_watcher = nullptr;   // follows the document on display on disk
+    FindBar* m_findBar = nullptr;           // finds a text in the list
+    PasteTarget* m_pasteTarget = nullptr;   // the window the user came from: pasting there, the global key
+    LinkLauncher* m_linkLauncher = nullptr; // double-clicked http rows to the browser
+    QStringList m_kopixRejected;            // [Kopix] values of the settings file that made no sense
+    bool m_independentCopy = false;         // another Kopix writes the settings file
+    bool m_firstRun = false;                // the settings file held none of the window's settings
 };
 
 } // namespace kopix

@@ -15,6 +15,7 @@
 #include "mainwin/Hints.h"
 #include "mainwin/LineDelegate.h"
 #include "mainwin/LineListModel.h"
+#include "mainwin/LinkLauncher.h"
 #include "mainwin/ModalWatcher.h"
 #include "mainwin/PasteTarget.h"
 #include "mainwin/StatusPanel.h"
@@ -161,8 +162,12 @@ void TfC::CreateComponents() {
         m_platform, *this, *SBarPanels[1],
         [this](const QString& text) { MsgDlgCenter(text, MsgDlgType::Warning, mbOK, 0); }, this);
 
-    Timerhttp = new QTimer(this);
-    Timerhttp->setObjectName(QStringLiteral("Timerhttp"));
+    m_linkLauncher = new LinkLauncher(
+        *LBox, m_platform,
+        {[this]() -> const LineStore& { return lines(); }, [this](TColor colour) { PaintStrips(colour); },
+         [this] { LinkLaunchEnded(); },
+         [this](const QString& target, const QString& reason) { ReportNotOpened(target, reason); }},
+        this);
 
     resize(DesignClientWidth, DesignClientHeight);
     move(0, 0);
@@ -206,7 +211,7 @@ void TfC::FormCreate(const QStringList& arguments) {
     // The copy tab is in front.
     PageControl1->setCurrentWidget(TabCopy);
     // The status bar follows the clipboard and NumLock from now on; double-clicked links open.
-    SetUpLinkLaunch();
+    m_linkLauncher->SetUpLinkLaunch();
     JoinClipboardViewer();
     // The session manager's end of the session reaches the application as a request to quit.
     QCoreApplication::instance()->installEventFilter(this);
@@ -404,9 +409,18 @@ void TfC::SetSTS(TSTS state) {
         CopySelectionToClipboard();
     // A link launch keeps its own colour on the strips while a selection is armed again meanwhile.
     NameStripsForScreenReaders(state);
-    if (state == TSTS::SelN && Timerhttp->isActive())
+    if (state == TSTS::SelN && m_linkLauncher->isLaunching())
         return;
     PaintStrips(stripColour(state));
+}
+
+void TfC::LinkLaunchEnded() {
+    // A selection waiting to be copied is entered again (aqua); idle and copied only get their colour
+    // back, so nothing is copied twice and the green never stays behind.
+    if (STS == TSTS::SelN)
+        SetSTS(TSTS::SelN);
+    else
+        PaintStrips(stripColour(STS));
 }
 
 void TfC::PaintStrips(TColor colour) {

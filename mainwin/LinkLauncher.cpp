@@ -1,8 +1,6 @@
-// Link launching: a double-click on a row beginning with "http" opens it in the browser. The browser is
-// called from Timerhttp 20 ms later, outside the list's own mouse handling, and the strips show green
-// from the double-click until a second after the call.
-#include "mainwin/UfC.h"
+#include "mainwin/LinkLauncher.h"
 
+#include "core/LineStore.h"
 #include "core/LinkTarget.h"
 #include "mainwin/Colors.h"
 #include "mainwin/DocumentListView.h"
@@ -19,22 +17,33 @@ constexpr int ShowingMs = 1000;
 
 } // namespace
 
-void TfC::SetUpLinkLaunch() {
+LinkLauncher::LinkLauncher(DocumentListView& list, Platform& platform, Window window, QObject* parent)
+    : QObject(parent), m_list(list), m_platform(platform), m_window(std::move(window)),
+      Timerhttp(new QTimer(this)) {
+    Timerhttp->setObjectName(QStringLiteral("Timerhttp"));
     // The green second is the user's sign that the link went out; keep both waits close to their length.
     Timerhttp->setTimerType(Qt::PreciseTimer);
-    connect(LBox, &DocumentListView::listDoubleClicked, this, &TfC::LBoxDblClick);
-    connect(Timerhttp, &QTimer::timeout, this, &TfC::TimerhttpTimer);
 }
 
-void TfC::LBoxDblClick() {
+void LinkLauncher::SetUpLinkLaunch() {
+    connect(&m_list, &DocumentListView::listDoubleClicked, this, &LinkLauncher::LBoxDblClick);
+    connect(Timerhttp, &QTimer::timeout, this, &LinkLauncher::TimerhttpTimer);
+}
+
+bool LinkLauncher::isLaunching() const {
+    return Timerhttp->isActive();
+}
+
+void LinkLauncher::LBoxDblClick() {
     // The caret row is the row pressed last: the one just double-clicked.
-    const QModelIndex caret = LBox->currentIndex();
-    if (!caret.isValid() || caret.row() >= lines().count())
+    const QModelIndex caret = m_list.currentIndex();
+    const LineStore& lines = m_window.lines();
+    if (!caret.isValid() || caret.row() >= lines.count())
         return;
-    const QStringView row = lines().line(caret.row());
+    const QStringView row = lines.line(caret.row());
     if (!isLinkRow(row))
         return;
-    PaintStrips(clGreen);
+    m_window.paintStrips(clGreen);
     Starthttp = false;
     WChr = launchTarget(row);
     // A short wait already running keeps its remaining time; the showing wait is replaced by a fresh
@@ -43,7 +52,7 @@ void TfC::LBoxDblClick() {
         Timerhttp->start(CallDelayMs);
 }
 
-void TfC::TimerhttpTimer() {
+void LinkLauncher::TimerhttpTimer() {
     Timerhttp->stop();
     Timerhttp->setInterval(0);
     if (!Starthttp) {
@@ -52,19 +61,13 @@ void TfC::TimerhttpTimer() {
         // timing either way.
         if (const std::optional<QUrl> url = browsableUrl(WChr)) {
             if (const QString failure = m_platform.openUrl(*url); !failure.isEmpty())
-                ReportNotOpened(url->toString(), failure);
+                m_window.reportNotOpened(url->toString(), failure);
         }
         Starthttp = true;
         Timerhttp->start(ShowingMs);
         return;
     }
-    // The launch is over: the strips show the copy state again. A selection waiting to be copied is
-    // entered again (aqua); idle and copied only get their colour back, so nothing is copied twice and
-    // the green never stays behind.
-    if (STS == TSTS::SelN)
-        SetSTS(TSTS::SelN);
-    else
-        PaintStrips(stripColour(STS));
+    m_window.launchEnded();
 }
 
 } // namespace kopix
