@@ -13,6 +13,11 @@ HintController::HintController(QObject* parent) : QObject(parent) {
     connect(&m_showTimer, &QTimer::timeout, this, &HintController::show);
 }
 
+void HintController::setDelaysForTest(int showAfterMs, int hideAfterMs) {
+    m_showTimer.setInterval(showAfterMs);
+    m_hideAfterMs = hideAfterMs;
+}
+
 void HintController::addHint(QWidget* widget, const QString& hint, bool onFrameOnly) {
     m_hints.insert(widget, hint);
     widget->setToolTip(hint);
@@ -66,7 +71,7 @@ bool HintController::eventFilter(QObject* watched, QEvent* event) {
 void HintController::show() {
     if (!m_under || !m_under->isVisible())
         return;
-    QToolTip::showText(QCursor::pos(), m_hints.value(m_under), m_under, m_under->rect(), HideAfterMs);
+    QToolTip::showText(QCursor::pos(), m_hints.value(m_under), m_under, m_under->rect(), m_hideAfterMs);
 }
 
 void HintController::hide() {

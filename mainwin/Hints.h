@@ -23,6 +23,8 @@ public:
     // The widget shows the hint (also as its toolTip()). With onFrameOnly (a group box), the controls
     // inside it show none, and its hint goes while the pointer is over one of them.
     void addHint(QWidget* widget, const QString& hint, bool onFrameOnly = false);
+    // For tests: shorter waits, so that a test waits for the hint rather than for the clock.
+    void setDelaysForTest(int showAfterMs, int hideAfterMs);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,6 +37,7 @@ private:
     QHash<QObject*, QWidget*> m_insideFrames; // a control inside a frame-only widget, and that widget
     QPointer<QWidget> m_under;                // the widget with a hint the pointer is over
     QTimer m_showTimer;
+    int m_hideAfterMs = HideAfterMs;
 };
 
 } // namespace kopix

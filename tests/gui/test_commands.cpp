@@ -4,6 +4,7 @@
 
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
+#include "mainwin/Hints.h"
 
 #include <QAction>
 #include <QApplication>
@@ -195,7 +196,7 @@ TEST_F(Commands, AKeyOfTheListsMenuIsTakenEvenWhenItsCommandIsDisabled) {
     EXPECT_TRUE(platform.messages.isEmpty()) << "disabled: nothing happens";
 }
 
-TEST_F(Commands, HintsShowOnlyOnTheToolButtonsAndTheStatusBarAfterASecond) {
+TEST_F(Commands, HintsShowOnlyOnTheToolButtonsAndTheStatusBarAfterAWait) {
     startOn();
     for (const char16_t* name : {u"BtnMenu", u"BtnRireki", u"BtnSiori", u"BtnShukugen", u"ToolButton4",
                                  u"ToolButton5", u"ToolButton6", u"BtnShukugen2"})
@@ -205,27 +206,25 @@ TEST_F(Commands, HintsShowOnlyOnTheToolButtonsAndTheStatusBarAfterASecond) {
                                                           window->correctionEditor(), window->PupMenu})
         EXPECT_TRUE(quiet->toolTip().isEmpty()) << quiet->objectName().toStdString();
 
+    // A second and four seconds in the window; a tenth of each here, so the test waits for the hint.
+    window->hints().setDelaysForTest(HintController::ShowAfterMs / 10, HintController::HideAfterMs / 10);
+    const auto shown = [] { return QToolTip::isVisible(); };
+    const auto gone = [] { return !QToolTip::isVisible(); };
     QToolButton* button = window->BtnRireki;
     QEnterEvent enter(QPointF(5, 5), button->mapTo(window.get(), QPointF(5, 5)),
                       button->mapToGlobal(QPointF(5, 5)));
     QApplication::sendEvent(button, &enter);
-    QTest::qWait(800);
-    EXPECT_FALSE(QToolTip::isVisible()) << "not before a second";
-    QTest::qWait(400);
-    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_FALSE(QToolTip::isVisible()) << "not at once";
+    ASSERT_TRUE(QTest::qWaitFor(shown, 5000));
     EXPECT_EQ(QToolTip::text(), u"文書の履歴"_s);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(button, &leave);
-    QTest::qWait(400); // the tip fades out
-    EXPECT_FALSE(QToolTip::isVisible()) << "gone when the pointer leaves";
+    EXPECT_TRUE(QTest::qWaitFor(gone, 5000)) << "gone when the pointer leaves";
 
+    // Left alone over the button, the hint goes after its time.
     QApplication::sendEvent(button, &enter);
-    QTest::qWait(1200);
-    ASSERT_TRUE(QToolTip::isVisible());
-    QTest::qWait(2500);
-    EXPECT_TRUE(QToolTip::isVisible()) << "still there after 3.7 s";
-    QTest::qWait(2000);
-    EXPECT_FALSE(QToolTip::isVisible()) << "gone after four seconds";
+    ASSERT_TRUE(QTest::qWaitFor(shown, 5000));
+    EXPECT_TRUE(QTest::qWaitFor(gone, 5000)) << "gone after its time";
     QApplication::sendEvent(button, &leave);
 }
 
