@@ -6,6 +6,7 @@
 #include "mainwin/LineDelegate.h"
 #include "mainwin/LineListModel.h"
 
+#include <QAbstractItemModelTester>
 #include <QAbstractListModel>
 #include <QScrollBar>
 #include <QTest>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace kopix;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -44,6 +46,19 @@ protected:
     LineDelegate delegate{model};
     DocumentListView view;
 };
+
+// The model keeps Qt's rules for item models (its indexes, counts and reset signals) while documents come
+// and go under the view; the tester fails the test at the first broken rule.
+TEST_F(ListView, TheModelKeepsQtsRulesAcrossDocuments) {
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    for (const QStringList& lines :
+         {QStringList{u"one"_s}, QStringList(), QStringList{u"a"_s, u""_s, u"c"_s}})
+        model.setLines(LineStore::fromLines(lines));
+    EXPECT_EQ(model.rowCount(), 3);
+    EXPECT_FALSE(model.index(3, 0).isValid());
+    EXPECT_FALSE(model.index(0, 1).isValid());
+    EXPECT_EQ(model.data(model.index(2, 0), Qt::DisplayRole).toString(), u"c"_s);
+}
 
 TEST_F(ListView, KeysMoveTheCaretByRowsAndPagesAndScrollJustEnough) {
     ASSERT_EQ(view.viewport()->height(), 10 * RowHeight + 7);

@@ -75,13 +75,13 @@ TEST_F(Rendering, RulesColourUnselectedRowsAndSelectedRowsShowTheHighlight) {
 TEST_F(Rendering, UnderADarkThemeRulesAndPicturesStayReadable) {
     const QPalette light = QApplication::palette();
     QPalette dark = light;
-    for (const auto [role, colour] : {std::pair{QPalette::Window, QColor(0x35, 0x35, 0x35)},
-                                      {QPalette::Base, QColor(0x2a, 0x2a, 0x2a)},
-                                      {QPalette::Button, QColor(0x35, 0x35, 0x35)},
-                                      {QPalette::Light, QColor(0x50, 0x50, 0x50)},
-                                      {QPalette::Text, QColor(0xee, 0xee, 0xee)},
-                                      {QPalette::WindowText, QColor(0xee, 0xee, 0xee)},
-                                      {QPalette::ButtonText, QColor(0xee, 0xee, 0xee)}})
+    for (const auto& [role, colour] : {std::pair{QPalette::Window, QColor(0x35, 0x35, 0x35)},
+                                       {QPalette::Base, QColor(0x2a, 0x2a, 0x2a)},
+                                       {QPalette::Button, QColor(0x35, 0x35, 0x35)},
+                                       {QPalette::Light, QColor(0x50, 0x50, 0x50)},
+                                       {QPalette::Text, QColor(0xee, 0xee, 0xee)},
+                                       {QPalette::WindowText, QColor(0xee, 0xee, 0xee)},
+                                       {QPalette::ButtonText, QColor(0xee, 0xee, 0xee)}})
         dark.setColor(role, colour);
     QApplication::setPalette(dark);
     const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });

@@ -65,7 +65,7 @@ TEST_F(Startup, FirstRunWithoutSampleShowsPlaceholderAndSetsRuleOne) {
 TEST_F(Startup, FirstRunOpensSampleBesideTheProgram) {
     const QString sample = writeFile(u"Sample.txt"_s, "☆ 見出し\r\nhttps://example.com/\r\n");
     // No settings file, or one that holds only what a user may write before the first run.
-    for (const QByteArray settings : {QByteArray(), QByteArray("[Kopix]\r\nPasteInto=1\r\n")}) {
+    for (const QByteArray& settings : {QByteArray(), QByteArray("[Kopix]\r\nPasteInto=1\r\n")}) {
         QFile::remove(inProgramDir(u"Kopix.ini"_s));
         if (!settings.isEmpty())
             writeFile(u"Kopix.ini"_s, settings);
