@@ -8,7 +8,6 @@
 #include "core/RecentFiles.h"
 #include "core/SettingsPlace.h"
 #include "core/TextCodec.h"
-#include "platform/ClipboardContent.h"
 #include "platform/MessageBox.h"
 
 #include <QHash>
@@ -47,6 +46,7 @@ class DocumentWatcher;
 class FindBar;
 class PasteTarget;
 class LinkLauncher;
+class ClipboardPanel;
 
 // The settings dialog as the window knows it: made by the program entry after the window, shown by the
 // settings command.
@@ -355,16 +355,6 @@ private:
     // A link launch is over: the strips show the copy state again.
     void LinkLaunchEnded();
 
-    // Clipboard monitor and status bar (clipmonitor.cpp).
-    void JoinClipboardViewer();
-    void LeaveClipboardViewer();
-    void WMDrawClipboard();
-    void ShowClipContent(const ClipboardContent& content);
-    void ShowClipPreview(const QString& text);
-    void ShowNumLock();
-    bool m_clipViewerJoined = false;
-    bool m_clipboardHasText = false; // as last seen: whether pasting would find text
-
     Platform& m_platform;
     RecentFiles m_usedFL;
     std::array<QAction*, RecentFiles::Size> MRUL{};
@@ -400,9 +390,10 @@ private:
     FindBar* m_findBar = nullptr;           // finds a text in the list
     PasteTarget* m_pasteTarget = nullptr;   // the window the user came from: pasting there, the global key
     LinkLauncher* m_linkLauncher = nullptr; // double-clicked http rows to the browser
-    QStringList m_kopixRejected;            // [Kopix] values of the settings file that made no sense
-    bool m_independentCopy = false;         // another Kopix writes the settings file
-    bool m_firstRun = false;                // the settings file held none of the window's settings
+    ClipboardPanel* m_clipboardPanel = nullptr; // the status bar follows the clipboard and NumLock
+    QStringList m_kopixRejected;                // [Kopix] values of the settings file that made no sense
+    bool m_independentCopy = false;             // another Kopix writes the settings file
+    bool m_firstRun = false;                    // the settings file held none of the window's settings
 };
 
 } // namespace kopix

@@ -3,6 +3,7 @@
 #include "mainwin/UfC.h"
 
 #include "core/FileSystem.h"
+#include "mainwin/ClipboardPanel.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/LineListModel.h"
@@ -206,7 +207,7 @@ void TfC::UpdateEditActions() {
     EditCut1->setEnabled(!inEditor || selection);
     EditCopy1->setEnabled(!inEditor || selection);
     EditDelete1->setEnabled(!inEditor || selection);
-    EditPaste1->setEnabled(!inEditor || m_clipboardHasText);
+    EditPaste1->setEnabled(!inEditor || m_clipboardPanel->clipboardHasText());
 }
 
 bool TfC::editorKeyEvent(QKeyEvent* event) {

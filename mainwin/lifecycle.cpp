@@ -7,6 +7,7 @@
 #include "core/PathRules.h"
 #include "core/SettingsPlace.h"
 #include "core/WindowGeometry.h"
+#include "mainwin/ClipboardPanel.h"
 #include "mainwin/Colors.h"
 #include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
@@ -162,6 +163,8 @@ void TfC::CreateComponents() {
         m_platform, *this, *SBarPanels[1],
         [this](const QString& text) { MsgDlgCenter(text, MsgDlgType::Warning, mbOK, 0); }, this);
 
+    m_clipboardPanel = new ClipboardPanel(
+        m_platform, *SBarPanels[0], *SBarPanels[1], [this] { UpdateEditActions(); }, this);
     m_linkLauncher = new LinkLauncher(
         *LBox, m_platform,
         {[this]() -> const LineStore& { return lines(); }, [this](TColor colour) { PaintStrips(colour); },
@@ -212,7 +215,7 @@ void TfC::FormCreate(const QStringList& arguments) {
     PageControl1->setCurrentWidget(TabCopy);
     // The status bar follows the clipboard and NumLock from now on; double-clicked links open.
     m_linkLauncher->SetUpLinkLaunch();
-    JoinClipboardViewer();
+    m_clipboardPanel->JoinClipboardViewer();
     // The session manager's end of the session reaches the application as a request to quit.
     QCoreApplication::instance()->installEventFilter(this);
 }
@@ -292,7 +295,7 @@ bool TfC::FormCloseQuery() {
 
 void TfC::FormDestroy() {
     // Before anything can open a box (and with it an event loop) on a window that is going away.
-    LeaveClipboardViewer();
+    m_clipboardPanel->LeaveClipboardViewer();
     SaveSettings();
 }
 
