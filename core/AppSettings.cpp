@@ -21,53 +21,54 @@ constexpr const char16_t* ExitSections[] = {u"fC", u"AA", u"LB", u"FL", u"Memoty
 
 } // namespace
 
-StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefaults& defaults,
-                                    const QString& wDirS,
-                                    const std::function<bool(const QString&)>& fileExists,
-                                    bool followProgramFolder) {
-    StartupSettings s;
+StoredSettings readSettings(const ProfileFile& ini, const StartupDefaults& defaults, const QString& wDirS,
+                            const std::function<bool(const QString&)>& fileExists, bool followProgramFolder,
+                            QStringList* rejected) {
+    StoredSettings s;
     // The size comes from a hand-made AA section only; what the program writes at exit goes to fC.
     s.width = std::max(readProfileInt(ini, u"AA", u"A_W", defaults.outerWidth), defaults.minimumWidth);
     s.height = std::max(readProfileInt(ini, u"AA", u"A_H", defaults.outerHeight), defaults.minimumHeight);
     s.left = readProfileInt(ini, u"fC", u"A_L", 20);
     s.top = readProfileInt(ini, u"fC", u"A_T", 20);
     s.topIndex = readProfileInt(ini, u"LB", u"TI", 0);
-    s.fontSize = readProfileInt(ini, u"LB", u"FS", defaults.fontSize);
-    if (s.fontSize < MinListFontSize || s.fontSize > MaxListFontSize)
-        s.fontSize = defaults.fontSize;
+    s.listFontSize = readProfileInt(ini, u"LB", u"FS", defaults.fontSize);
+    if (s.listFontSize < MinListFontSize || s.listFontSize > MaxListFontSize)
+        s.listFontSize = defaults.fontSize;
     for (int n = 1; n <= RuleCount; ++n) {
         HighlightRule& rule = s.rules[size_t(n - 1)];
         rule.prefix = ini.readString(u"LB", ruleKey(u'K', n), u"");
         rule.style = quint8(readProfileInt(ini, u"LB", ruleKey(u'S', n), defaults.fontStyle) & 0xFF);
         rule.color = readProfileInt(ini, u"LB", ruleKey(u'C', n), defaults.fontColor);
     }
-    s.fDir = ini.readPath(u"FL", u"FD");
+    s.programFolder = ini.readPath(u"FL", u"FD");
     // An installed copy never moves: its paths are compared with themselves.
-    const QString fromFolder = followProgramFolder ? s.fDir : storedProgramFolder(wDirS);
+    const QString fromFolder = followProgramFolder ? s.programFolder : storedProgramFolder(wDirS);
     s.recentFiles =
         relocateRecentFiles([&ini](int k) { return ini.readPath(u"FL", QString(u"F" + QString::number(k))); },
                             fromFolder, wDirS, fileExists);
     s.editorPath = relocateEditorPath(ini.readPath(u"Memotyo", u"Notepad"), fromFolder, wDirS);
+    s.kopix = readKopixSettings(ini, rejected);
     return s;
 }
 
-void writeExitSettings(ProfileFile& ini, const ExitSettings& s) {
+void writeSettings(ProfileFile& ini, const StoredSettings& s) {
     ini.writeString(u"fC", u"A_W", profileIntText(s.width));
     ini.writeString(u"fC", u"A_H", profileIntText(s.height));
     ini.writeString(u"fC", u"A_L", profileIntText(s.left));
     ini.writeString(u"fC", u"A_T", profileIntText(s.top));
     ini.writeString(u"LB", u"TI", profileIntText(s.topIndex));
-    ini.writeString(u"LB", u"FS", profileIntText(s.fontSize));
+    ini.writeString(u"LB", u"FS", profileIntText(s.listFontSize));
     for (int n = 1; n <= RuleCount; ++n) {
         const HighlightRule& rule = s.rules[size_t(n - 1)];
         ini.writeString(u"LB", ruleKey(u'K', n), rule.prefix);
         ini.writeString(u"LB", ruleKey(u'S', n), profileIntText(rule.style));
         ini.writeString(u"LB", ruleKey(u'C', n), profileIntText(rule.color));
     }
-    ini.writePath(u"FL", u"FD", storedProgramFolder(s.wDirS));
+    ini.writePath(u"FL", u"FD", storedProgramFolder(s.programFolder));
     for (int k = 0; k < RecentFiles::Size; ++k)
         ini.writePath(u"FL", QString(u"F" + QString::number(k)), s.recentFiles.value(k));
     ini.writePath(u"Memotyo", u"Notepad", s.editorPath);
+    writeKopixSettings(ini, s.kopix);
 }
 
 HighlightRule firstRunRule() {

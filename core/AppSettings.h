@@ -34,20 +34,6 @@ struct HighlightRule {
     bool operator==(const HighlightRule&) const = default;
 };
 
-// What the settings file gives at start, each value already checked and defaulted.
-struct StartupSettings {
-    int width = 0;  // outer width (from section AA)
-    int height = 0; // outer height (from section AA)
-    int left = 20;
-    int top = 20;
-    int topIndex = 0;
-    int fontSize = 11;
-    std::array<HighlightRule, RuleCount> rules;
-    QString fDir;
-    QStringList recentFiles; // ten entries
-    QString editorPath;
-};
-
 // What the window offers as defaults: its design outer size, its minimum outer size and the list font.
 struct StartupDefaults {
     int outerWidth = 0;
@@ -58,30 +44,6 @@ struct StartupDefaults {
     quint8 fontStyle = 0;
     TColor fontColor = clWindowText;
 };
-
-// followProgramFolder: stored paths follow a moved program folder (a portable copy); an installed copy's
-// paths are taken as they are, and its editor path does not need the folder of the last run.
-StartupSettings readStartupSettings(const ProfileFile& ini, const StartupDefaults& defaults,
-                                    const QString& wDirS,
-                                    const std::function<bool(const QString&)>& fileExists,
-                                    bool followProgramFolder = true);
-
-// What the program writes at a normal exit, in this order: fC (size, position), LB (top row, font size,
-// the three rules), FL (program folder, ten recent files), Memotyo (editor).
-struct ExitSettings {
-    int width = 0;
-    int height = 0;
-    int left = 0;
-    int top = 0;
-    int topIndex = 0;
-    int fontSize = 11;
-    std::array<HighlightRule, RuleCount> rules;
-    QString wDirS;
-    QStringList recentFiles;
-    QString editorPath;
-};
-
-void writeExitSettings(ProfileFile& ini, const ExitSettings& settings);
 
 // The highlight rule a first run starts with: "http" lines in bold underlined blue.
 HighlightRule firstRunRule();
@@ -114,5 +76,38 @@ KopixSettings readKopixSettings(const ProfileFile& ini, QStringList* rejected);
 // Writes the section only once the user has set one of its values: when the file has it already, or a
 // value differs from the default. A settings file that never had it stays byte for byte as it was.
 void writeKopixSettings(ProfileFile& ini, const KopixSettings& settings);
+
+// The settings the user gives Kopix, as one value: read from the settings file at start, changed by the
+// settings dialog, written at exit. The window's place is where it was at start; the exit writes where it is.
+struct Settings {
+    // The window's outer rectangle (size from section AA, position from fC) and the list's top row.
+    int left = 20;
+    int top = 20;
+    int width = 0;
+    int height = 0;
+    int topIndex = 0;
+    int listFontSize = 11;
+    std::array<HighlightRule, RuleCount> rules;
+    QString editorPath; // the program F3 starts, "" for the desktop's editor
+    KopixSettings kopix;
+    bool operator==(const Settings&) const = default;
+};
+
+// What the settings file holds: the settings, the ten recent files, and the folder of the program that
+// wrote it (FD; on writing, the folder of this program).
+struct StoredSettings : Settings {
+    QString programFolder;
+    QStringList recentFiles;
+};
+
+// Each value checked and defaulted. followProgramFolder: stored paths follow a moved program folder (a
+// portable copy); an installed copy's paths are taken as they are, and its editor path does not need the
+// folder of the last run. [Kopix] values that make no sense are added to `rejected` (readKopixSettings).
+StoredSettings readSettings(const ProfileFile& ini, const StartupDefaults& defaults, const QString& wDirS,
+                            const std::function<bool(const QString&)>& fileExists,
+                            bool followProgramFolder = true, QStringList* rejected = nullptr);
+// Writes, in this order: fC (size, position), LB (top row, font size, the three rules), FL (program
+// folder, ten recent files), Memotyo (editor), and [Kopix] as writeKopixSettings does.
+void writeSettings(ProfileFile& ini, const StoredSettings& settings);
 
 } // namespace kopix

@@ -2,10 +2,10 @@
 
 namespace kopix {
 
-int winningRule(QStringView line, const std::array<QString, RuleCount>& prefixes) {
+int winningRule(QStringView line, const std::array<HighlightRule, RuleCount>& rules) {
     int winner = -1;
     for (int rule = 0; rule < RuleCount; ++rule) {
-        const QString& prefix = prefixes[size_t(rule)];
+        const QString& prefix = rules[size_t(rule)].prefix;
         if (!prefix.isEmpty() && line.startsWith(prefix, Qt::CaseSensitive))
             winner = rule;
     }

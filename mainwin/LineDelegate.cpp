@@ -33,11 +33,12 @@ void LineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 
     QFont font = option.font;
     QColor text = palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text);
-    if (!selected && m_rules.prefixes) {
-        const int rule = winningRule(line, *m_rules.prefixes);
+    if (!selected && m_rules) {
+        const int rule = winningRule(line, *m_rules);
         if (rule >= 0) {
-            font = styledFont(font, (*m_rules.styles)[size_t(rule)]);
-            text = readableRuleColour((*m_rules.colours)[size_t(rule)], palette);
+            const HighlightRule& winner = (*m_rules)[size_t(rule)];
+            font = styledFont(font, winner.style);
+            text = readableRuleColour(winner.color, palette);
         }
     }
     painter->fillRect(option.rect,

@@ -16,16 +16,10 @@ class LineListModel;
 class LineDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    // The rules are read at every drawing, so a change shows at the next repaint.
-    struct Rules {
-        const std::array<QString, RuleCount>* prefixes = nullptr;
-        const std::array<quint8, RuleCount>* styles = nullptr;
-        const std::array<TColor, RuleCount>* colours = nullptr;
-    };
-
     explicit LineDelegate(const LineListModel& model, QObject* parent = nullptr);
 
-    void setRules(const Rules& rules) { m_rules = rules; }
+    // The rules are read at every drawing, so a change shows at the next repaint.
+    void setRules(const std::array<HighlightRule, RuleCount>* rules) { m_rules = rules; }
     void setRowHeight(int height) { m_rowHeight = height; }
     // The text the find bar looks for, marked wherever it shows in a row ("" marks nothing).
     void setFindText(const QString& text) { m_findText = text; }
@@ -44,7 +38,7 @@ private:
     void markMatches(QPainter& painter, const QRect& row, const QFontMetrics& metrics, const QString& drawn,
                      bool selected, const QColor& textColour) const;
 
-    Rules m_rules;
+    const std::array<HighlightRule, RuleCount>* m_rules = nullptr;
     int m_rowHeight = 15;
     QString m_findText;
 };

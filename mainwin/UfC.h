@@ -6,6 +6,7 @@
 #include "core/DocumentFile.h"
 #include "core/LineStore.h"
 #include "core/RecentFiles.h"
+#include "core/SettingsHolder.h"
 #include "core/SettingsPlace.h"
 #include "core/TextCodec.h"
 #include "platform/MessageBox.h"
@@ -77,9 +78,6 @@ public:
 
     // Sets the list's row height from its font.
     void RowHeight();
-    // The list's font (size and style from the settings), with the row height that follows from it; the
-    // editor draws its text in the same font.
-    void ApplyListFont(const QFont& font);
     // Every message box of the main window goes through here, placed over the window.
     int MsgDlgCenter(const QString& msg, MsgDlgType dlgType, MsgDlgButtons buttons, int helpCtx);
     // Pulls the window, frame included, into the work area fixed at start-up.
@@ -129,15 +127,10 @@ public:
     TSTS copyState() const { return STS; }
     QRect rcTV; // work area of the screen nearest the window, fixed at start-up
 
-    // Public for the settings dialog.
-    std::array<QString, RuleCount> RKeyw;
-    std::array<quint8, RuleCount> RFontS{};
-    std::array<TColor, RuleCount> RFontC{};
-    QString ExeMemo;
-    // Pasting into the window the user came from, and the key that brings Kopix to the front ([Kopix]).
-    KopixSettings KopixOptions;
-    // Puts KopixOptions to work (the settings dialog's OK, and the start); tells the user what cannot be.
-    void ApplyKopixOptions();
+    // The settings, read at start and written at exit; the settings dialog hands back a changed copy, and
+    // the list, its rules and the paste target follow at once.
+    const Settings& settings() const { return m_settings.value(); }
+    void setSettings(const Settings& settings) { m_settings.set(settings); }
     // Pasting into the window the user came from, and the global key.
     PasteTarget& pasteTarget() { return *m_pasteTarget; }
 
@@ -261,6 +254,13 @@ private:
     void AppEventModalEnd();
     void ReadSettingsFile();
     void WriteSettingsFile();
+    // The parts of the window that follow a changed setting.
+    void SettingsChanged(const Settings& before);
+    // The list's font (size and style from the settings), with the row height that follows from it; the
+    // editor draws its text in the same font.
+    void ApplyListFont(const QFont& font);
+    // Puts the [Kopix] options to work (a change, and the start); tells the user what cannot be.
+    void ApplyKopixOptions();
     // Tells the user that the settings file cannot be written, and why.
     void SettingsNotWritten(const QString& reason);
     // Writes the settings file where there is a place for it.
@@ -356,6 +356,7 @@ private:
     void LinkLaunchEnded();
 
     Platform& m_platform;
+    SettingsHolder m_settings;
     RecentFiles m_usedFL;
     std::array<QAction*, RecentFiles::Size> MRUL{};
     std::array<QAction*, 26> SIL{};

@@ -145,9 +145,9 @@ void TfC::ActNoteExecute() {
     const QString document = m_usedFL.entry(0);
     if (!fileExists(document))
         return;
-    if (isRunnableProgram(ExeMemo)) {
-        if (!m_platform.startProgram(ExeMemo, document))
-            ReportNotStarted(ExeMemo);
+    if (const QString& editor = settings().editorPath; isRunnableProgram(editor)) {
+        if (!m_platform.startProgram(editor, document))
+            ReportNotStarted(editor);
     } else if (const QString failure = m_platform.openWithDesktop(document, DesktopTarget::TextFile);
                !failure.isEmpty()) {
         ReportNotOpened(document, failure);

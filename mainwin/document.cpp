@@ -240,10 +240,9 @@ void TfC::OpenRequested(const QString& path) {
 
 void TfC::ShowNoDocument() {
     if (m_firstRun) {
-        const HighlightRule rule = firstRunRule();
-        RKeyw[0] = rule.prefix;
-        RFontS[0] = rule.style;
-        RFontC[0] = rule.color;
+        Settings withRule = settings();
+        withRule.rules[0] = firstRunRule();
+        setSettings(withRule);
         if (const QString sample = firstRunSample(m_place); !sample.isEmpty()) {
             OpenIfTxt(sample);
             return;

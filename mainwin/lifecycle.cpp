@@ -103,7 +103,8 @@ void TfC::CreateComponents() {
     LBox->setObjectName(QStringLiteral("LBox"));
     m_model = new LineListModel(this);
     m_delegate = new LineDelegate(*m_model, this);
-    m_delegate->setRules({&RKeyw, &RFontS, &RFontC});
+    m_delegate->setRules(&m_settings.value().rules);
+    connect(&m_settings, &SettingsHolder::changed, this, &TfC::SettingsChanged);
     LBox->setModel(m_model);
     LBox->setItemDelegate(m_delegate);
     LBox->setFont(designFont(ListFace));

@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 
 #include <QDebug>
+#include <QSignalBlocker>
 
 namespace kopix {
 
@@ -27,7 +28,8 @@ void TfC::ReadSettingsFile() {
     defaults.fontSize = 11;
     defaults.fontStyle = 0;
     defaults.fontColor = clWindowText;
-    const StartupSettings s = readStartupSettings(ini, defaults, wDirS, fileExists, m_place.portable);
+    const StoredSettings s =
+        readSettings(ini, defaults, wDirS, fileExists, m_place.portable, &m_kopixRejected);
     m_firstRun = isFirstRun(ini);
 
     // Size and position, pulled into the work area of the nearest screen before the window takes them:
@@ -40,52 +42,56 @@ void TfC::ReadSettingsFile() {
 
     // The list font, the row height that follows from it, and the same font for the editor.
     QFont font = LBox->font();
-    font.setPointSize(s.fontSize);
+    font.setPointSize(s.listFontSize);
     ApplyListFont(font);
 
-    for (size_t n = 0; n < size_t(RuleCount); ++n) {
-        RKeyw[n] = s.rules[n].prefix;
-        RFontS[n] = s.rules[n].style;
-        RFontC[n] = s.rules[n].color;
-    }
-
     m_usedFL.fillWithoutNotice(s.recentFiles);
-    ExeMemo = s.editorPath;
-    KopixOptions = readKopixSettings(ini, &m_kopixRejected);
+    // Held before anything follows it: the paste target takes the [Kopix] options once the window shows.
+    const QSignalBlocker quiet(m_settings);
+    m_settings.set(s);
+}
+
+void TfC::SettingsChanged(const Settings& before) {
+    const Settings& now = m_settings.value();
+    if (now.listFontSize != before.listFontSize) {
+        QFont font = LBox->font();
+        font.setPointSize(now.listFontSize);
+        ApplyListFont(font);
+    }
+    if (now.rules != before.rules)
+        LBox->viewport()->update();
+    if (now.kopix != before.kopix)
+        ApplyKopixOptions();
 }
 
 void TfC::ApplyKopixOptions() {
     // The global key belongs to the Kopix that writes the settings: a copy beside it takes none, or it
     // would be told that another program holds the key.
-    KopixSettings applied = KopixOptions;
+    KopixSettings applied = settings().kopix;
     if (m_independentCopy)
         applied.globalKey.clear();
     m_pasteTarget->apply(applied);
     // A global key that can never be one (written by hand into the settings file) was named just now; it is
     // not kept, or the same message would come back at every start.
-    if (!PasteTarget::globalKeyReason(KopixOptions.globalKey).isEmpty())
-        KopixOptions.globalKey.clear();
+    if (!PasteTarget::globalKeyReason(settings().kopix.globalKey).isEmpty()) {
+        Settings kept = settings();
+        kept.kopix.globalKey.clear();
+        m_settings.set(kept);
+    }
 }
 
 void TfC::WriteSettingsFile() {
     const QString path = settingsFilePath();
     ProfileFile ini = ProfileFile::load(path);
 
-    ExitSettings s;
+    StoredSettings s{settings(), wDirS, m_usedFL.entries()};
     const QRect normal = m_rectAtClose ? *m_rectAtClose : m_platform.normalRectangle(this);
     s.width = m_shrunk ? FukugenWidth : normal.width();
     s.height = m_shrunk ? FukugenHeight : normal.height();
     s.left = normal.left();
     s.top = normal.top();
     s.topIndex = LBox->topRow();
-    s.fontSize = LBox->font().pointSize();
-    for (size_t n = 0; n < size_t(RuleCount); ++n)
-        s.rules[n] = HighlightRule{RKeyw[n], RFontS[n], RFontC[n]};
-    s.wDirS = wDirS;
-    s.recentFiles = m_usedFL.entries();
-    s.editorPath = ExeMemo;
-    writeExitSettings(ini, s);
-    writeKopixSettings(ini, KopixOptions);
+    writeSettings(ini, s);
 
     QString reason;
     if (!ini.save(path, &reason))

@@ -363,8 +363,9 @@ void TSettei::showEvent(QShowEvent* event) {
 
 void TSettei::FormShow() {
     // The size the list has now, when it is one of the five.
+    m_edited = m_fC.settings();
     const QList<QListWidgetItem*> size =
-        LB_FSize->findItems(QString::number(m_fC.LBox->font().pointSize()), Qt::MatchExactly);
+        LB_FSize->findItems(QString::number(m_edited.listFontSize), Qt::MatchExactly);
     if (size.isEmpty()) {
         LB_FSize->setCurrentRow(-1);
         LB_FSize->clearSelection();
@@ -373,25 +374,25 @@ void TSettei::FormShow() {
     }
 
     for (size_t k = 0; k < size_t(RuleCount); ++k) {
+        const HighlightRule& rule = m_edited.rules[k];
         QLineEdit* edit = LEMoji[k];
-        edit->setText(m_fC.RKeyw[k]);
-        edit->setFont(styledFont(edit->font(), m_fC.RFontS[k]));
-        setEditColor(edit, m_fC.RFontC[k]);
+        edit->setText(rule.prefix);
+        edit->setFont(styledFont(edit->font(), rule.style));
+        setEditColor(edit, rule.color);
         for (size_t bit = 0; bit < 4; ++bit)
-            StyleBoxes[k][bit]->setChecked(m_fC.RFontS[k] & StyleBits[bit]);
+            StyleBoxes[k][bit]->setChecked(rule.style & StyleBits[bit]);
         // The first standard colour that is the rule's; else the list stays as it was.
         for (int i = 0; i < int(ColorNames.size()); ++i) {
-            if (ColorNames[size_t(i)].color == m_fC.RFontC[k]) {
+            if (ColorNames[size_t(i)].color == rule.color) {
                 ColorBox[k]->setCurrentIndex(i);
                 break;
             }
         }
     }
 
-    WExeMemo = m_fC.ExeMemo;
-    showEditorPath(WExeMemo);
+    showEditorPath(m_edited.editorPath);
 
-    const KopixSettings& options = m_fC.KopixOptions;
+    const KopixSettings& options = m_edited.kopix;
     CBoxPasteInto->setChecked(options.pasteInto);
     CBoxPasteKey->setCurrentIndex(std::max(0, CBoxPasteKey->findData(options.pasteKey)));
     EdGlobalKey->setKey(QKeySequence::fromString(options.globalKey, QKeySequence::PortableText));
@@ -487,14 +488,14 @@ void TSettei::BtnOpenExeClick() {
                           MsgDlgType::Warning, mbOK, 0);
         return;
     }
-    WExeMemo = chosen;
-    showEditorPath(WExeMemo);
+    m_edited.editorPath = chosen;
+    showEditorPath(m_edited.editorPath);
 }
 
 void TSettei::BtnClearExeClick() {
     // Back to the desktop's editor for F3; OK keeps it, Cancel forgets it, like a browsed program.
-    WExeMemo.clear();
-    showEditorPath(WExeMemo);
+    m_edited.editorPath.clear();
+    showEditorPath(m_edited.editorPath);
     STexe->setPalette(QPalette());
     // クリア is greyed now; the focus goes where Enter does what the user expects, closing with OK (on
     // 参照... Enter would open the browse dialog).
@@ -510,27 +511,18 @@ bool TSettei::OKBtnClick() {
         EdGlobalKey->setFocus();
         return false;
     }
-    if (QListWidgetItem* size = LB_FSize->currentItem(); size && size->isSelected()) {
-        QFont font = m_fC.LBox->font();
-        font.setPointSize(size->text().toInt());
-        m_fC.ApplyListFont(font);
-    }
+    if (QListWidgetItem* size = LB_FSize->currentItem(); size && size->isSelected())
+        m_edited.listFontSize = size->text().toInt();
     for (size_t k = 0; k < size_t(RuleCount); ++k) {
         // Trailing blanks and control characters go; leading ones and full-width spaces stay.
         QString keyword = LEMoji[k]->text();
         while (!keyword.isEmpty() && keyword.back().unicode() <= 32)
             keyword.chop(1);
-        m_fC.RKeyw[k] = keyword;
-        m_fC.RFontS[k] = fontStyle(LEMoji[k]->font());
-        m_fC.RFontC[k] = editColor(LEMoji[k]);
+        m_edited.rules[k] = HighlightRule{keyword, fontStyle(LEMoji[k]->font()), editColor(LEMoji[k])};
     }
-    m_fC.ExeMemo = WExeMemo;
-
-    KopixSettings options{CBoxPasteInto->isChecked(), CBoxPasteKey->currentData().toString(), globalKey};
-    if (options != m_fC.KopixOptions) {
-        m_fC.KopixOptions = options;
-        m_fC.ApplyKopixOptions();
-    }
+    m_edited.kopix =
+        KopixSettings{CBoxPasteInto->isChecked(), CBoxPasteKey->currentData().toString(), globalKey};
+    m_fC.setSettings(m_edited);
     return true;
 }
 

@@ -21,9 +21,10 @@ namespace kopix {
 class PageControl;
 class GlobalKeyEdit;
 
-// The settings dialog: the list's font size, the three highlight rules and the editor program. It is made
-// once, after the main window, shown modally by the settings command, and on OK writes straight into the
-// main window's fields; Cancel leaves them as they were. It reads and writes no file itself.
+// The settings dialog: the list's font size, the three highlight rules, the editor program, pasting and the
+// global key. It is made once, after the main window, and shown modally by the settings command. It edits a
+// copy of the window's settings and on OK hands it back; Cancel leaves them as they were. It reads and
+// writes no file itself.
 
 class TSettei : public QDialog, public SettingsDialog {
     Q_OBJECT
@@ -63,7 +64,6 @@ public:
     QPushButton* CancelBtn = nullptr;
     QPushButton* HelpBtn = nullptr;
 
-    QString WExeMemo; // the editor path while the dialog is open
     bool ShowFirst = true;
 
 protected:
@@ -92,6 +92,7 @@ private:
     void showEditorPath(const QString& path);
 
     TfC& m_fC;
+    Settings m_edited; // the settings while the dialog is open
 };
 
 } // namespace kopix

@@ -233,13 +233,13 @@ TEST_F(Commands, TheEditorProgramOrTheDesktopOpensTheDocument) {
     const QString editor = writeFile(u"bin/my editor"_s, "#!/bin/sh\n");
     ASSERT_TRUE(QFile::setPermissions(editor, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const QString notExecutable = writeFile(u"bin/readme"_s, "text\n");
-    window->ExeMemo = editor;
+    changeSettings([&](Settings& s) { s.editorPath = editor; });
     QTest::keyClick(window->LBox, Qt::Key_F3);
     EXPECT_EQ(platform.startedPrograms, QStringList{editor + u'|' + doc})
         << "no shell: the path is one argument";
     for (const QString& other : {QString(), notExecutable, inProgramDir(u"bin/gone"_s)}) {
         platform.openedWithDesktop.clear();
-        window->ExeMemo = other;
+        changeSettings([&](Settings& s) { s.editorPath = other; });
         action(u"ActNote"_s)->trigger();
         EXPECT_EQ(platform.openedWithDesktop, QStringList{doc}) << other.toStdString();
     }
@@ -278,7 +278,7 @@ TEST_F(Commands, WhatCannotBeStartedIsReported) {
     };
     for (const auto& c : cases) {
         platform.messages.clear();
-        window->ExeMemo = c.editor;
+        changeSettings([&](Settings& s) { s.editorPath = c.editor; });
         action(QString::fromLatin1(c.command))->trigger();
         ASSERT_EQ(platform.messages.size(), 1) << c.command;
         EXPECT_EQ(platform.messages.first().text, c.message);

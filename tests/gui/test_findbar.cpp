@@ -185,7 +185,7 @@ TEST_F(FindInTheList, NonsenseInTheKopixSectionIsToldAndTheDefaultsHold) {
         << platform.messages[0].text.toStdString();
     EXPECT_TRUE(platform.messages[1].text.startsWith(u"「K」は Kopix を呼び出すキーにできません。"_s));
     EXPECT_TRUE(platform.grabbedKeys.isEmpty()) << "a key without Ctrl, Alt or Windows is never taken";
-    EXPECT_FALSE(window->KopixOptions.pasteInto);
+    EXPECT_FALSE(window->settings().kopix.pasteInto);
 
     // Told once: the next start has nothing to say.
     ASSERT_TRUE(closeAndDestroy());

@@ -50,9 +50,10 @@ protected:
 
 TEST_F(Rendering, RulesColourUnselectedRowsAndSelectedRowsShowTheHighlight) {
     open("http://example.com/\r\nplain text\r\nhttps://secure\r\n");
-    window->RKeyw = {u"http"_s, u"https"_s, QString()};
-    window->RFontS = {5, 0, 0};
-    window->RFontC = {0x00FF0000, 0x000000FF, clWindowText}; // blue, red
+    changeSettings([](Settings& s) {
+        s.rules = {HighlightRule{u"http"_s, 5, 0x00FF0000}, HighlightRule{u"https"_s, 0, 0x000000FF},
+                   HighlightRule{}}; // blue, red
+    });
     window->LBox->viewport()->update();
 
     EXPECT_GT(countPixels(grabRow(0), isBlue), 0) << "rule 1: blue";
@@ -88,7 +89,7 @@ TEST_F(Rendering, UnderADarkThemeRulesAndPicturesStayReadable) {
     writeFile(u"Sample.txt"_s, "http://example.com/\r\n");
     start(); // a first run: the http rule in blue
     QApplication::processEvents();
-    ASSERT_EQ(window->RFontC[0], clBlue);
+    ASSERT_EQ(window->settings().rules[0].color, clBlue);
 
     const auto contrast = [](QColor a, QColor b) {
         return contrastRatio({a.red(), a.green(), a.blue()}, {b.red(), b.green(), b.blue()});

@@ -93,9 +93,10 @@ TEST_F(Settings, KeywordsLoseTrailingBlanksOnly) {
         settei->LEMoji[2]->setText(u" ☆\u3000"_s);
         ok();
     });
-    EXPECT_EQ(window->RKeyw[0], u"http"_s);
-    EXPECT_EQ(window->RKeyw[1], QString()) << "spaces only: the rule is off";
-    EXPECT_EQ(window->RKeyw[2], u" ☆\u3000"_s) << "leading blanks and full-width spaces stay";
+    EXPECT_EQ(window->settings().rules[0].prefix, u"http"_s);
+    EXPECT_EQ(window->settings().rules[1].prefix, QString()) << "spaces only: the rule is off";
+    EXPECT_EQ(window->settings().rules[2].prefix, u" ☆\u3000"_s)
+        << "leading blanks and full-width spaces stay";
 }
 
 TEST_F(Settings, TheFirstRunRuleShowsAsItDraws) {
@@ -119,8 +120,8 @@ TEST_F(Settings, AColourThatIsNoneOfTheSixteenSurvivesOk) {
         EXPECT_EQ(settei->LEMoji[0]->palette().color(QPalette::Text), QColor(0x56, 0x34, 0x12));
         ok();
     });
-    EXPECT_EQ(window->RFontC[0], 0x123456);
-    EXPECT_EQ(window->RFontC[1], clWindowText) << "a system colour stays the system colour";
+    EXPECT_EQ(window->settings().rules[0].color, 0x123456);
+    EXPECT_EQ(window->settings().rules[1].color, clWindowText) << "a system colour stays the system colour";
 }
 
 TEST_F(Settings, StyleAndColourChangeOnlyThePageShowing) {
@@ -136,20 +137,20 @@ TEST_F(Settings, StyleAndColourChangeOnlyThePageShowing) {
         EXPECT_TRUE(red.red() >= 230 && red.green() == 0 && red.blue() == 0) << red.name().toStdString();
         ok();
     });
-    EXPECT_EQ(window->RFontS[1], StyleStrikeOut);
-    EXPECT_EQ(window->RFontC[1], 0x0000FF);
-    EXPECT_EQ(window->RFontS[0], 0);
+    EXPECT_EQ(window->settings().rules[1].style, StyleStrikeOut);
+    EXPECT_EQ(window->settings().rules[1].color, 0x0000FF);
+    EXPECT_EQ(window->settings().rules[0].style, 0);
 }
 
 TEST_F(Settings, CancelLeavesTheWindowAsItWas) {
     startOn();
-    const auto rules = window->RKeyw;
+    const kopix::Settings before = window->settings();
     withDialog([&] {
         settei->LEMoji[0]->setText(u"changed"_s);
         settei->LB_FSize->setCurrentRow(0);
         QTest::mouseClick(settei->CancelBtn, Qt::LeftButton);
     });
-    EXPECT_EQ(window->RKeyw, rules);
+    EXPECT_EQ(window->settings(), before);
     EXPECT_EQ(window->LBox->font().pointSize(), 11);
 }
 
@@ -179,13 +180,13 @@ TEST_F(Settings, TheEditorProgramIsChosenByBrowsingAndOnlyOkKeepsIt) {
         EXPECT_TRUE(settei->STexe->text().endsWith(u"/editor"_s)) << settei->STexe->text().toStdString();
         QTest::mouseClick(settei->CancelBtn, Qt::LeftButton);
     });
-    EXPECT_TRUE(window->ExeMemo.isEmpty());
+    EXPECT_TRUE(window->settings().editorPath.isEmpty());
     withDialog([&] {
         EXPECT_EQ(settei->STexe->text(), u" "_s) << "Cancel forgot it";
         browseTo(program);
         ok();
     });
-    EXPECT_EQ(window->ExeMemo, program);
+    EXPECT_EQ(window->settings().editorPath, program);
     QFile::remove(program);
     withDialog([&] {
         EXPECT_EQ(settei->STexe->palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xC0))
@@ -251,7 +252,7 @@ TEST_F(Settings, TheBrowseDialogListsFoldersAndProgramsAndOpensAChosenOne) {
     EXPECT_FALSE(atStart.isEmpty()) << "the first folder shows its programs";
     EXPECT_EQ(inFolder, (QStringList{u"editor"_s, u"sub"_s})) << inFolder.join(u", "_s).toStdString();
     EXPECT_TRUE(openEnabled);
-    EXPECT_EQ(window->ExeMemo, program);
+    EXPECT_EQ(window->settings().editorPath, program);
 }
 
 // The path shows on silver ("灰色（使用不可）") whenever F3 would not start it, and the dialog can empty it.
@@ -263,10 +264,10 @@ TEST_F(Settings, AnEditorPathF3WouldNotRunIsGreyAndThePathCanBeCleared) {
     const QColor silver(0xC0, 0xC0, 0xC0);
     const auto background = [this] { return settei->STexe->palette().color(QPalette::Window); };
     for (const QString& path : {text, inProgramDir(u"bin"_s), inProgramDir(u"bin/gone"_s)}) {
-        window->ExeMemo = path;
+        changeSettings([&](kopix::Settings& s) { s.editorPath = path; });
         withDialog([&] { EXPECT_EQ(background(), silver) << path.toStdString(); });
     }
-    window->ExeMemo = program;
+    changeSettings([&](kopix::Settings& s) { s.editorPath = program; });
     withDialog([&] { EXPECT_NE(background(), silver) << "a program F3 starts"; });
 
     auto* clear = settei->findChild<QPushButton*>(u"BtnClearExe"_s);
@@ -281,7 +282,7 @@ TEST_F(Settings, AnEditorPathF3WouldNotRunIsGreyAndThePathCanBeCleared) {
         EXPECT_FALSE(clear->isEnabled()) << "nothing left to clear";
         QTest::mouseClick(settei->CancelBtn, Qt::LeftButton);
     });
-    EXPECT_EQ(window->ExeMemo, program) << "Cancel keeps the path";
+    EXPECT_EQ(window->settings().editorPath, program) << "Cancel keeps the path";
     withDialog([&] {
         page(4);
         QTest::mouseClick(clear, Qt::LeftButton);
@@ -289,7 +290,7 @@ TEST_F(Settings, AnEditorPathF3WouldNotRunIsGreyAndThePathCanBeCleared) {
         ASSERT_TRUE(settei->OKBtn->hasFocus());
         QTest::keyClick(settei->OKBtn, Qt::Key_Return);
     });
-    EXPECT_TRUE(window->ExeMemo.isEmpty()) << "OK empties it";
+    EXPECT_TRUE(window->settings().editorPath.isEmpty()) << "OK empties it";
     withDialog([&] { EXPECT_FALSE(clear->isEnabled()); });
 }
 
@@ -319,7 +320,7 @@ TEST_F(Settings, EveryLabelFitsItsPage) {
 // cut with "..." (the shortening of leading folders itself is ShortenPath's, tested with it).
 TEST_F(Settings, ALongEditorPathShowsWhatItHides) {
     startOn();
-    window->ExeMemo = u"/opt/tools/"_s + QString(80, u'e');
+    changeSettings([](kopix::Settings& s) { s.editorPath = u"/opt/tools/"_s + QString(80, u'e'); });
     withDialog([&] {
         const QString shown = settei->STexe->text();
         EXPECT_TRUE(shown.startsWith(u"/.../eee"_s) && shown.endsWith(u"..."_s)) << shown.toStdString();

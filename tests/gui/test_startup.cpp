@@ -55,10 +55,10 @@ TEST_F(Startup, FirstRunWithoutSampleShowsPlaceholderAndSetsRuleOne) {
     EXPECT_FALSE(enabled("ActNote"));
     EXPECT_FALSE(enabled("ActRefresh"));
     EXPECT_FALSE(enabled("ActFolder"));
-    EXPECT_EQ(window->RKeyw[0], u"http"_s);
-    EXPECT_EQ(window->RFontS[0], 5);
-    EXPECT_EQ(window->RFontC[0], 0xFF0000);
-    EXPECT_EQ(window->RKeyw[1], QString());
+    EXPECT_EQ(window->settings().rules[0].prefix, u"http"_s);
+    EXPECT_EQ(window->settings().rules[0].style, 5);
+    EXPECT_EQ(window->settings().rules[0].color, 0xFF0000);
+    EXPECT_EQ(window->settings().rules[1].prefix, QString());
     EXPECT_TRUE(platform.messages.isEmpty());
 }
 
@@ -73,11 +73,11 @@ TEST_F(Startup, FirstRunOpensSampleBesideTheProgram) {
         EXPECT_EQ(rows(), (QStringList{u"☆ 見出し"_s, u"https://example.com/"_s})) << settings.constData();
         EXPECT_EQ(window->UsedFL().entry(0), sample);
         EXPECT_EQ(window->windowTitle(), u"Sample.txt - Kopix"_s);
-        EXPECT_EQ(window->RKeyw[0], u"http"_s);
+        EXPECT_EQ(window->settings().rules[0].prefix, u"http"_s);
         EXPECT_TRUE(enabled("ActNote"));
         EXPECT_FALSE(visible("ActFNasi"));
         EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.value(0).text.toStdString();
-        EXPECT_EQ(window->KopixOptions.pasteInto, !settings.isEmpty());
+        EXPECT_EQ(window->settings().kopix.pasteInto, !settings.isEmpty());
         window.reset();
     }
 }
@@ -138,7 +138,8 @@ TEST_F(Startup, DocumentOnTheCommandLineWinsAndIsNoFirstRun) {
     start(doc);
     EXPECT_EQ(rows(), (QStringList{u"one"_s, u"two"_s}));
     EXPECT_EQ(window->UsedFL().entry(0), doc);
-    EXPECT_EQ(window->RKeyw[0], QString()) << "first-run rule only when nothing could be shown";
+    EXPECT_EQ(window->settings().rules[0].prefix, QString())
+        << "first-run rule only when nothing could be shown";
 }
 
 TEST_F(Startup, NonTxtArgumentIsIgnoredAndTheLastDocumentOpens) {

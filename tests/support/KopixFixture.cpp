@@ -88,6 +88,12 @@ Qt::DropAction KopixFixture::dropFiles(const QStringList& paths, const std::func
     return enter.dropAction() == drop.dropAction() ? drop.dropAction() : Qt::IgnoreAction;
 }
 
+void KopixFixture::changeSettings(const std::function<void(Settings&)>& edit) const {
+    Settings settings = window->settings();
+    edit(settings);
+    window->setSettings(settings);
+}
+
 QStringList KopixFixture::rows() const {
     QStringList result;
     for (qsizetype i = 0; i < window->lines().count(); ++i)

@@ -44,6 +44,8 @@ protected:
     // Closes the window as the user would and destroys it (the settings file is written).
     bool closeAndDestroy();
     QStringList rows() const;
+    // Changes the window's settings as the settings dialog's OK does.
+    void changeSettings(const std::function<void(Settings&)>& edit) const;
     // The colour a copy strip paints itself in.
     static QColor strip(const QFrame* f) { return f->palette().color(QPalette::Window); }
     bool stripsAre(const QColor& colour) const {

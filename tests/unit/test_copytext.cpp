@@ -60,7 +60,10 @@ class HighlightRuleMatching : public ::testing::TestWithParam<RuleCase> {};
 
 TEST_P(HighlightRuleMatching, HighestMatchingRuleWins) {
     const RuleCase& c = GetParam();
-    EXPECT_EQ(winningRule(c.line, c.prefixes), c.winner);
+    std::array<HighlightRule, RuleCount> rules;
+    for (size_t n = 0; n < rules.size(); ++n)
+        rules[n].prefix = c.prefixes[n];
+    EXPECT_EQ(winningRule(c.line, rules), c.winner);
 }
 
 INSTANTIATE_TEST_SUITE_P(

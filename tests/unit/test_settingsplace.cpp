@@ -55,14 +55,14 @@ TEST(SettingsPlace, AnInstalledCopysPathsAreTakenAsTheyAre) {
     const ProfileFile ini = ProfileFile::fromBytes(
         "[FL]\r\nFD=/media/usb\r\nF0=/media/usb/a.txt\r\n[Memotyo]\r\nNotepad=/media/usb/bin/ed\r\n");
     const auto exists = [](const QString& path) { return path == u"/usr/bin/a.txt"_s; };
-    const StartupSettings installed = readStartupSettings(ini, defaults, u"/usr/bin"_s, exists, false);
+    const StoredSettings installed = readSettings(ini, defaults, u"/usr/bin"_s, exists, false);
     EXPECT_EQ(installed.recentFiles.first(), QString()) << "not looked for under the program folder";
     EXPECT_EQ(installed.editorPath, u"/media/usb/bin/ed"_s);
-    const StartupSettings noFolder =
-        readStartupSettings(ProfileFile::fromBytes("[Memotyo]\r\nNotepad=/usr/bin/mousepad\r\n"), defaults,
-                            u"/usr/bin"_s, exists, false);
+    const StoredSettings noFolder =
+        readSettings(ProfileFile::fromBytes("[Memotyo]\r\nNotepad=/usr/bin/mousepad\r\n"), defaults,
+                     u"/usr/bin"_s, exists, false);
     EXPECT_EQ(noFolder.editorPath, u"/usr/bin/mousepad"_s) << "no FD needed";
-    const StartupSettings portable = readStartupSettings(ini, defaults, u"/usr/bin"_s, exists, true);
+    const StoredSettings portable = readSettings(ini, defaults, u"/usr/bin"_s, exists, true);
     EXPECT_EQ(portable.recentFiles.first(), u"/usr/bin/a.txt"_s) << "a portable copy follows its folder";
 }
 
