@@ -9,6 +9,7 @@
 #include "core/SettingsHolder.h"
 #include "core/SettingsPlace.h"
 #include "core/TextCodec.h"
+#include "mainwin/CopyStrips.h"
 #include "platform/MessageBox.h"
 
 #include <QHash>
@@ -48,6 +49,7 @@ class FindBar;
 class PasteTarget;
 class LinkLauncher;
 class ClipboardPanel;
+class CopyStrips;
 
 // The settings dialog as the window knows it: made by the program entry after the window, shown by the
 // settings command.
@@ -57,9 +59,6 @@ public:
     // Selects the first page and shows the dialog modally.
     virtual void ShowOnFirstPage() = 0;
 };
-
-// The copy-selection state: idle, rows selected but not copied, copied.
-enum class TSTS : quint8 { Sel0, SelN, SelC };
 
 // The main window: the list of the document's lines between two copy strips, the correction editor on a
 // second tab, the status bar. It owns all of the program's state.
@@ -124,7 +123,7 @@ public:
     // The correction editor, made and given the lines when first needed.
     CorrectionEditor* correctionEditor();
     bool correctionsPending() const;
-    TSTS copyState() const { return STS; }
+    TSTS copyState() const { return m_copyStrips->state(); }
     QRect rcTV; // work area of the screen nearest the window, fixed at start-up
 
     // The settings, read at start and written at exit; the settings dialog hands back a changed copy, and
@@ -216,13 +215,6 @@ public:
     // The middle button in the editor: the primary selection pasted where it was pressed.
     void MemoPastePrimary(qsizetype position);
 
-    // The copy gesture's handlers.
-    void LBoxMouseDown(Qt::MouseButtons buttons, const QPoint& position);
-    void Pnl1MouseMove(const QMouseEvent& event);
-    void LBoxKeyDown(int key);
-    // The selected rows, in row order, each once.
-    RowRanges selectedRows() const;
-
     // The session ends (logging off) or the program was told to stop (a signal), and nobody is there to
     // answer a question (sessionend.cpp). Every box and dialog gives up as if cancelled, the corrections
     // are saved without a question, and the window closes, which ends the program.
@@ -278,8 +270,6 @@ private:
     // Names and descriptions for screen readers (accessibility.cpp); the editor's when it is made.
     void NameForScreenReaders();
     void NameEditorForScreenReaders();
-    // The strips' names say their state, so a screen reader hears a selection waiting and each copy.
-    void NameStripsForScreenReaders(TSTS state);
     // The tabs' tool tips are for screen readers only: no hint shows over them, but for the correction tab
     // of a document that cannot be corrected, which tells why.
     bool IsTabHint(QObject* watched, const QEvent* event) const;
@@ -344,23 +334,14 @@ private:
     // Fills the 26 bookmark commands from the lines just loaded.
     void ScanBookmarks();
 
-    void SetSTS(TSTS state);
     void ConnectCopyGesture();
-    void CopySelectionToClipboard();
-    // Both strips in one colour (they always match).
-    void PaintStrips(TColor colour);
-    static TColor stripColour(TSTS state);
     QString settingsFilePath() const;
-
-    // A link launch is over: the strips show the copy state again.
-    void LinkLaunchEnded();
 
     Platform& m_platform;
     SettingsHolder m_settings;
     RecentFiles m_usedFL;
     std::array<QAction*, RecentFiles::Size> MRUL{};
     std::array<QAction*, 26> SIL{};
-    TSTS STS = TSTS::Sel0;
     LineListModel* m_model = nullptr;
     LineDelegate* m_delegate = nullptr;
     ModalWatcher* m_modalWatcher = nullptr;
@@ -390,6 +371,7 @@ private:
     DocumentWatcher* m_watcher = nullptr;   // follows the document on display on disk
     FindBar* m_findBar = nullptr;           // finds a text in the list
     PasteTarget* m_pasteTarget = nullptr;   // the window the user came from: pasting there, the global key
+    CopyStrips* m_copyStrips = nullptr;     // the copy gesture, its state and the strips
     LinkLauncher* m_linkLauncher = nullptr; // double-clicked http rows to the browser
     ClipboardPanel* m_clipboardPanel = nullptr; // the status bar follows the clipboard and NumLock
     QStringList m_kopixRejected;                // [Kopix] values of the settings file that made no sense

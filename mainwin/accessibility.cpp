@@ -19,11 +19,6 @@ void TfC::NameForScreenReaders() {
     LBox->setAccessibleName(QStringLiteral("文書の行"));
     LBox->setAccessibleDescription(
         QStringLiteral("行を選んで左右の帯にポインタを移すか Enter を押すと、クリップボードにコピーする"));
-    const QString stripDescription =
-        QStringLiteral("選んだ行を、ポインタが載るとコピーする（水色：未コピー、紺：コピー済み）");
-    NameStripsForScreenReaders(STS);
-    Pnl1->setAccessibleDescription(stripDescription);
-    Pnl2->setAccessibleDescription(stripDescription);
     SBarPanels[0]->setSpokenLabel(QStringLiteral("NumLock"), [](const QString& shown) {
         return shown.trimmed().isEmpty() ? tr("NumLock オフ") : tr("NumLock オン");
     });
@@ -40,26 +35,6 @@ void TfC::NameEditorForScreenReaders() {
     Memo1->setAccessibleName(QStringLiteral("訂正欄"));
     Memo1->setAccessibleDescription(
         QStringLiteral("表示文書をそのまま訂正する。転記に戻るとファイルに書かれる"));
-}
-
-void TfC::NameStripsForScreenReaders(TSTS state) {
-    // Their colour, said: a selection waits (aqua), or has just been copied (navy). A copy is said anew
-    // each time, also one of the same rows again.
-    const QString said = state == TSTS::SelN   ? tr("：選択中（未コピー）")
-                         : state == TSTS::SelC ? tr("：コピーしました")
-                                               : QString();
-    for (const auto& [strip, name] :
-         {std::pair{Pnl1, tr("左のコピー帯")}, std::pair{Pnl2, tr("右のコピー帯")}}) {
-        if (state == TSTS::SelC && strip->accessibleName() == name + said)
-            strip->setAccessibleName(name);
-        strip->setAccessibleName(name + said);
-    }
-#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
-    if (state == TSTS::SelC) {
-        QAccessibleAnnouncementEvent copied(LBox, tr("コピーしました"));
-        QAccessible::updateAccessibility(&copied);
-    }
-#endif
 }
 
 bool TfC::IsTabHint(QObject* watched, const QEvent* event) const {

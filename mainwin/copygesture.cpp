@@ -23,17 +23,6 @@
 namespace kopix {
 
 void TfC::ConnectCopyGesture() {
-    connect(LBox, &DocumentListView::pressed, this, &TfC::LBoxMouseDown);
-    connect(LBox, &DocumentListView::keyDown, this, &TfC::LBoxKeyDown);
-    // The file was read again in the middle of a drag, which went on selecting: the copy state follows
-    // what is selected, as after the press the drag started with.
-    connect(LBox, &DocumentListView::selectedAcrossReload, this, [this] {
-        if (STS != TSTS::SelN)
-            SetSTS(TSTS::SelN);
-    });
-    Pnl1->installEventFilter(this);
-    Pnl2->installEventFilter(this);
-
     connect(findChild<QAction*>(QStringLiteral("ActSelAll")), &QAction::triggered, this,
             &TfC::ActSelAllExecute);
     connect(EditCopy1, &QAction::triggered, this, &TfC::EditCopy1Execute);
@@ -53,8 +42,6 @@ bool TfC::eventFilter(QObject* watched, QEvent* event) {
         return true;
     if (IsTabHint(watched, event))
         return true;
-    if ((watched == Pnl1 || watched == Pnl2) && event->type() == QEvent::MouseMove)
-        Pnl1MouseMove(*static_cast<QMouseEvent*>(event));
     if (watched == LBox && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
         RouteKey(static_cast<QKeyEvent*>(event), PupMenu))
         return true;
@@ -80,65 +67,11 @@ bool TfC::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TfC::LBoxMouseDown(Qt::MouseButtons buttons, const QPoint& position) {
-    // The right button opens the menu; it never arms the gesture.
-    if (buttons & Qt::RightButton)
-        return;
-    if (STS == TSTS::SelN)
-        return;
-    if (LBox->indexAt(position).isValid())
-        SetSTS(TSTS::SelN);
-}
-
-void TfC::Pnl1MouseMove(const QMouseEvent& event) {
-    const Qt::KeyboardModifiers held =
-        event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    const QInputDevice::DeviceType device =
-        event.device() ? event.device()->type() : QInputDevice::DeviceType::Mouse;
-    const bool fromMouse =
-        device == QInputDevice::DeviceType::Mouse || device == QInputDevice::DeviceType::TouchPad;
-    if (held == Qt::NoModifier && event.buttons() == Qt::NoButton && fromMouse && isActiveWindow() &&
-        STS == TSTS::SelN) {
-        SetSTS(TSTS::SelC);
-        m_pasteTarget->afterCopy();
-    }
-}
-
-void TfC::LBoxKeyDown(int key) {
-    TSTS target = STS;
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        target = TSTS::SelC;
-        break;
-    case Qt::Key_Escape:
-        close();
-        break;
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_End:
-    case Qt::Key_Home:
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        target = TSTS::SelN;
-        break;
-    default:
-        break;
-    }
-    if (target == STS)
-        return;
-    SetSTS(target);
-    if (target == TSTS::SelC)
-        m_pasteTarget->afterCopy();
-}
-
 void TfC::ActSelAllExecute() {
     if (PageControl1->currentWidget() == TabNote)
         return;
     LBox->selectAll();
-    SetSTS(TSTS::SelN);
+    m_copyStrips->SetSTS(TSTS::SelN);
 }
 
 void TfC::EditCopy1Execute() {
@@ -146,19 +79,7 @@ void TfC::EditCopy1Execute() {
         Memo1->copy();
         return;
     }
-    if (STS == TSTS::SelN)
-        SetSTS(TSTS::SelC);
-}
-
-RowRanges TfC::selectedRows() const {
-    RowRanges ranges;
-    for (const QItemSelectionRange& range : LBox->selectionModel()->selection())
-        ranges.emplace_back(range.top(), range.bottom());
-    return normalizedRanges(std::move(ranges));
-}
-
-void TfC::CopySelectionToClipboard() {
-    QGuiApplication::clipboard()->setText(composeCopyText(lines(), selectedRows()), QClipboard::Clipboard);
+    m_copyStrips->copyArmed();
 }
 
 } // namespace kopix

@@ -95,7 +95,7 @@ void TfC::ShowDocument(const QString& path, LoadedDocument document) {
     ScanBookmarks();
     if (document.modified)
         AgeOfFile = document.modified;
-    SetSTS(TSTS::Sel0);
+    m_copyStrips->SetSTS(TSTS::Sel0);
     EnableDocActions(true);
     // From now on the list follows the file on disk; the editor holds what was read.
     m_watcher->watch(path);
@@ -258,7 +258,7 @@ void TfC::ShowNoDocument() {
         if (slot)
             slot->setVisible(false);
     ActFNasi->setVisible(true);
-    SetSTS(TSTS::Sel0);
+    m_copyStrips->SetSTS(TSTS::Sel0);
     EnableDocActions(false);
 }
 

@@ -16,15 +16,12 @@ void TfC::ActFindExecute() {
     // Made the first time it is opened: most sessions never find.
     if (!m_findBar) {
         // Typing finds a row as a click would choose it; Enter copies it as Enter in the list does.
-        m_findBar = new FindBar(*LBox, *m_delegate,
-                                {[this]() -> const LineStore& { return lines(); },
-                                 [this] {
-                                     if (STS != TSTS::SelN)
-                                         SetSTS(TSTS::SelN);
-                                 },
-                                 [this] { LBoxKeyDown(Qt::Key_Return); },
-                                 [this](const QString& note) { SBarPanels[1]->showNote(note); }},
-                                TabCopy);
+        m_findBar =
+            new FindBar(*LBox, *m_delegate,
+                        {[this]() -> const LineStore& { return lines(); }, [this] { m_copyStrips->arm(); },
+                         [this] { m_copyStrips->LBoxKeyDown(Qt::Key_Return); },
+                         [this](const QString& note) { SBarPanels[1]->showNote(note); }},
+                        TabCopy);
         static_cast<QVBoxLayout*>(TabCopy->layout())->addWidget(m_findBar);
     }
     m_findBar->openBar();

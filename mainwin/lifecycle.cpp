@@ -48,18 +48,6 @@ ToolStrip* makeToolBar(const QString& name, QWidget* parent) {
     return bar;
 }
 
-QFrame* makeStrip(const QString& name, QWidget* parent) {
-    auto* strip = new QFrame(parent);
-    strip->setObjectName(name);
-    strip->setFixedWidth(16);
-    strip->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    strip->setLineWidth(1);
-    // The strip paints its own colour, opaque, rather than the themed background behind it.
-    strip->setAutoFillBackground(true);
-    strip->setMouseTracking(true);
-    return strip;
-}
-
 } // namespace
 
 TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
@@ -97,10 +85,15 @@ void TfC::CreateComponents() {
     TabCopy->setObjectName(QStringLiteral("TabCopy"));
     ToolBar1 = makeToolBar(QStringLiteral("ToolBar1"), TabCopy);
 
-    Pnl1 = makeStrip(QStringLiteral("Pnl1"), TabCopy);
-    Pnl2 = makeStrip(QStringLiteral("Pnl2"), TabCopy);
     LBox = new DocumentListView(TabCopy);
     LBox->setObjectName(QStringLiteral("LBox"));
+    m_copyStrips = new CopyStrips(*LBox, *TabCopy,
+                                  {[this]() -> const LineStore& { return lines(); },
+                                   [this] { return m_linkLauncher->isLaunching(); },
+                                   [this] { m_pasteTarget->afterCopy(); }, [this] { close(); }},
+                                  this);
+    Pnl1 = m_copyStrips->left();
+    Pnl2 = m_copyStrips->right();
     m_model = new LineListModel(this);
     m_delegate = new LineDelegate(*m_model, this);
     m_delegate->setRules(&m_settings.value().rules);
@@ -168,8 +161,9 @@ void TfC::CreateComponents() {
         m_platform, *SBarPanels[0], *SBarPanels[1], [this] { UpdateEditActions(); }, this);
     m_linkLauncher = new LinkLauncher(
         *LBox, m_platform,
-        {[this]() -> const LineStore& { return lines(); }, [this](TColor colour) { PaintStrips(colour); },
-         [this] { LinkLaunchEnded(); },
+        {[this]() -> const LineStore& { return lines(); },
+         [this](TColor colour) { m_copyStrips->PaintStrips(colour); },
+         [this] { m_copyStrips->LinkLaunchEnded(); },
          [this](const QString& target, const QString& reason) { ReportNotOpened(target, reason); }},
         this);
 
@@ -211,7 +205,7 @@ void TfC::FormCreate(const QStringList& arguments) {
         ShowNoDocument();
 
     // The strips show their own colour.
-    SetSTS(STS);
+    m_copyStrips->SetSTS(copyState());
     // The copy tab is in front.
     PageControl1->setCurrentWidget(TabCopy);
     // The status bar follows the clipboard and NumLock from now on; double-clicked links open.
@@ -393,46 +387,6 @@ void TfC::ApplyListFont(const QFont& font) {
     RowHeight();
     if (Memo1)
         Memo1->setListFont(LBox->font());
-}
-
-TColor TfC::stripColour(TSTS state) {
-    switch (state) {
-    case TSTS::Sel0:
-        return clBtnFace;
-    case TSTS::SelN:
-        return clAqua;
-    case TSTS::SelC:
-        return clNavy;
-    }
-    return clBtnFace;
-}
-
-void TfC::SetSTS(TSTS state) {
-    STS = state;
-    if (state == TSTS::SelC)
-        CopySelectionToClipboard();
-    // A link launch keeps its own colour on the strips while a selection is armed again meanwhile.
-    NameStripsForScreenReaders(state);
-    if (state == TSTS::SelN && m_linkLauncher->isLaunching())
-        return;
-    PaintStrips(stripColour(state));
-}
-
-void TfC::LinkLaunchEnded() {
-    // A selection waiting to be copied is entered again (aqua); idle and copied only get their colour
-    // back, so nothing is copied twice and the green never stays behind.
-    if (STS == TSTS::SelN)
-        SetSTS(TSTS::SelN);
-    else
-        PaintStrips(stripColour(STS));
-}
-
-void TfC::PaintStrips(TColor colour) {
-    for (QFrame* strip : {Pnl1, Pnl2}) {
-        QPalette palette = strip->palette();
-        palette.setColor(QPalette::Window, toQColor(colour, palette));
-        strip->setPalette(palette);
-    }
 }
 
 QString TfC::settingsFilePath() const {
