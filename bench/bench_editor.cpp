@@ -24,7 +24,7 @@ namespace {
 
 void enterTab(TfC& window) {
     window.PageControl1->setCurrentWidget(window.TabNote);
-    window.Memo1->repaint();
+    window.Memo1()->repaint();
 }
 
 void leaveTab(TfC& window) {
@@ -99,7 +99,7 @@ void BM_SaveAndReload(benchmark::State& state, TextEncoding encoding) {
     for (auto _ : state) {
         state.PauseTiming();
         enterTab(*window.fC);
-        window.fC->Memo1->insertPastedText(QStringLiteral("!"));
+        window.fC->Memo1()->insertPastedText(QStringLiteral("!"));
         ::malloc_trim(0);
         const qint64 before = bench::residentBytes();
         bench::resetPeakResident();
@@ -130,7 +130,7 @@ void BM_CloseWithCorrectionPending(benchmark::State& state) {
         auto window = std::make_unique<bench::MainWindow>();
         window->openAndPaint(path);
         enterTab(*window->fC);
-        window->fC->Memo1->insertPastedText(QStringLiteral("!"));
+        window->fC->Memo1()->insertPastedText(QStringLiteral("!"));
         state.ResumeTiming();
         window->fC->CloseForSessionEnd();
         QCoreApplication::processEvents();
@@ -196,8 +196,8 @@ void BM_KeystrokeOnLongLine(benchmark::State& state) {
     enterTab(*window.fC);
     for (auto _ : state) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-        QCoreApplication::sendEvent(window.fC->Memo1, &press);
-        window.fC->Memo1->viewport()->repaint();
+        QCoreApplication::sendEvent(window.fC->Memo1(), &press);
+        window.fC->Memo1()->viewport()->repaint();
     }
 }
 

@@ -24,6 +24,13 @@ struct PastePlace {
 // loaded text still counts as a correction. Reading the clipboard is left to the window (the editor's own
 // paste would wait for a clipboard owner that never answers), and so is the middle button's paste of the
 // primary selection, which would wait the same way: the editor only says where it was asked for.
+// Where the user is in the editor's text: the view's top line and the caret (line, index in the line).
+struct EditorViewPlace {
+    int firstLine = 0;
+    int caretLine = 0;
+    int caretIndex = 0;
+};
+
 class CorrectionEditor : public QsciScintilla {
     Q_OBJECT
 public:
@@ -51,12 +58,7 @@ public:
     void scrollLines(int lines);
     // The caret at the start of a line, nothing selected; the view does not scroll.
     void placeCaretAtLine(int line);
-    // Where the user is in the text: the view's top line and the caret (line, index in the line).
-    struct ViewPlace {
-        int firstLine = 0;
-        int caretLine = 0;
-        int caretIndex = 0;
-    };
+    using ViewPlace = EditorViewPlace;
     ViewPlace viewPlace() const;
     // Back to a place taken before the text was filled anew (as near as the new text allows).
     void restoreViewPlace(const ViewPlace& place);

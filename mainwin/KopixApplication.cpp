@@ -30,6 +30,12 @@ bool KopixApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
+bool KopixApplication::event(QEvent* event) {
+    if (event->type() == QEvent::Quit && m_quitRequest && m_quitRequest())
+        return true;
+    return QApplication::event(event);
+}
+
 void preferX11OnWayland() {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return;

@@ -31,8 +31,16 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
+    // Who answers a request to quit the application as a whole (the session manager ends the session):
+    // true when it took the request, which Qt then does not carry out itself.
+    void setQuitRequestHandler(std::function<bool()> handler) { m_quitRequest = std::move(handler); }
+
+protected:
+    bool event(QEvent* event) override;
+
 private:
     std::function<void(const QString&)> m_reporter;
+    std::function<bool()> m_quitRequest;
     QTranslator m_qtTranslator;
 };
 

@@ -10,6 +10,7 @@
 #include "core/SettingsPlace.h"
 #include "core/TextCodec.h"
 #include "mainwin/CopyStrips.h"
+#include "mainwin/CorrectionTab.h"
 #include "platform/MessageBox.h"
 
 #include <QHash>
@@ -40,7 +41,6 @@ class LineDelegate;
 class DocumentListView;
 class ModalWatcher;
 class CorrectionEditor;
-struct PastePlace;
 class StatusPanel;
 class HintController;
 class ToolStrip;
@@ -117,12 +117,14 @@ public:
     // The application title: the caption shown on the task bar and on the error box.
     QString applicationTitle() const { return m_applicationTitle; }
     // The path of the document on display ("" when none): where corrections are saved.
-    QString displayedDocumentPath() const { return m_displayedPath; }
-    bool displayedDocumentDecodedCleanly() const { return m_displayedClean; }
+    QString displayedDocumentPath() const { return m_correction->loadedFile().path; }
+    bool displayedDocumentDecodedCleanly() const { return m_correction->loadedFile().decodedCleanly; }
     const LineStore& lines() const;
+    // The correction editor (Memo1 on the correction tab): null until first needed.
+    CorrectionEditor* Memo1() const { return m_correction->editor(); }
     // The correction editor, made and given the lines when first needed.
-    CorrectionEditor* correctionEditor();
-    bool correctionsPending() const;
+    CorrectionEditor* correctionEditor() { return m_correction->correctionEditor(); }
+    bool correctionsPending() const { return m_correction->correctionsPending(); }
     TSTS copyState() const { return m_copyStrips->state(); }
     QRect rcTV; // work area of the screen nearest the window, fixed at start-up
 
@@ -140,7 +142,6 @@ public:
     DocumentListView* LBox = nullptr;
     QFrame* Pnl1 = nullptr;
     QFrame* Pnl2 = nullptr;
-    CorrectionEditor* Memo1 = nullptr; // none until first needed (correctionEditor())
     QStatusBar* SBar = nullptr;
     std::array<StatusPanel*, 2> SBarPanels{};
     ToolStrip* ToolBar1 = nullptr;
@@ -178,7 +179,6 @@ public:
     int TopI = 0;
     int FukugenWidth = 0;
     int FukugenHeight = 0;
-    std::optional<qint64> AgeOfFile;
 
     // Commands (handlers keep their names).
     void ActRefreshExecute();
@@ -204,17 +204,6 @@ public:
     // Null until the find bar is first opened.
     FindBar* findBar() const { return m_findBar; }
 
-    // The correction tab (correction.cpp).
-    void PageControl1Change();
-    void EditSyncExecute();
-    void EditSyncUpdate();
-    void EditUndo1Execute();
-    void EditCut1Execute();
-    void EditPaste1Execute();
-    void EditDelete1Execute();
-    // The middle button in the editor: the primary selection pasted where it was pressed.
-    void MemoPastePrimary(qsizetype position);
-
     // The session ends (logging off) or the program was told to stop (a signal), and nobody is there to
     // answer a question (sessionend.cpp). Every box and dialog gives up as if cancelled, the corrections
     // are saved without a question, and the window closes, which ends the program.
@@ -227,10 +216,11 @@ public:
     void SaveForLostDisplay();
     // Whether corrections were lost because no file could take them at a close without questions: the
     // program then ends with a failure status.
-    bool correctionsLost() const { return m_correctionsLost; }
+    bool correctionsLost() const { return m_correction->correctionsLost(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // A close request while a close is asking its questions is ignored.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -239,8 +229,6 @@ private:
     void FormCreate(const QStringList& arguments);
     void FormShow();
     bool FormCloseQuery();
-    // True when a close request arrives while a close is asking its questions: it is ignored.
-    bool IgnoreCloseWhileAsking(QObject* watched, QEvent* event);
     void FormDestroy();
     void AppEventModalBegin();
     void AppEventModalEnd();
@@ -267,23 +255,10 @@ private:
     void CreateComponents();
     void CreateActions();
     void CreateMenus();
-    // Names and descriptions for screen readers (accessibility.cpp); the editor's when it is made.
+    // Names and descriptions for screen readers (accessibility.cpp).
     void NameForScreenReaders();
-    void NameEditorForScreenReaders();
-    // The tabs' tool tips are for screen readers only: no hint shows over them, but for the correction tab
-    // of a document that cannot be corrected, which tells why.
-    bool IsTabHint(QObject* watched, const QEvent* event) const;
+    // Makes the correction tab's part, once the commands are there.
     void SetUpCorrectionTab();
-    // Makes the editor (Memo1) the first time it is needed: the tab is opened, or its text or state is
-    // asked for. Most sessions only copy, and the editor is the costliest part of the window to build.
-    void CreateCorrectionEditor();
-    // The edit commands' enabled states, from the editor's focus, selection, undo history and the
-    // clipboard as last seen.
-    void UpdateEditActions();
-    // A key in the editor that belongs to an edit command; true when it was taken.
-    bool editorKeyEvent(QKeyEvent* event);
-    // A paste's text, come from the clipboard or the primary selection, put where it was asked for.
-    void PasteWhereAsked(const PastePlace& place, const QString& text);
     // Where a key pressed in a control goes: its menu's commands first, then the window's; true when it
     // was taken from the control.
     bool RouteKey(QKeyEvent* event, QMenu* controlMenu);
@@ -298,35 +273,15 @@ private:
     void ShowNoDocument();
     void SetDocCaption(const QString& name);
     void EnableDocActions(bool enabled);
-    // Keeps a document out of the correction editor when the editor cannot take it, and says why on the
-    // tab and, once, in the status bar.
-    void BarCorrections(CorrectionBar bar, const LineStore& lines);
     void ShowLines(LineStore lines);
     void FilesDropped(const QStringList& paths);
-    // Who answers the questions a save may have to ask.
-    enum class Asking { User, Nobody };
-    // Writes the corrections to the document on display; false when they were not written (the user
-    // declined, or the write failed), and then they are still pending. With nobody to ask, a save that
-    // would need a question is not made. *declined tells that a question was answered "無視".
-    bool SaveCorrections(Asking asking = Asking::User, bool* declined = nullptr);
-    // Saves pending corrections without asking: to the document when no question is needed and the write
-    // succeeds, else to a recovery copy beside it (or in the data folder). True when they are safe
-    // somewhere; `wroteDocument` tells which.
-    bool SaveCorrectionsUnasked(bool* wroteDocument = nullptr);
-    // Writes the corrections to a new file beside the document, or in the data folder; its path, or
-    // empty when no copy could be made anywhere.
-    QString KeepRecoveryCopy(const QString& text);
     // Closes every modal box and dialog and every open menu, as if cancelled.
     void CancelModalWindows();
-    // After the corrections were written: the list shows the file as written with topLine at its top, and
-    // the editor counts as unchanged.
-    void ShowSavedDocument(int topLine);
+    // After the corrections were written: the list shows the file as written (`saved`, else read again)
+    // with topLine at its top.
+    void ShowSavedDocument(int topLine, std::optional<LoadedDocument> saved);
     // Shows a document read (or just written) from path: the list, caption, recent files, bookmarks.
     void ShowDocument(const QString& path, LoadedDocument document);
-    // Before another document replaces the editor's text: true when nothing is pending or it was saved.
-    bool SavePendingCorrections();
-    // Whether another program wrote the document on display since it was read (time or size moved).
-    bool fileChangedSinceLoad() const;
     // The document changed on disk (diskfollow.cpp): read again as F4 does, unless corrections are
     // pending; a file that has gone is marked in the title.
     void DocumentChangedOnDisk();
@@ -348,23 +303,12 @@ private:
     HintController* m_hints = nullptr;
     SettingsDialog* m_settingsDialog = nullptr;
     std::function<SettingsDialog*()> m_makeSettingsDialog;
-    CorrectionBar m_correctionBar = CorrectionBar::None;
     QHash<QMenu*, QList<QAction*>> m_menuCommands; // the commands each popup menu shows
     QString m_applicationTitle = QStringLiteral("Kopix");
-    QString m_displayedPath;
-    TextEncoding m_displayedEncoding = TextEncoding::Utf8;
-    bool m_displayedClean = true;
-    qint64 m_displayedSize = -1; // the file's size when it was loaded
-    // What the last correction save wrote, when reading the file back would give just that.
-    std::optional<LoadedDocument> m_savedDocument;
-    bool m_memoStale = false; // the editor has not been given the current lines yet
     bool m_shown = false;
     bool m_shrunk = false;
     bool m_sessionEnding = false;       // closing for a logout or a signal: no questions any more
     bool m_closeAsking = false;         // a close is under way and may be asking a question
-    QString m_recoveredText;            // the corrections last kept in a recovery copy
-    QString m_recoveredPath;            // and where
-    bool m_correctionsLost = false;     // a close without questions could keep them nowhere
     std::optional<QRect> m_rectAtClose; // the window's rectangle when the close was accepted, written at exit
     QMargins m_frame;                   // the frame the desktop said it would put around the window
     SettingsPlace m_place;              // where the settings file and the first-run sample live
@@ -372,6 +316,7 @@ private:
     FindBar* m_findBar = nullptr;           // finds a text in the list
     PasteTarget* m_pasteTarget = nullptr;   // the window the user came from: pasting there, the global key
     CopyStrips* m_copyStrips = nullptr;     // the copy gesture, its state and the strips
+    CorrectionTab* m_correction = nullptr;  // the correction tab: the editor, its commands and the save
     LinkLauncher* m_linkLauncher = nullptr; // double-clicked http rows to the browser
     ClipboardPanel* m_clipboardPanel = nullptr; // the status bar follows the clipboard and NumLock
     QStringList m_kopixRejected;                // [Kopix] values of the settings file that made no sense

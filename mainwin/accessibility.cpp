@@ -27,23 +27,7 @@ void TfC::NameForScreenReaders() {
     // A tab's description is its tool tip; the tab bar shows none as a hint.
     QTabBar* tabs = PageControl1->tabBar();
     tabs->setTabToolTip(PageControl1->indexOf(TabCopy), QStringLiteral("行を選んでコピーする"));
-    // The correction tab's is set with each document (BarCorrections).
-    tabs->installEventFilter(this);
-}
-
-void TfC::NameEditorForScreenReaders() {
-    Memo1->setAccessibleName(QStringLiteral("訂正欄"));
-    Memo1->setAccessibleDescription(
-        QStringLiteral("表示文書をそのまま訂正する。転記に戻るとファイルに書かれる"));
-}
-
-bool TfC::IsTabHint(QObject* watched, const QEvent* event) const {
-    if (event->type() != QEvent::ToolTip || watched != PageControl1->tabBar())
-        return false;
-    // Except on the correction tab of a document it cannot take, which says why.
-    const QPoint at = static_cast<const QHelpEvent*>(event)->pos();
-    return m_correctionBar == CorrectionBar::None ||
-           PageControl1->tabBar()->tabAt(at) != PageControl1->indexOf(TabNote);
+    // The correction tab's is set with each document (CorrectionTab::BarCorrections).
 }
 
 } // namespace kopix

@@ -46,7 +46,8 @@ void TfC::setIndependentCopy() {
     if (moved.topLeft() == outer.topLeft())
         moved = fitToWorkArea(outer.translated(-step, -step), rcTV);
     placeOuterRect(moved);
-    SetDocCaption(windowTitle() == QLatin1String("Kopix") ? QString() : fileNamePart(m_displayedPath));
+    SetDocCaption(windowTitle() == QLatin1String("Kopix") ? QString()
+                                                          : fileNamePart(displayedDocumentPath()));
 }
 
 } // namespace kopix

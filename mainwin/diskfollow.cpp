@@ -18,25 +18,23 @@ namespace kopix {
 
 void TfC::DocumentChangedOnDisk() {
     // The placeholder follows no file.
-    if (m_displayedPath.isEmpty() || !ActRefresh->isEnabled())
+    const QString path = displayedDocumentPath();
+    if (path.isEmpty() || !ActRefresh->isEnabled())
         return;
     // A file that has gone is marked in the title, and unmarked when it is back; the list stays.
-    SetDocCaption(fileNamePart(m_displayedPath));
-    if (!fileExists(m_displayedPath) || !fileChangedSinceLoad())
+    SetDocCaption(fileNamePart(path));
+    if (!fileExists(path) || !m_correction->fileChangedSinceLoad())
         return;
     if (correctionsPending()) {
-        // The corrections stay as they are; saving them asks about the other program's change.
-        PageControl1->setTabText(PageControl1->indexOf(TabNote), QStringLiteral("訂正（更新あり）"));
+        m_correction->markChangedOnDisk();
         return;
     }
     // Read on the correction tab, the editor is filled anew: the user keeps their place there too.
-    const bool editing = PageControl1->currentWidget() == TabNote && Memo1 && !m_memoStale;
-    const std::optional<CorrectionEditor::ViewPlace> editorPlace =
-        editing ? std::optional(Memo1->viewPlace()) : std::nullopt;
+    const std::optional<CorrectionEditor::ViewPlace> editorPlace = m_correction->editorPlace();
     const int top = editorPlace ? editorPlace->firstLine : LBox->topRow();
-    OpenDocument(m_displayedPath);
+    OpenDocument(path);
     // Read (a failed read has said why, and left the list as it was): the user keeps their place.
-    if (fileChangedSinceLoad())
+    if (m_correction->fileChangedSinceLoad())
         return;
     LBox->setTopRow(std::clamp(top, 0, std::max(0, m_model->rowCount() - 1)));
     if (editorPlace && PageControl1->currentWidget() == TabNote)

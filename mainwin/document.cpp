@@ -3,11 +3,9 @@
 #include "mainwin/UfC.h"
 
 #include "core/DocumentFile.h"
-#include "core/DocumentSave.h"
 #include "core/FileWriter.h"
 #include "core/PathBytes.h"
 #include "core/PathRules.h"
-#include "mainwin/CorrectionEditor.h"
 #include "mainwin/DocumentListView.h"
 #include "mainwin/DocumentWatcher.h"
 #include "mainwin/LineListModel.h"
@@ -15,7 +13,6 @@
 #include "platform/Platform.h"
 
 #include <QAction>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -59,7 +56,7 @@ QString notFoundText(const QString& path) {
 } // namespace
 
 void TfC::OpenDocument(const QString& path) {
-    m_savedDocument.reset();
+    m_correction->forgetSavedDocument();
     const int found = m_usedFL.indexOf(path);
     // A folder, a pipe or a device of that name is there but is no document: the read says why.
     if (!pathExists(path)) {
@@ -79,13 +76,11 @@ void TfC::OpenDocument(const QString& path) {
 void TfC::ShowDocument(const QString& path, LoadedDocument document) {
     const int found = m_usedFL.indexOf(path);
     const bool noRows = document.lines.count() == 0;
-    BarCorrections(correctionBar(document.lines, m_platform.memoryBytes()), document.lines);
+    m_correction->BarCorrections(correctionBar(document.lines, m_platform.memoryBytes()), document.lines);
     ShowLines(std::move(document.lines));
-    m_displayedPath = path;
+    m_correction->documentShown(
+        LoadedFile{path, document.encoding, document.decodedCleanly, document.size, document.modified});
     SetDocCaption(fileNamePart(path));
-    m_displayedEncoding = document.encoding;
-    m_displayedClean = document.decodedCleanly;
-    m_displayedSize = document.size;
     // Reopening entry 0 leaves the list as it is; the menu is rebuilt all the same, since the placeholder
     // may have hidden it.
     if (!m_usedFL.documentOpened(path, found))
@@ -93,13 +88,10 @@ void TfC::ShowDocument(const QString& path, LoadedDocument document) {
     if (found == 0 && TopI < m_model->rowCount())
         LBox->setTopRow(TopI);
     ScanBookmarks();
-    if (document.modified)
-        AgeOfFile = document.modified;
     m_copyStrips->SetSTS(TSTS::Sel0);
     EnableDocActions(true);
     // From now on the list follows the file on disk; the editor holds what was read.
     m_watcher->watch(path);
-    PageControl1->setTabText(PageControl1->indexOf(TabNote), QStringLiteral("訂正"));
     // A file that shows no row at all says why (at start the list then shows that there is nothing to show).
     if (noRows)
         SBarPanels[1]->showNote(fileNamePart(path) +
@@ -113,113 +105,11 @@ void TfC::ShowLines(LineStore lines) {
     m_model->setLines(std::move(lines));
     LBox->setTopRow(0);
     LBox->setUpdatesEnabled(true);
-    // The editor gets its copy of the lines when it is next needed; until then it is not modified.
-    m_memoStale = true;
-    if (Memo1)
-        Memo1->setDocumentText(QString());
-    if (PageControl1->currentWidget() == TabNote) {
-        if (m_correctionBar == CorrectionBar::None)
-            correctionEditor();
-        else
-            PageControl1->setCurrentWidget(TabCopy);
-    }
+    m_correction->linesReplaced();
 }
 
 const LineStore& TfC::lines() const {
     return m_model->lines();
-}
-
-bool TfC::SaveCorrections(Asking asking, bool* declined) {
-    // Every question here has the same way out: "無視" writes nothing and keeps the corrections, and whoever
-    // asked for the save stops. Nobody to ask counts as "無視".
-    const QString keep = QStringLiteral("\r\n「無視」では書き込まず、訂正はそのまま残ります。");
-    const auto ask = [this, asking, declined](const QString& question) {
-        if (asking == Asking::Nobody) {
-            qWarning().noquote() << question.section(QStringLiteral("\r\n"), 0, 0);
-            return false;
-        }
-        const bool yes = MsgDlgCenter(question, MsgDlgType::Confirmation, mbOK | mbIgnore, 0) == mrOk;
-        if (!yes && declined)
-            *declined = true;
-        return yes;
-    };
-    m_savedDocument.reset();
-    const QString name = fileNamePart(m_displayedPath);
-    QString text = correctionEditor()->wholeText();
-
-    // Another program may have written the file since it was read; its changes would be lost.
-    const bool changedOnDisk = fileChangedSinceLoad();
-    if (changedOnDisk &&
-        !ask(name +
-             QStringLiteral(
-                 " は、読み込んだ後にほかのプログラムで書き換えられています。\r\n訂正を書き込むと、その"
-                 "変更は失われます。") +
-             keep))
-        return false;
-
-    // The file as it is on disk gives the bytes of every line the user left alone; the file as loaded, when
-    // it is still the one on disk and its bytes are those its text encodes to, gives them without a read.
-    TextEncoding encoding = m_displayedEncoding;
-    std::optional<QByteArray> onDisk;
-    std::optional<CorrectionSave> plain;
-    if (!changedOnDisk && fileExists(m_displayedPath))
-        plain = planPlainCorrectionSave(text, encoding, m_displayedClean, Memo1->utf8Text());
-    if (!plain)
-        onDisk = readRegularFile(m_displayedPath, documentSizeLimit()).bytes;
-    CorrectionSave save =
-        plain ? std::move(*plain)
-              : planCorrectionSave(text, encoding, onDisk, m_displayedEncoding, m_displayedClean);
-    if (save.unrepresentable >= 0) {
-        // Rather than lose the character, the whole file may go over to UTF-8.
-        if (!ask(unrepresentableText(text, save.unrepresentable) +
-                 QStringLiteral("。\r\nファイル全体を UTF-8 で書き込みますか？") + keep))
-            return false;
-        encoding = TextEncoding::Utf8;
-        save = planCorrectionSave(text, encoding, onDisk, m_displayedEncoding, m_displayedClean);
-    }
-    if (save.losesUnreadable &&
-        !ask(name +
-             QStringLiteral(
-                 " には読めなかった文字があります。\r\n訂正を書き込むと、その文字は置き換えられます。") +
-             keep))
-        return false;
-    // What follows a NUL was never shown; it stays unless the row holding it changed.
-    if (save.dropsHiddenTail &&
-        !ask(name +
-             QStringLiteral(" には、NUL 文字の後に表示されていない部分があります。\r\n訂正を書き込むと、"
-                            "その部分は削除されます。") +
-             keep))
-        return false;
-
-    QString reason;
-    if (!writeFileSafely(m_displayedPath, save.bytes, &reason)) {
-        if (asking == Asking::Nobody) {
-            qWarning().noquote() << QStringLiteral("%1 に書き込めません: %2").arg(m_displayedPath, reason);
-            return false;
-        }
-        m_platform.showErrorBox(this, m_applicationTitle,
-                                errorBoxText(QStringLiteral("%1 に書き込めません").arg(m_displayedPath)) +
-                                    QStringLiteral("\r\n") + reason);
-        return false;
-    }
-    m_displayedEncoding = encoding;
-    // The list can take the text just written rather than read and decode the file again.
-    if (save.readsBackAsText) {
-        m_savedDocument = LoadedDocument{LineStore::fromText(std::move(text)), encoding, true,
-                                         fileModifiedTime(m_displayedPath), qint64(save.bytes.size())};
-    }
-    return true;
-}
-
-bool TfC::fileChangedSinceLoad() const {
-    // A file that is gone is written anew; one whose time or size moved was written by someone else.
-    if (!fileExists(m_displayedPath))
-        return false;
-    return fileModifiedTime(m_displayedPath) != AgeOfFile || fileSize(m_displayedPath) != m_displayedSize;
-}
-
-bool TfC::SavePendingCorrections() {
-    return !correctionsPending() || SaveCorrections();
 }
 
 void TfC::OpenIfTxt(const QString& path) {
@@ -248,7 +138,7 @@ void TfC::ShowNoDocument() {
             return;
         }
     }
-    BarCorrections(CorrectionBar::None, {});
+    m_correction->BarCorrections(CorrectionBar::None, {});
     m_model->setLines(LineStore::fromLines({placeholderLine1, placeholderLine2, placeholderLine3}));
     for (QAction* slot : SIL)
         if (slot)
@@ -266,16 +156,17 @@ void TfC::SetDocCaption(const QString& name) {
     // The document's name (marked while its file is gone), and a copy that leaves the settings file to
     // another Kopix says so.
     const QString shown = pathForDisplay(name);
-    m_applicationTitle = shown.isEmpty()               ? QStringLiteral("Kopix")
-                         : fileExists(m_displayedPath) ? shown + QStringLiteral(" - Kopix")
-                                                       : shown + QStringLiteral("（見つかりません） - Kopix");
+    m_applicationTitle = shown.isEmpty() ? QStringLiteral("Kopix")
+                         : fileExists(displayedDocumentPath())
+                             ? shown + QStringLiteral(" - Kopix")
+                             : shown + QStringLiteral("（見つかりません） - Kopix");
     if (m_independentCopy)
         m_applicationTitle += QStringLiteral("（別ウィンドウ・設定保存なし）");
     setWindowTitle(m_applicationTitle);
 }
 
 void TfC::EnableDocActions(bool enabled) {
-    ActNote->setEnabled(enabled && m_correctionBar == CorrectionBar::None);
+    ActNote->setEnabled(enabled && m_correction->bar() == CorrectionBar::None);
     ActRefresh->setEnabled(enabled);
     ActFolder->setEnabled(enabled);
 }
@@ -292,12 +183,12 @@ void TfC::ActRefreshExecute() {
         // Reading the file again replaces the editor's text: the corrections go first, or only when the
         // user says so.
         switch (MsgDlgCenter(
-            fileNamePart(m_displayedPath) +
+            fileNamePart(displayedDocumentPath()) +
                 QStringLiteral(" の訂正がまだ書き込まれていません。\r\n「はい」では書き込んでから"
                                "読み直し、「いいえ」では訂正を捨てて読み直します。"),
             MsgDlgType::Confirmation, mbYes | mbNo | mbCancel, 0)) {
         case mrYes:
-            if (!SaveCorrections())
+            if (!m_correction->SaveCorrections())
                 return;
             break;
         case mrNo:
@@ -308,7 +199,7 @@ void TfC::ActRefreshExecute() {
         OpenDocument(path);
         return;
     }
-    if (fileModifiedTime(path) != AgeOfFile)
+    if (fileModifiedTime(path) != m_correction->loadedFile().modified)
         OpenDocument(path);
     else
         MsgDlgCenter(path + QStringLiteral("\r\nまだ、上書き更新されていません。"), MsgDlgType::Warning, mbOK,
@@ -336,7 +227,7 @@ void TfC::FileOpenExecute() {
 void TfC::FileOpenAccept(const QString& path) {
     // Corrections go to their own document before another one is shown; if they are not written the
     // other document is not opened, so they are not lost.
-    if (!SavePendingCorrections())
+    if (!m_correction->SavePendingCorrections())
         return;
     OpenDocument(path);
 }
@@ -346,7 +237,7 @@ void TfC::FilesDropped(const QStringList& paths) {
     // from the open dialog.
     if (paths.isEmpty() || !hasTxtExtension(paths.constFirst()))
         return;
-    if (SavePendingCorrections())
+    if (m_correction->SavePendingCorrections())
         OpenDocument(paths.constFirst());
 }
 

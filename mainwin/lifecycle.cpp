@@ -14,6 +14,7 @@
 #include "mainwin/DocumentWatcher.h"
 #include "mainwin/Fonts.h"
 #include "mainwin/Hints.h"
+#include "mainwin/KopixApplication.h"
 #include "mainwin/LineDelegate.h"
 #include "mainwin/LineListModel.h"
 #include "mainwin/LinkLauncher.h"
@@ -158,7 +159,7 @@ void TfC::CreateComponents() {
         [this](const QString& text) { MsgDlgCenter(text, MsgDlgType::Warning, mbOK, 0); }, this);
 
     m_clipboardPanel = new ClipboardPanel(
-        m_platform, *SBarPanels[0], *SBarPanels[1], [this] { UpdateEditActions(); }, this);
+        m_platform, *SBarPanels[0], *SBarPanels[1], [this] { m_correction->UpdateEditActions(); }, this);
     m_linkLauncher = new LinkLauncher(
         *LBox, m_platform,
         {[this]() -> const LineStore& { return lines(); },
@@ -211,8 +212,15 @@ void TfC::FormCreate(const QStringList& arguments) {
     // The status bar follows the clipboard and NumLock from now on; double-clicked links open.
     m_linkLauncher->SetUpLinkLaunch();
     m_clipboardPanel->JoinClipboardViewer();
-    // The session manager's end of the session reaches the application as a request to quit.
-    QCoreApplication::instance()->installEventFilter(this);
+    // The session manager's end of the session reaches the application as a request to quit: while the
+    // window is open, a close without questions, like a termination signal.
+    if (auto* application = qobject_cast<KopixApplication*>(QCoreApplication::instance()))
+        application->setQuitRequestHandler([this] {
+            if (!isVisible() || m_sessionEnding)
+                return false;
+            CloseForSessionEnd();
+            return true;
+        });
 }
 
 void TfC::showEvent(QShowEvent* event) {
@@ -227,7 +235,7 @@ void TfC::FormShow() {
     // The window was fitted before it had a frame; where the desktop already gave it one, fit the frame too.
     FitToWorkArea(this);
     LBox->setFocus();
-    // Close requests reach the native window first (IgnoreCloseWhileAsking).
+    // Close requests reach the native window first (eventFilter).
     windowHandle()->installEventFilter(this);
     // Pasting into other windows and the global key, once the window shows: what cannot be is told over it.
     QTimer::singleShot(0, this, [this] {
@@ -240,13 +248,14 @@ void TfC::FormShow() {
     });
 }
 
-bool TfC::IgnoreCloseWhileAsking(QObject* watched, QEvent* event) {
+bool TfC::eventFilter(QObject* watched, QEvent* event) {
     // Qt lets a close request from the desktop through to a window whose own close is under way, even past
     // the question that close is asking, and then ends the program without it: the question must decide.
-    if (watched != windowHandle() || !m_closeAsking)
-        return false;
-    event->ignore();
-    return true;
+    if (watched == windowHandle() && event->type() == QEvent::Close && m_closeAsking) {
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfC::closeEvent(QCloseEvent* event) {
@@ -263,32 +272,19 @@ void TfC::closeEvent(QCloseEvent* event) {
 bool TfC::FormCloseQuery() {
     // At a logout nothing may wait for an answer, and the close cannot be refused.
     if (m_sessionEnding) {
-        SaveCorrectionsUnasked();
+        m_correction->SaveCorrectionsUnasked();
         return true;
     }
     if (m_platform.isOnRemovableDrive(currentFolder()) &&
         MsgDlgCenter(QStringLiteral("終了していいですか？。"), MsgDlgType::Confirmation, mbOK | mbIgnore,
                      0) == mrIgnore)
         return false;
-    if (!correctionsPending())
-        return true;
-    if (fileExists(m_displayedPath))
-        return SaveCorrections();
-    // The document is gone (deleted, its drive taken out): its name is not written again, and the
-    // corrections are not thrown away either, unless the user says so.
-    const QString name = fileNamePart(m_displayedPath);
-    if (const QString copy = KeepRecoveryCopy(correctionEditor()->text()); !copy.isEmpty()) {
-        MsgDlgCenter(name + QStringLiteral(" が見つからないため、訂正は次のファイルに保存しました。\r\n") +
-                         copy,
-                     MsgDlgType::Information, mbOK, 0);
-        return true;
-    }
-    return MsgDlgCenter(name + QStringLiteral(" が見つからず、訂正はどこにも保存できませんでした。\r\n"
-                                              "終了すると訂正は失われます。\r\n「無視」では終了しません。"),
-                        MsgDlgType::Warning, mbOK | mbIgnore, 0) == mrOk;
+    return m_correction->CloseQuery();
 }
 
 void TfC::FormDestroy() {
+    if (auto* application = qobject_cast<KopixApplication*>(QCoreApplication::instance()))
+        application->setQuitRequestHandler({});
     // Before anything can open a box (and with it an event loop) on a window that is going away.
     m_clipboardPanel->LeaveClipboardViewer();
     SaveSettings();
@@ -385,8 +381,7 @@ void TfC::RowHeight() {
 void TfC::ApplyListFont(const QFont& font) {
     LBox->setFont(font);
     RowHeight();
-    if (Memo1)
-        Memo1->setListFont(LBox->font());
+    m_correction->setListFont(LBox->font());
 }
 
 QString TfC::settingsFilePath() const {

@@ -261,7 +261,7 @@ void TfC::ActMenuExecute() {
 }
 
 void TfC::PopupFromKeyboard(QMenu* controlMenu) {
-    QAbstractScrollArea* control = controlMenu == PupMemo ? static_cast<QAbstractScrollArea*>(Memo1) : LBox;
+    QAbstractScrollArea* control = controlMenu == PupMemo ? static_cast<QAbstractScrollArea*>(Memo1()) : LBox;
     const QRect caret = control->inputMethodQuery(Qt::ImCursorRectangle).toRect();
     const QRect inside = control->viewport()->rect();
     const QPoint at = caret.isValid() && inside.intersects(caret) ? caret.center() : inside.center();
@@ -286,7 +286,7 @@ bool TfC::RouteKey(QKeyEvent* event, QMenu* controlMenu) {
             continue;
         if (event->type() == QEvent::KeyPress) {
             if (controlMenu == PupMemo)
-                UpdateEditActions();
+                m_correction->UpdateEditActions();
             if (command->isEnabled())
                 command->trigger();
         }

@@ -36,7 +36,7 @@ void TfC::OnUsedFLChange() {
 
 void TfC::ActF0Execute(int slot) {
     const QString path = m_usedFL.entry(slot);
-    if (!path.isEmpty() && SavePendingCorrections())
+    if (!path.isEmpty() && m_correction->SavePendingCorrections())
         OpenDocument(path);
 }
 

@@ -162,7 +162,7 @@ TEST_F(Commands, KeysGoToTheirCommandsOnBothTabs) {
     // F4 and Ctrl+O in the editor work as in the list.
     window->PageControl1->setCurrentWidget(window->TabNote);
     platform.messages.clear();
-    QTest::keyClick(window->Memo1, Qt::Key_F4);
+    QTest::keyClick(window->Memo1(), Qt::Key_F4);
     ASSERT_EQ(platform.messages.size(), 1);
     EXPECT_TRUE(platform.messages.first().text.endsWith(u"まだ、上書き更新されていません。"_s));
     bool dialogSeen = false;
@@ -172,13 +172,13 @@ TEST_F(Commands, KeysGoToTheirCommandsOnBothTabs) {
             dialog->reject();
         }
     });
-    QTest::keyClick(window->Memo1, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(window->Memo1(), Qt::Key_O, Qt::ControlModifier);
     EXPECT_TRUE(dialogSeen);
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    window->Memo1->setFocus();
+    window->Memo1()->setFocus();
     // F1 opens help at the correction tab's number here, at 0 on the list.
-    QTest::keyClick(window->Memo1, Qt::Key_F1);
+    QTest::keyClick(window->Memo1(), Qt::Key_F1);
     window->PageControl1->setCurrentWidget(window->TabCopy);
     QTest::keyClick(window->LBox, Qt::Key_F1);
     EXPECT_EQ(platform.helpRequests, (QList<int>{128, 0}));

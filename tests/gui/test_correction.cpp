@@ -46,7 +46,7 @@ protected:
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-    CorrectionEditor* memo() const { return window->Memo1; }
+    CorrectionEditor* memo() const { return window->Memo1(); }
     void enter() {
         window->PageControl1->setCurrentWidget(window->TabNote);
         QApplication::processEvents();

@@ -48,8 +48,8 @@ protected:
         start(doc);
         window->PageControl1->setCurrentWidget(window->TabNote);
         QApplication::processEvents();
-        window->Memo1->setCursorPosition(0, 6);
-        window->Memo1->insertPastedText(u" fixed"_s);
+        window->Memo1()->setCursorPosition(0, 6);
+        window->Memo1()->insertPastedText(u" fixed"_s);
         ASSERT_TRUE(window->correctionsPending());
     }
     QStringList copies(const QString& in) const {
@@ -70,7 +70,7 @@ TEST_F(SessionEnd, TheSaveRequestWritesTheCorrectionsAndSettingsAndKeepsTheEdito
     // The logout may be cancelled: the user goes on where they were, with nothing pending.
     EXPECT_EQ(window->PageControl1->currentWidget(), window->TabNote);
     int line = -1, index = -1;
-    window->Memo1->getCursorPosition(&line, &index);
+    window->Memo1()->getCursorPosition(&line, &index);
     EXPECT_EQ(QPoint(line, index), QPoint(0, 12));
     EXPECT_FALSE(window->correctionsPending());
     EXPECT_EQ(rows().first(), u"line 0 fixed"_s);
@@ -145,7 +145,7 @@ TEST_F(SessionEnd, TheLongestNameIsSavedAndItsCopyFits) {
     correctOnTheTab(name);
     window->CommitSessionData();
     EXPECT_EQ(readFile(doc), corrected);
-    window->Memo1->insertPastedText(u"!"_s);
+    window->Memo1()->insertPastedText(u"!"_s);
     replace(doc, "theirs\r\n");
     window->CloseForSessionEnd();
     ASSERT_TRUE(waitFor([this] { return !window->isVisible(); }));

@@ -70,7 +70,7 @@ TEST_F(Settings, TheFontSizeOfTheListIsSelectedAndOkAppliesAnotherOne) {
         ok();
     });
     EXPECT_EQ(window->LBox->font().pointSize(), 14);
-    EXPECT_EQ(window->Memo1, nullptr) << "not made before it is needed";
+    EXPECT_EQ(window->Memo1(), nullptr) << "not made before it is needed";
     EXPECT_EQ(window->correctionEditor()->font().pointSize(), 14) << "made later, in the list's font";
     QApplication::processEvents();
     EXPECT_GT(window->LBox->visualRect(window->LBox->model()->index(0, 0)).height(), rowHeightAt11);

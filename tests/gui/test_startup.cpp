@@ -123,7 +123,7 @@ TEST_F(Startup, FirstRunInAFolderTheUserCannotWriteShowsTheSampleBesideIt) {
                     << platform.errorBoxes.first().toStdString();
             }
             platform.errorBoxes.clear();
-            window->Memo1->setModified(
+            window->Memo1()->setModified(
                 false); // the corrections that could not be written are not asked about
             window.reset();
         }

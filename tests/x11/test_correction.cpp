@@ -34,7 +34,7 @@ protected:
     }
     void enterTheTab() {
         clickTab(1);
-        ASSERT_TRUE(waitFor([this] { return window->Memo1->hasFocus(); }));
+        ASSERT_TRUE(waitFor([this] { return window->Memo1()->hasFocus(); }));
     }
 };
 
@@ -49,8 +49,8 @@ TEST_F(RealCorrection, ALineTypedInTheEditorReachesTheFileTheListAndTheBookmarks
     xdotool({u"key"_s, u"U2606"_s});
     xdotool({u"type"_s, u"--delay"_s, u"20"_s, u" typed"_s});
     xdotool({u"key"_s, u"Return"_s});
-    ASSERT_TRUE(waitFor([this] { return window->Memo1->text().endsWith(u"☆ typed\r\n"_s); }))
-        << window->Memo1->text().toStdString();
+    ASSERT_TRUE(waitFor([this] { return window->Memo1()->text().endsWith(u"☆ typed\r\n"_s); }))
+        << window->Memo1()->text().toStdString();
     clickTab(0);
     ASSERT_TRUE(waitFor([this] { return rows().size() == 3; }));
     EXPECT_EQ(readFile(u"doc.txt"_s), QByteArray("first\r\nsecond\r\n☆ typed\r\n"));
@@ -66,7 +66,7 @@ TEST_F(RealCorrection, ALineTypedInTheEditorReachesTheFileTheListAndTheBookmarks
 TEST_F(RealCorrection, TheMiddleButtonPastesWhatIsSelectedAnywhere) {
     startFramed("first\r\nsecond\r\n");
     enterTheTab();
-    CorrectionEditor* memo = window->Memo1;
+    CorrectionEditor* memo = window->Memo1();
     const auto middleClickAt = [&](int line, int index) {
         const long position = memo->positionFromLineIndex(line, index);
         const QPoint point(int(memo->SendScintilla(QsciScintilla::SCI_POINTXFROMPOSITION, 0UL, position)) + 1,
@@ -108,15 +108,15 @@ TEST_F(RealCorrection, PastingFromAHungOwnerNeitherFreezesTheWindowNorPastesAnyt
     std::printf("[ figures  ] paste from a hung owner: longest pause of the event loop %lld ms\n",
                 static_cast<long long>(longestGap));
     EXPECT_LT(longestGap, 1000) << "the window keeps answering";
-    EXPECT_EQ(window->Memo1->text(), u"text\r\n"_s) << "nothing is pasted";
+    EXPECT_EQ(window->Memo1()->text(), u"text\r\n"_s) << "nothing is pasted";
     EXPECT_FALSE(window->correctionsPending());
 
     ASSERT_TRUE(xclipIn("pasted "));
     pumpEvents(200);
     xdotool({u"key"_s, u"ctrl+Home"_s});
     xdotool({u"key"_s, u"ctrl+v"_s});
-    EXPECT_TRUE(waitFor([this] { return window->Memo1->text() == u"pasted text\r\n"_s; }, 2000))
-        << window->Memo1->text().toStdString();
+    EXPECT_TRUE(waitFor([this] { return window->Memo1()->text() == u"pasted text\r\n"_s; }, 2000))
+        << window->Memo1()->text().toStdString();
 }
 
 } // namespace

@@ -116,12 +116,12 @@ TEST_F(DiskFollow, PendingCorrectionsAreNeverReadOver) {
     pumpEvents(2000);
     EXPECT_EQ(rows(), QStringList{u"first"_s});
     EXPECT_TRUE(window->correctionsPending());
-    EXPECT_EQ(window->Memo1->text(), u"mine\r\n"_s);
+    EXPECT_EQ(window->Memo1()->text(), u"mine\r\n"_s);
     EXPECT_EQ(readFile(document()), theirs);
     EXPECT_EQ(window->PageControl1->tabText(1), u"訂正（更新あり）"_s);
 
     // Dropped with 訂正開始時に戻す, they hold nothing back any more.
-    window->EditSyncExecute();
+    window->EditSync->trigger();
     EXPECT_EQ(rows(), QStringList{u"theirs"_s});
     EXPECT_EQ(window->PageControl1->tabText(1), u"訂正"_s);
 }
