@@ -13,13 +13,9 @@ namespace kopix {
 
 namespace {
 
-// An X server that accepts the connection and then never answers (a hung server, a forwarded port
-// with nothing behind it) would hold XOpenDisplay forever, so it is given this long.
-constexpr auto AnswerLimit = std::chrono::seconds(5);
-
-// Whether the X server of the display answers within AnswerLimit. The connection is tried on a thread
-// of its own; one that is still waiting is left behind, blocked, and ends with the program.
-bool displayAnswers(const QByteArray& display) {
+// Whether the X server of the display answers within the limit. The connection is tried on a thread of
+// its own; one that is still waiting is left behind, blocked, and ends with the program.
+bool displayAnswers(const QByteArray& display, std::chrono::milliseconds limit) {
     struct Attempt {
         std::mutex mutex;
         std::condition_variable over;
@@ -37,13 +33,13 @@ bool displayAnswers(const QByteArray& display) {
         attempt->over.notify_one();
     }).detach();
     std::unique_lock lock(attempt->mutex);
-    return attempt->over.wait_for(lock, AnswerLimit, [&attempt] { return attempt->finished; }) &&
-           attempt->answered;
+    return attempt->over.wait_for(lock, limit, [&attempt] { return attempt->finished; }) && attempt->answered;
 }
 
 } // namespace
 
-std::optional<QByteArray> unreachableX11Display(int argc, char** argv) {
+std::optional<QByteArray> unreachableX11Display(int argc, char** argv,
+                                                std::chrono::milliseconds answerLimit) {
     QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     QByteArray display = qgetenv("DISPLAY");
     for (int i = 1; i + 1 < argc; ++i) {
@@ -57,7 +53,7 @@ std::optional<QByteArray> unreachableX11Display(int argc, char** argv) {
         return std::nullopt;
     if (display.isEmpty())
         return display;
-    if (!displayAnswers(display))
+    if (!displayAnswers(display, answerLimit))
         return display;
     return std::nullopt;
 }

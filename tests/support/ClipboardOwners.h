@@ -73,6 +73,8 @@ public:
     bool owns() const { return m_display && XGetSelectionOwner(m_display, m_clipboard) == m_window; }
     int errors() const { return m_errors; }
     int answers() const { return m_answers; }
+    // An answer in pieces is still under way.
+    bool transferring() const { return !m_transfers.empty(); }
 
 private:
     struct Transfer {

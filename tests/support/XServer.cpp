@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QThread>
 
 #include <csignal>
@@ -133,11 +134,24 @@ QByteArray clipboardBytes() {
     return process.readAllStandardOutput();
 }
 
+void reachServer() {
+    QCoreApplication::processEvents();
+    QGuiApplication::sync();
+}
+
 bool xdotool(const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral("xdotool"), arguments);
     process.waitForFinished(10000);
-    pumpEvents(60); // let the program see what the tool did
+    // What the tool did is at the server: a round trip brings this program's share of it, handled here.
+    reachServer();
+    // A typed key also switches the server to xdotool's keyboard, and a window activated moves the focus:
+    // Kopix's global key follows both on an X connection of its own, which this program cannot wait on.
+    static const QStringList followedElsewhere{
+        QStringLiteral("key"),  QStringLiteral("keydown"),        QStringLiteral("keyup"),
+        QStringLiteral("type"), QStringLiteral("windowactivate"), QStringLiteral("windowfocus")};
+    if (arguments.isEmpty() || followedElsewhere.contains(arguments.first()))
+        pumpEvents(60);
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 

@@ -37,6 +37,9 @@ private:
 QString runTool(const QString& program, const QStringList& arguments);
 // The CLIPBOARD's text as xclip reads it, byte for byte.
 QByteArray clipboardBytes();
+// Handles this program's pending events, repaints included, and waits until the server has done what
+// they asked: what the window shows is then on the screen.
+void reachServer();
 // Runs xdotool with the arguments, then lets this program handle what it caused.
 bool xdotool(const QStringList& arguments);
 // The _NET_WM_STATE atoms of a window, as xprop prints them.

@@ -202,7 +202,7 @@ TEST_F(RealClipboard, TextSentInPiecesIsAssembledAndALongOneReadOnlyAsFarAsNeede
     EXPECT_TRUE(previewIs(u" 0123456789abcde…"_s)) << preview().toStdString();
     EXPECT_LT(clock.elapsed(), 1000) << "the preview does not wait for two megabytes in pieces";
     // The rest is still taken in, so the owner finishes its transfer without meeting a vanished window.
-    pumpEvents(1500);
+    EXPECT_TRUE(waitFor([&owner] { return !owner.transferring(); }, 3000));
     EXPECT_EQ(owner.errors(), 0);
 }
 

@@ -27,7 +27,6 @@ protected:
         ASSERT_NE(window, 0u) << kopix.errorOutput().constData();
         ASSERT_TRUE(xdotool({key("windowactivate"), key("--sync"), QString::number(window)}));
         ASSERT_TRUE(xdotool({key("key"), key("--window"), QString::number(window), key("ctrl+Tab")}));
-        pumpEvents(300);
         ASSERT_TRUE(xdotool({key("key"), key("End")}));
         ASSERT_TRUE(xdotool({key("type"), key("--delay"), key("20"), key("XYZ")}));
         pumpEvents(300);

@@ -23,7 +23,7 @@ protected:
     QStringList onStrip(const QFrame* strip, int dy = 0) const { return at(strip, QPoint(8, 40 + dy)); }
     // The colour the screen shows in the middle of a strip.
     QColor stripOnScreen(const QFrame* strip) const {
-        pumpEvents(100); // let the repaint reach the server
+        reachServer();
         const QPoint centre = strip->mapToGlobal(strip->rect().center());
         return QGuiApplication::primaryScreen()
             ->grabWindow(0, centre.x(), centre.y(), 1, 1)
@@ -113,7 +113,7 @@ TEST_F(RealCopy, WideRowRunsOutOfSightAndSelectedRowsShowTheHighlight) {
                                            QItemSelectionModel::ClearAndSelect);
     window->LBox->selectionModel()->setCurrentIndex(window->LBox->model()->index(0, 0),
                                                     QItemSelectionModel::NoUpdate);
-    pumpEvents(200);
+    reachServer();
     const QRect wide = window->LBox->visualRect(window->LBox->model()->index(1, 0));
     const QPoint origin = window->LBox->viewport()->mapToGlobal(wide.topLeft());
     const QImage row =

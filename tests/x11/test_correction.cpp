@@ -44,7 +44,7 @@ TEST_F(RealCorrection, ALineTypedInTheEditorReachesTheFileTheListAndTheBookmarks
     // The star is on no key of the test keyboard: one is given it first, and Kopix is let see the new
     // keyboard map before the key is pressed.
     runTool(u"xmodmap"_s, {u"-e"_s, u"keycode 250 = U2606"_s});
-    pumpEvents(300);
+    reachServer();
     xdotool({u"key"_s, u"ctrl+End"_s});
     xdotool({u"key"_s, u"U2606"_s});
     xdotool({u"type"_s, u"--delay"_s, u"20"_s, u" typed"_s});
@@ -80,7 +80,6 @@ TEST_F(RealCorrection, TheMiddleButtonPastesWhatIsSelectedAnywhere) {
         << memo->text().toStdString();
 
     xdotool({u"key"_s, u"ctrl+Home"_s, u"shift+End"_s}); // "first", selected in the editor
-    pumpEvents(200);
     middleClickAt(1, 13); // the end of "picked second"
     EXPECT_TRUE(waitFor([&] { return memo->text() == u"first\r\npicked secondfirst\r\n"_s; }, 2000))
         << memo->text().toStdString();
@@ -112,7 +111,6 @@ TEST_F(RealCorrection, PastingFromAHungOwnerNeitherFreezesTheWindowNorPastesAnyt
     EXPECT_FALSE(window->correctionsPending());
 
     ASSERT_TRUE(xclipIn("pasted "));
-    pumpEvents(200);
     xdotool({u"key"_s, u"ctrl+Home"_s});
     xdotool({u"key"_s, u"ctrl+v"_s});
     EXPECT_TRUE(waitFor([this] { return window->Memo1()->text() == u"pasted text\r\n"_s; }, 2000))

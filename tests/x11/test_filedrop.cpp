@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -70,20 +71,19 @@ std::pair<std::optional<Qt::DropAction>, bool> dragOntoKopix(Qt::DropActions off
     DragSource source({dropped}, offered);
     source.setGeometry(700, 100, 200, 200);
     source.show();
-    waitFor([&] { return source.isVisible(); });
-    pumpEvents(300);
+    waitFor([&] { return source.windowHandle() && source.windowHandle()->isExposed(); });
     // The pointer presses on the source, travels onto the middle of the window (the list) and lets go;
     // xdotool runs beside the drag's own event loop.
     QProcess pointer;
     pointer.start(QStringLiteral("xdotool"),
                   {QStringLiteral("mousemove"), QStringLiteral("--sync"),    QStringLiteral("800"),
                    QStringLiteral("200"),       QStringLiteral("mousedown"), QStringLiteral("1"),
-                   QStringLiteral("sleep"),     QStringLiteral("0.3"),       QStringLiteral("mousemove"),
+                   QStringLiteral("sleep"),     QStringLiteral("0.1"),       QStringLiteral("mousemove"),
                    QStringLiteral("600"),       QStringLiteral("200"),       QStringLiteral("sleep"),
-                   QStringLiteral("0.2"),       QStringLiteral("mousemove"), QString::number(listX),
-                   QString::number(listY),      QStringLiteral("sleep"),     QStringLiteral("0.2"),
+                   QStringLiteral("0.1"),       QStringLiteral("mousemove"), QString::number(listX),
+                   QString::number(listY),      QStringLiteral("sleep"),     QStringLiteral("0.1"),
                    QStringLiteral("mousemove"), QString::number(listX + 5),  QString::number(listY),
-                   QStringLiteral("sleep"),     QStringLiteral("0.3"),       QStringLiteral("mouseup"),
+                   QStringLiteral("sleep"),     QStringLiteral("0.1"),       QStringLiteral("mouseup"),
                    QStringLiteral("1")});
     waitFor([&] { return source.result.has_value(); }, 10000);
     const bool shown = source.result && kopix.waitForWindow(QStringLiteral("落とした 文書.txt - Kopix")) != 0;

@@ -142,18 +142,6 @@ INSTANTIATE_TEST_SUITE_P(Keys, PasteIntoTargets,
                                                      "--like-xterm", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(PasteInto, WithTheOptionOffNothingIsTyped) {
-    startFramed(document);
-    PasteTargetProgram target;
-    ASSERT_TRUE(target.activate());
-    ASSERT_NO_FATAL_FAILURE(clickRow(0));
-    xdotool({u"key"_s, u"Return"_s});
-    ASSERT_TRUE(waitFor([this] { return window->copyState() == TSTS::SelC; }));
-    pumpEvents(1500);
-    EXPECT_EQ(target.text(), QString());
-    EXPECT_TRUE(kopixActive());
-}
-
 TEST_F(PasteInto, ATargetThatHasGoneGetsNothingAndTheStatusBarSaysSo) {
     startFramed(document, "[Kopix]\r\nPasteInto=1\r\n");
     PasteTargetProgram target;
@@ -187,8 +175,9 @@ TEST_F(PasteInto, HoldingTheGlobalKeyDownActsOnce) {
     ASSERT_TRUE(target.activate());
     // Held past the keyboard's repeat delay: the key repeats, and no repeat may toggle again, neither
     // while it is held nor once it is let go.
+    ASSERT_TRUE(waitFor([this] { return !kopixActive(); })) << "Kopix has seen the focus go";
     int changes = 0;
-    bool active = kopixActive();
+    bool active = false;
     const auto watch = [&](int ms) {
         QElapsedTimer watching;
         watching.start();

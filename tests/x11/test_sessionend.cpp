@@ -35,7 +35,6 @@ protected:
         // The tab bar's keys, as a keyboard user switches: the list has the focus, Ctrl+Tab goes on.
         ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("--window"), QString::number(window),
                              QStringLiteral("ctrl+Tab")}));
-        pumpEvents(300);
         ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("End")}));
         ASSERT_TRUE(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"),
                              QStringLiteral("XYZ")}));

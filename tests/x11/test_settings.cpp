@@ -40,8 +40,7 @@ TEST_F(RealSettings, FontSizeChosenWithTheKeyboardReachesTheSettingsFile) {
     QTimer::singleShot(500, [&] {
         sawDialog = waitFor([this] { return settei->isVisible() && settei->isActiveWindow(); });
         aboveWhileOpen = !waitFor([this] { return !above(); });
-        xdotool({u"key"_s, u"End"_s}); // the last size, 14
-        pumpEvents(100);
+        xdotool({u"key"_s, u"End"_s});    // the last size, 14
         xdotool({u"key"_s, u"Return"_s}); // OK
     });
     xdotool({u"key"_s, u"t"_s}); // 設定...(&T): returns once the dialog has closed
