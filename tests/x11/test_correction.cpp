@@ -80,7 +80,7 @@ TEST_F(RealCorrection, TheMiddleButtonPastesWhatIsSelectedAnywhere) {
         << memo->text().toStdString();
 
     xdotool({u"key"_s, u"ctrl+Home"_s, u"shift+End"_s}); // "first", selected in the editor
-    middleClickAt(1, 13); // the end of "picked second"
+    middleClickAt(1, 13);                                // the end of "picked second"
     EXPECT_TRUE(waitFor([&] { return memo->text() == u"first\r\npicked secondfirst\r\n"_s; }, 2000))
         << memo->text().toStdString();
 }
