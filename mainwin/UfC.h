@@ -267,7 +267,7 @@ private:
     void PopupFromKeyboard(QMenu* controlMenu);
     // Drops a menu down from a tool button.
     void DropDown(QMenu* menu, QToolButton* button);
-    QAction* makeAction(const QString& name, const QString& category, const QString& caption);
+    QAction* makeAction(const QString& name, const QString& caption);
 
     // Documents.
     void ShowNoDocument();

@@ -22,54 +22,46 @@ namespace {
 // One command, or (count > 0) a family of slot commands named `name` followed by first .. first+count-1.
 struct ActionEntry {
     const char16_t* name;
-    const char16_t* category;
     const char16_t* caption; // nullptr: the action's own name (the slots' caption until they are filled)
     const char* shortcut = "";
     std::optional<Image> image = std::nullopt;
-    int helpContext = 0;
     const char16_t* hint = u"";
     int first = 0;
     int count = 0;
 };
 
-constexpr auto File = u"ファイル";
-constexpr auto Bookmarks = u"表示文書中のしおり";
-constexpr auto Recent = u"最近開いたファイル";
-constexpr auto Edit = u"編集";
-
 // In the order the program lists its commands.
 const ActionEntry actionTable[] = {
-    {u"ActMenu", File, u"ActMenu", "", Image::Menu, 0},
-    {u"FileOpen", File, u"開く(&O)...", "Ctrl+O", Image::Open, 120, u"開くダイアログ"},
-    {u"ActNote", File, u"表示文書をメモ帳で出す(&M)", "F3", Image::Editor, 128, u"表示文書をメモ帳で出す"},
-    {u"ActRefresh", File, u"表示文書を読み直す(&R)", "F4", Image::Refresh, 128, u"更新後の表示文書を読む"},
-    {u"ActFolder", File, u"表示文書のフォルダを出す(&F)", "", std::nullopt, 830, u"各種ファイル操作の実行"},
-    {u"ActSelAll", File, u"すべての行を選択(&A)", "Ctrl+A", std::nullopt, 830, u"すべてのコピー等"},
-    {u"ActSettei", File, u"設定...(&T)", "", std::nullopt, 220, u"表示の変更等"},
-    {u"ActShukuGen", File, u"フォームの縮減⇔復元(&W)", "F2", Image::Shrink, 830, u"フォームの大⇔小"},
-    {u"ActHelp", File, u"ヘルプ(&H)", "F1", Image::Help, 0},
-    {u"ActSI", Bookmarks, nullptr, "", std::nullopt, 110, u"", 0, 10},
-    {u"ActF", Recent, nullptr, "", std::nullopt, 120, u"", 0, RecentFiles::Size},
-    {u"ActExit", File, u"Kopix の終了(&X)", "", std::nullopt, 0},
-    {u"ActSI", Bookmarks, nullptr, "", std::nullopt, 110, u"", 10, 16},
-    {u"ActSINasi", Bookmarks, u"（なし）", "", std::nullopt, 110},
-    {u"ActFNasi", Recent, u"（なし）", "", std::nullopt, 120},
-    {u"EditSync", Edit, u"訂正開始時に戻す", "", Image::Revert, 128, u"訂正開始時に戻す"},
-    {u"EditUndo1", Edit, u"元に戻す(&U)", "Ctrl+Z", Image::Undo, 128, u"直前の変更を元に戻す"},
-    {u"EditCut1", Edit, u"切り取り(&T)", "Ctrl+X", Image::Cut, 128, u"切り取り"},
-    {u"EditCopy1", Edit, u"コピー(&C)", "Ctrl+C", Image::Copy, 128, u"コピー"},
-    {u"EditPaste1", Edit, u"貼り付け(&P)", "Ctrl+V", Image::Paste, 128, u"貼り付け"},
-    {u"EditDelete1", Edit, u"削除(&D)", "Del", Image::Delete, 128, u"削除"},
+    {u"ActMenu", u"ActMenu", "", Image::Menu},
+    {u"FileOpen", u"開く(&O)...", "Ctrl+O", Image::Open, u"開くダイアログ"},
+    {u"ActNote", u"表示文書をメモ帳で出す(&M)", "F3", Image::Editor, u"表示文書をメモ帳で出す"},
+    {u"ActRefresh", u"表示文書を読み直す(&R)", "F4", Image::Refresh, u"更新後の表示文書を読む"},
+    {u"ActFolder", u"表示文書のフォルダを出す(&F)", "", std::nullopt, u"各種ファイル操作の実行"},
+    {u"ActSelAll", u"すべての行を選択(&A)", "Ctrl+A", std::nullopt, u"すべてのコピー等"},
+    {u"ActSettei", u"設定...(&T)", "", std::nullopt, u"表示の変更等"},
+    {u"ActShukuGen", u"フォームの縮減⇔復元(&W)", "F2", Image::Shrink, u"フォームの大⇔小"},
+    {u"ActHelp", u"ヘルプ(&H)", "F1", Image::Help},
+    {u"ActSI", nullptr, "", std::nullopt, u"", 0, 10},
+    {u"ActF", nullptr, "", std::nullopt, u"", 0, RecentFiles::Size},
+    {u"ActExit", u"Kopix の終了(&X)", "", std::nullopt},
+    {u"ActSI", nullptr, "", std::nullopt, u"", 10, 16},
+    {u"ActSINasi", u"（なし）", "", std::nullopt},
+    {u"ActFNasi", u"（なし）", "", std::nullopt},
+    {u"EditSync", u"訂正開始時に戻す", "", Image::Revert, u"訂正開始時に戻す"},
+    {u"EditUndo1", u"元に戻す(&U)", "Ctrl+Z", Image::Undo, u"直前の変更を元に戻す"},
+    {u"EditCut1", u"切り取り(&T)", "Ctrl+X", Image::Cut, u"切り取り"},
+    {u"EditCopy1", u"コピー(&C)", "Ctrl+C", Image::Copy, u"コピー"},
+    {u"EditPaste1", u"貼り付け(&P)", "Ctrl+V", Image::Paste, u"貼り付け"},
+    {u"EditDelete1", u"削除(&D)", "Del", Image::Delete, u"削除"},
     // Kopix's own additions, after the others.
-    {u"ActFind", File, u"検索(&S)...", "Ctrl+F", std::nullopt, 830, u"一覧の行を検索"},
+    {u"ActFind", u"検索(&S)...", "Ctrl+F", std::nullopt, u"一覧の行を検索"},
 };
 
 } // namespace
 
-QAction* TfC::makeAction(const QString& name, const QString& category, const QString& caption) {
+QAction* TfC::makeAction(const QString& name, const QString& caption) {
     auto* action = new QAction(caption, this);
     action->setObjectName(name);
-    action->setProperty("category", category);
     return action;
 }
 
@@ -79,22 +71,14 @@ void TfC::CreateActions() {
         for (int slot = entry.first; slot < entry.first + std::max(entry.count, 1); ++slot) {
             const QString name =
                 QString::fromUtf16(entry.name) + (family ? QString::number(slot) : QString());
-            QAction* action = makeAction(name, QString::fromUtf16(entry.category),
-                                         entry.caption ? QString::fromUtf16(entry.caption) : name);
+            QAction* action = makeAction(name, entry.caption ? QString::fromUtf16(entry.caption) : name);
             action->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
             if (entry.image)
                 action->setIcon(imageIcon(*entry.image));
-            action->setProperty("helpContext", entry.helpContext);
             // The hint is the tool buttons' text for a command; menus show none.
-            action->setProperty("hint", QString::fromUtf16(entry.hint));
             action->setToolTip(QString::fromUtf16(entry.hint));
         }
     }
-    // Slot 4 of the recent files is the odd one of the family: no help of its own, in group 120.
-    QAction* fourth = findChild<QAction*>(QStringLiteral("ActF4"));
-    fourth->setProperty("helpContext", 0);
-    fourth->setProperty("groupIndex", 120);
-
     const auto named = [this](const char* name) { return findChild<QAction*>(QString::fromLatin1(name)); };
     FileOpen = named("FileOpen");
     ActNote = named("ActNote");

@@ -300,6 +300,10 @@ void TSettei::CreatePastePage() {
         [this](QKeyCombination key) { return m_fC.pasteTarget().globalKeyRefusal(key); }, page);
     EdGlobalKey->setObjectName(QStringLiteral("EdGlobalKey"));
     globalLabel->setBuddy(EdGlobalKey);
+    // The box types into a line edit of its own, which has the focus: a screen reader hears it by the same
+    // name.
+    if (auto* typed = EdGlobalKey->findChild<QLineEdit*>())
+        typed->setAccessibleName(tr("Kopix を呼び出すキー"));
     BtnNoGlobalKey = new QPushButton(QStringLiteral("なし(&N)"), page);
     BtnNoGlobalKey->setObjectName(QStringLiteral("BtnNoGlobalKey"));
     BtnNoGlobalKey->setFixedSize(50, 25);
