@@ -11,14 +11,10 @@
 #include "mainwin/KopixApplication.h"
 #include "mainwin/UfC.h"
 #include "platform/ClipboardHandover.h"
+#include "platform/DesktopSession.h"
 #include "platform/InstanceChannel.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/TerminationSignals.h"
-#include "platform/X11Clipboard.h"
-#include "platform/X11ClipboardServer.h"
-#include "platform/X11DisplayCheck.h"
-#include "platform/X11StartupNotification.h"
-#include "platform/X11TextTargets.h"
 #include "settings/USettei.h"
 
 #include <QSessionManager>
@@ -37,12 +33,6 @@ QStringList argumentList(int argc, char** argv) {
     return arguments;
 }
 
-// kopix --serve-clipboard DISPLAY: holds the text on standard input on the clipboard after Kopix has
-// exited (started by Kopix itself, never by a user).
-bool servesClipboard(int argc, char** argv) {
-    return argc == 3 && QByteArray(argv[1]) == kopix::X11ClipboardServer::Option;
-}
-
 // One Kopix per settings file and display: a start hands its document to the Kopix already running with
 // them and ends, or becomes that Kopix. True when this one is to run; *independent when it must leave the
 // settings file to another Kopix (one runs but does not answer).
@@ -54,9 +44,9 @@ bool runsHere(kopix::InstanceChannel& channel, const QString& document, bool* in
     if (!folder.isEmpty()) {
         const kopix::SettingsPlace place =
             kopix::settingsPlaceOfProgram(kopix::programFolder(kopix::executablePath()));
-        const QString display = QString::fromLocal8Bit(kopix::X11ClipboardReader::applicationDisplayName());
-        start = channel.handOverOrListen(folder, kopix::instanceSocketName(place.settingsFile, display),
-                                         kopix::absoluteArgumentPath(document), &why);
+        start = channel.handOverOrListen(
+            folder, kopix::instanceSocketName(place.settingsFile, kopix::session::displayName()),
+            kopix::absoluteArgumentPath(document), &why);
     }
     switch (start) {
     case Start::HandedOver:
@@ -81,8 +71,9 @@ bool runsHere(kopix::InstanceChannel& channel, const QString& document, bool* in
 } // namespace
 
 int main(int argc, char** argv) {
-    if (servesClipboard(argc, argv))
-        return kopix::X11ClipboardServer::serveStandardInput(QByteArray(argv[2]));
+    // Started by Kopix itself to hold its last copy on the clipboard after it has exited.
+    if (kopix::session::isClipboardServerStart(argc, argv))
+        return kopix::session::serveClipboard(argv);
     // Help, the version and a wrong option are answered before anything needs a display.
     const kopix::CommandLine commandLine =
         kopix::parseCommandLine(argumentList(argc, argv), QStringLiteral(KOPIX_VERSION));
@@ -94,8 +85,8 @@ int main(int argc, char** argv) {
         std::fputs(commandLine.output.toLocal8Bit().constData(), stderr);
         return 2;
     }
-    kopix::preferX11OnWayland();
-    if (const std::optional<QByteArray> display = kopix::unreachableX11Display(argc, argv)) {
+    kopix::session::choosePlatform();
+    if (const std::optional<QByteArray> display = kopix::session::unreachableDisplay(argc, argv)) {
         if (display->isEmpty())
             std::fputs("kopix: cannot connect to the X display (DISPLAY is not set).", stderr);
         else
@@ -119,7 +110,7 @@ int main(int argc, char** argv) {
     kopix::InstanceChannel channel;
     bool independent = commandLine.newWindow;
     if (!independent && !runsHere(channel, commandLine.document, &independent)) {
-        kopix::endStartupFeedback(startupId);
+        kopix::session::endStartupFeedback(startupId);
         // The running Kopix came forward and says so in its status bar; whoever started this one learns
         // that the file was not opened.
         if (!commandLine.document.isEmpty() && !kopix::hasTxtExtension(commandLine.document)) {
@@ -145,7 +136,7 @@ int main(int argc, char** argv) {
         signalledWhileStarting = true;
         platform.stopAsking();
     });
-    const kopix::X11TextTargets textTargets;
+    const kopix::session::TextTargets textTargets;
     // The executable's own full path stands first, whatever the shell passed as argv[0].
     QStringList arguments{kopix::executablePath()};
     if (!commandLine.document.isEmpty())

@@ -36,13 +36,4 @@ bool KopixApplication::event(QEvent* event) {
     return QApplication::event(event);
 }
 
-void preferX11OnWayland() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return;
-    const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ||
-                         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    if (wayland)
-        qputenv("QT_QPA_PLATFORM", "xcb");
-}
-
 } // namespace kopix

@@ -44,8 +44,4 @@ private:
     QTranslator m_qtTranslator;
 };
 
-// On a Wayland session Kopix runs through XWayland: staying on top and watching the clipboard without
-// focus need X11. A platform the user chose is left alone.
-void preferX11OnWayland();
-
 } // namespace kopix

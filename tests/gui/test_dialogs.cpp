@@ -2,6 +2,7 @@
 #include "support/KopixFixture.h"
 
 #include "mainwin/KopixApplication.h"
+#include "platform/DesktopSession.h"
 #include "platform/MessageDialog.h"
 
 #include <QAbstractButton>
@@ -293,10 +294,10 @@ TEST(Wayland, AsksForX11UnlessThePlatformWasChosen) {
     const QByteArray savedSession = qgetenv("XDG_SESSION_TYPE");
     qunsetenv("QT_QPA_PLATFORM");
     qputenv("XDG_SESSION_TYPE", "wayland");
-    preferX11OnWayland();
+    session::choosePlatform();
     EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), QByteArray("xcb"));
     qputenv("QT_QPA_PLATFORM", "wayland");
-    preferX11OnWayland();
+    session::choosePlatform();
     EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), QByteArray("wayland")) << "the user's choice stands";
     qputenv("QT_QPA_PLATFORM", saved);
     qputenv("XDG_SESSION_TYPE", savedSession);
