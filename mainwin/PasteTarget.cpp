@@ -137,8 +137,8 @@ void PasteTarget::afterCopy() {
         m_notes.showNote(NoActiveWindowNote);
         return;
     }
-    const quint64 target = m_platform.previousWindow();
-    if (target == 0) {
+    const OtherWindow target = m_platform.previousWindow();
+    if (target.isNull()) {
         m_notes.showNote(NoActiveWindowNote);
         return;
     }
@@ -167,8 +167,8 @@ void PasteTarget::globalKeyPressed() {
         m_platform.bringToFront(&m_window);
         return;
     }
-    const quint64 target = follow() ? m_platform.previousWindow() : 0;
-    if (target == 0)
+    const OtherWindow target = follow() ? m_platform.previousWindow() : OtherWindow();
+    if (target.isNull())
         m_notes.showNote(QStringLiteral("戻る先のウィンドウが分かりません"));
     else if (!m_platform.activateOtherWindow(target))
         m_notes.showNote(QStringLiteral("元のウィンドウはもうありません"));

@@ -290,22 +290,23 @@ bool LinuxPlatform::followActiveWindow() {
     return activeWindow().start();
 }
 
-quint64 LinuxPlatform::previousWindow() {
-    return activeWindow().previous();
+OtherWindow LinuxPlatform::previousWindow() {
+    return OtherWindow(activeWindow().previous());
 }
 
-void LinuxPlatform::pasteInto(quint64 window, QKeyCombination key, std::function<void(PasteOutcome)> done) {
+void LinuxPlatform::pasteInto(OtherWindow window, QKeyCombination key,
+                              std::function<void(PasteOutcome)> done) {
     // Shift+Insert pastes the primary selection in xterm and other X programs, not the clipboard: for the
     // paste it holds the text just copied too, rather than whatever was last selected (the find box's text).
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (key == QKeyCombination(Qt::ShiftModifier, Qt::Key_Insert) && clipboard->supportsSelection() &&
         clipboard->ownsClipboard())
         clipboard->setText(clipboard->text(QClipboard::Clipboard), QClipboard::Selection);
-    activeWindow().pasteInto(window, key, std::move(done));
+    activeWindow().pasteInto(window.native(), key, std::move(done));
 }
 
-bool LinuxPlatform::activateOtherWindow(quint64 window) {
-    return activeWindow().activate(window);
+bool LinuxPlatform::activateOtherWindow(OtherWindow window) {
+    return activeWindow().activate(window.native());
 }
 
 X11GlobalKey& LinuxPlatform::globalKey() {

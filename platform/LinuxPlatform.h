@@ -40,9 +40,9 @@ public:
     void readClipboardText(QObject* context,
                            std::function<void(const std::optional<QString>&)> done) override;
     bool followActiveWindow() override;
-    quint64 previousWindow() override;
-    void pasteInto(quint64 window, QKeyCombination key, std::function<void(PasteOutcome)> done) override;
-    bool activateOtherWindow(quint64 window) override;
+    OtherWindow previousWindow() override;
+    void pasteInto(OtherWindow window, QKeyCombination key, std::function<void(PasteOutcome)> done) override;
+    bool activateOtherWindow(OtherWindow window) override;
     QString grabGlobalKey(QKeyCombination key, std::function<void()> pressed,
                           std::function<void(const QString& problem)> changed) override;
     QString probeGlobalKey(QKeyCombination key) override;

@@ -19,6 +19,21 @@ class QWidget;
 namespace kopix {
 
 // What became of a paste into another program's window.
+// Another program's window as the desktop session knows it. Only the session part of the platform looks
+// inside; to everyone else it is a handle to pass back. A null handle is no window.
+class OtherWindow {
+public:
+    OtherWindow() = default;
+    explicit OtherWindow(quint64 native) : m_native(native) {}
+    bool isNull() const { return m_native == 0; }
+    // The session's own id of the window.
+    quint64 native() const { return m_native; }
+    bool operator==(const OtherWindow&) const = default;
+
+private:
+    quint64 m_native = 0;
+};
+
 enum class PasteOutcome {
     Sent,           // the window was activated and got the key
     WindowGone,     // the window no longer exists: nothing was sent
@@ -92,13 +107,14 @@ public:
     // so that previousWindow() knows where the user came from. False when the desktop does not say which
     // window is active.
     virtual bool followActiveWindow() = 0;
-    // The last active top-level window that is not one of Kopix's own; 0 when none is known.
-    virtual quint64 previousWindow() = 0;
+    // The last active top-level window that is not one of Kopix's own; null when none is known.
+    virtual OtherWindow previousWindow() = 0;
     // Activates another program's window and, only once it is the active window, sends it a key as if
     // typed (keys the user still holds are released first). done gets the outcome, later.
-    virtual void pasteInto(quint64 window, QKeyCombination key, std::function<void(PasteOutcome)> done) = 0;
+    virtual void pasteInto(OtherWindow window, QKeyCombination key,
+                           std::function<void(PasteOutcome)> done) = 0;
     // Activates another program's window (the global key's way back); false when it no longer exists.
-    virtual bool activateOtherWindow(quint64 window) = 0;
+    virtual bool activateOtherWindow(OtherWindow window) = 0;
     // Takes a key on the whole desktop, whichever program has the focus, with NumLock and CapsLock on or
     // off; pressed runs at each press. An empty key gives the one taken back. "" when it is taken, else
     // why not, in a line for the user. The key follows the keyboard's layout when the user switches it;

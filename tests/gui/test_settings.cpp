@@ -393,7 +393,7 @@ TEST_F(Settings, TheGlobalKeyGoesBackFromTheOpenDialog) {
         QApplication::setActiveWindow(settei);
         ASSERT_TRUE(QTest::qWaitForWindowActive(settei));
         platform.globalKeyPressed();
-        EXPECT_EQ(platform.activatedWindows, QList<quint64>{platform.previous});
+        EXPECT_EQ(platform.activatedWindows, QList<OtherWindow>{platform.previous});
     });
 }
 

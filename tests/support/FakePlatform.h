@@ -102,18 +102,18 @@ public:
 
     // The window the user came from, as the desktop would tell it (false: it does not say).
     bool tellsActiveWindow = true;
-    quint64 previous = 0x4200001;
+    OtherWindow previous{0x4200001};
     bool followActiveWindow() override { return tellsActiveWindow; }
-    quint64 previousWindow() override { return previous; }
+    OtherWindow previousWindow() override { return previous; }
     // Pastes asked for ("window|key") and what becomes of them.
     QStringList pastes;
     PasteOutcome pasteOutcome = PasteOutcome::Sent;
-    void pasteInto(quint64 window, QKeyCombination key, std::function<void(PasteOutcome)> done) override {
-        pastes.append(QString::number(window) + u'|' + QKeySequence(key).toString());
+    void pasteInto(OtherWindow window, QKeyCombination key, std::function<void(PasteOutcome)> done) override {
+        pastes.append(QString::number(window.native()) + u'|' + QKeySequence(key).toString());
         done(pasteOutcome);
     }
-    QList<quint64> activatedWindows;
-    bool activateOtherWindow(quint64 window) override {
+    QList<OtherWindow> activatedWindows;
+    bool activateOtherWindow(OtherWindow window) override {
         activatedWindows.append(window);
         return pasteOutcome != PasteOutcome::WindowGone;
     }
