@@ -32,8 +32,8 @@ constexpr qsizetype TrimAfterLines = 10000;
 
 CorrectionTab::CorrectionTab(Platform& platform, QTabWidget& tabs, QWidget& copyTab, QWidget& noteTab,
                              DocumentListView& list, Commands commands, Window window, QObject* parent)
-    : QObject(parent), m_platform(platform), m_tabs(tabs), m_copyTab(copyTab), m_noteTab(noteTab),
-      m_list(list), m_commands(commands), m_window(std::move(window)) {
+    : QObject(parent), m_platform(platform), m_tabs(tabs), m_tabBar(tabs.tabBar()), m_copyTab(copyTab),
+      m_noteTab(noteTab), m_list(list), m_commands(commands), m_window(std::move(window)) {
     // The tab cannot be entered while no document is shown (PageControl1Change).
     const auto allowSwitch = [this] {
         const int tab = m_tabs.indexOf(&m_noteTab);
@@ -46,7 +46,7 @@ CorrectionTab::CorrectionTab(Platform& platform, QTabWidget& tabs, QWidget& copy
     connect(m_commands.note, &QAction::changed, this, allowSwitch);
     allowSwitch();
     connect(&m_tabs, &QTabWidget::currentChanged, this, &CorrectionTab::PageControl1Change);
-    m_tabs.tabBar()->installEventFilter(this);
+    m_tabBar->installEventFilter(this);
 
     connect(m_commands.sync, &QAction::triggered, this, &CorrectionTab::EditSyncExecute);
     EditSyncUpdate();
@@ -249,8 +249,14 @@ void CorrectionTab::UpdateEditActions() {
     m_commands.paste->setEnabled(!inEditor || m_window.clipboardHasText());
 }
 
+void CorrectionTab::stopWatching() {
+    m_tabBar->removeEventFilter(this);
+    if (Memo1)
+        Memo1->removeEventFilter(this);
+}
+
 bool CorrectionTab::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_tabs.tabBar())
+    if (watched == m_tabBar)
         return IsTabHint(event);
     if (watched != Memo1)
         return false;

@@ -123,6 +123,9 @@ public:
     bool CloseQuery();
     // Whether corrections were lost because no file could take them at a close without questions.
     bool correctionsLost() const { return m_correctionsLost; }
+    // The window is being destroyed: the editor and the tab bar go before this part does, and what they
+    // send on their way out (the editor's last focus change) is no longer followed.
+    void stopWatching();
 
     // The tab's handlers.
     void PageControl1Change();
@@ -166,6 +169,7 @@ private:
 
     Platform& m_platform;
     QTabWidget& m_tabs;
+    QObject* m_tabBar; // watched for its hints
     QWidget& m_copyTab;
     QWidget& m_noteTab;
     DocumentListView& m_list;

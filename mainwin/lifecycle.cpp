@@ -75,6 +75,7 @@ TfC::TfC(Platform& platform, const QStringList& arguments, QWidget* parent)
 
 TfC::~TfC() {
     FormDestroy();
+    m_correction->stopWatching();
 }
 
 void TfC::CreateComponents() {
