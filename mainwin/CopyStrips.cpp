@@ -31,9 +31,10 @@ QFrame* makeStrip(const QString& name, QWidget& parent) {
 
 } // namespace
 
-CopyStrips::CopyStrips(DocumentListView& list, QWidget& parent, Window window, QObject* parent_)
-    : QObject(parent_), m_list(list), m_window(std::move(window)),
-      m_left(makeStrip(QStringLiteral("Pnl1"), parent)), m_right(makeStrip(QStringLiteral("Pnl2"), parent)) {
+CopyStrips::CopyStrips(DocumentListView& list, QWidget& stripsParent, Window window, QObject* parent)
+    : QObject(parent), m_list(list), m_window(std::move(window)),
+      m_left(makeStrip(QStringLiteral("Pnl1"), stripsParent)),
+      m_right(makeStrip(QStringLiteral("Pnl2"), stripsParent)) {
     connect(&m_list, &DocumentListView::pressed, this, &CopyStrips::LBoxMouseDown);
     connect(&m_list, &DocumentListView::keyDown, this, &CopyStrips::LBoxKeyDown);
     // The file was read again in the middle of a drag, which went on selecting: the copy state follows

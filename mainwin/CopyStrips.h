@@ -36,8 +36,8 @@ public:
         std::function<void()> close;
     };
 
-    // Makes the strips Pnl1 and Pnl2 in `parent`, for the window to lay out beside the list.
-    CopyStrips(DocumentListView& list, QWidget& parent, Window window, QObject* parent_ = nullptr);
+    // Makes the strips Pnl1 and Pnl2 in `stripsParent`, for the window to lay out beside the list.
+    CopyStrips(DocumentListView& list, QWidget& stripsParent, Window window, QObject* parent = nullptr);
 
     QFrame* left() const { return m_left; }
     QFrame* right() const { return m_right; }

@@ -1,14 +1,11 @@
 #pragma once
 
 #include "core/AppSettings.h"
-#include "core/CopyText.h"
-#include "core/CorrectionLimits.h"
 #include "core/DocumentFile.h"
 #include "core/LineStore.h"
 #include "core/RecentFiles.h"
 #include "core/SettingsHolder.h"
 #include "core/SettingsPlace.h"
-#include "core/TextCodec.h"
 #include "mainwin/CopyStrips.h"
 #include "mainwin/CorrectionTab.h"
 #include "platform/MessageBox.h"
@@ -23,15 +20,12 @@
 #include <optional>
 
 class QAction;
-class QListView;
 class QMenu;
 class QKeyEvent;
 class QStatusBar;
 class QTabWidget;
-class QTimer;
 class QToolButton;
 class QFrame;
-class QMouseEvent;
 
 namespace kopix {
 
@@ -49,7 +43,6 @@ class FindBar;
 class PasteTarget;
 class LinkLauncher;
 class ClipboardPanel;
-class CopyStrips;
 
 // The settings dialog as the window knows it: made by the program entry after the window, shown by the
 // settings command.
@@ -236,9 +229,9 @@ private:
     void WriteSettingsFile();
     // The parts of the window that follow a changed setting.
     void SettingsChanged(const Settings& before);
-    // The list's font (size and style from the settings), with the row height that follows from it; the
-    // editor draws its text in the same font.
-    void ApplyListFont(const QFont& font);
+    // The list's font at a size from the settings, with the row height that follows from it; the editor
+    // draws its text in the same font.
+    void ApplyListFont(int pointSize);
     // Puts the [Kopix] options to work (a change, and the start); tells the user what cannot be.
     void ApplyKopixOptions();
     // Tells the user that the settings file cannot be written, and why.

@@ -379,7 +379,9 @@ void TfC::RowHeight() {
     }
 }
 
-void TfC::ApplyListFont(const QFont& font) {
+void TfC::ApplyListFont(int pointSize) {
+    QFont font = LBox->font();
+    font.setPointSize(pointSize);
     LBox->setFont(font);
     RowHeight();
     m_correction->setListFont(LBox->font());

@@ -40,10 +40,7 @@ void TfC::ReadSettingsFile() {
 
     TopI = s.topIndex;
 
-    // The list font, the row height that follows from it, and the same font for the editor.
-    QFont font = LBox->font();
-    font.setPointSize(s.listFontSize);
-    ApplyListFont(font);
+    ApplyListFont(s.listFontSize);
 
     m_usedFL.fillWithoutNotice(s.recentFiles);
     // Held before anything follows it: the paste target takes the [Kopix] options once the window shows.
@@ -53,11 +50,8 @@ void TfC::ReadSettingsFile() {
 
 void TfC::SettingsChanged(const Settings& before) {
     const Settings& now = m_settings.value();
-    if (now.listFontSize != before.listFontSize) {
-        QFont font = LBox->font();
-        font.setPointSize(now.listFontSize);
-        ApplyListFont(font);
-    }
+    if (now.listFontSize != before.listFontSize)
+        ApplyListFont(now.listFontSize);
     if (now.rules != before.rules)
         LBox->viewport()->update();
     if (now.kopix != before.kopix)
@@ -72,10 +66,11 @@ void TfC::ApplyKopixOptions() {
         applied.globalKey.clear();
     m_pasteTarget->apply(applied);
     // A global key that can never be one (written by hand into the settings file) was named just now; it is
-    // not kept, or the same message would come back at every start.
+    // not kept, or the same message would come back at every start. The paste target holds no key already.
     if (!PasteTarget::globalKeyReason(settings().kopix.globalKey).isEmpty()) {
         Settings kept = settings();
         kept.kopix.globalKey.clear();
+        const QSignalBlocker quiet(m_settings);
         m_settings.set(kept);
     }
 }
